@@ -1,0 +1,220 @@
+// Reading a bitmap file into a packed DIB, trusting nothing the file says until it is checked against the
+// file itself.
+#include <algorithm>
+#include <cstring>
+
+#include "imgfile/bmp_codec.h"
+
+namespace {
+
+std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t le32(const unsigned char* p) { return le16(p) | static_cast<std::uint32_t>(le16(p + 2)) << 16; }
+
+enum class HeaderKind { Core, Os2v2, Windows };
+
+// BI_ALPHABITFIELDS: bit fields with an alpha mask, which we ignore.
+constexpr std::uint32_t kAlphaBitFields = 6;
+// Run-length data can describe a large image in a few bytes; beyond this ratio (or a floor for small files)
+// a file is taken to be hostile rather than a picture.
+constexpr std::uint64_t kMaxRleExpansion = 1024;
+constexpr std::uint64_t kRleFloorBytes = std::uint64_t{64} << 20;
+
+bool valid_depth(unsigned bits) {
+  return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+bool valid_compression(HeaderKind kind, unsigned bits, std::uint32_t compression) {
+  switch (compression) {
+    case BI_RGB:
+      return true;
+    case BI_RLE8:
+      return bits == 8;
+    case BI_RLE4:
+      return bits == 4;
+    case BI_BITFIELDS:
+      // OS/2 uses 3 for its one-dimensional Huffman coding, which nothing writes today.
+      return kind == HeaderKind::Windows && (bits == 16 || bits == 32);
+    case kAlphaBitFields:
+      return kind == HeaderKind::Windows && (bits == 16 || bits == 32);
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+HGLOBAL BmpCodec::read_packed_dib() {
+  if (!open_read()) return nullptr;
+  auto header_error = [this]() -> HGLOBAL {
+    close_file();
+    fail(codaxe::MSG_READ_HEADER, CE_HEADER);
+    return nullptr;
+  };
+  const std::uint64_t fileSize = file_size();
+
+  // The file header is optional: a bare packed DIB starts with its information header.
+  std::uint64_t start = 0;
+  std::uint64_t pixelOffset = 0;
+  unsigned char fileHeader[14];
+  if (fileSize >= 14 + 12) {
+    if (!read_bytes(fileHeader, 14)) return header_error();
+    if (fileHeader[0] == 'B' && fileHeader[1] == 'M') {
+      start = 14;
+      pixelOffset = le32(fileHeader + 10);
+    } else if (!seek(0)) {
+      return header_error();
+    }
+  }
+
+  unsigned char raw[124] = {};
+  if (fileSize < start + 12 || !read_bytes(raw, 4)) return header_error();
+  const std::uint32_t headerSize = le32(raw);
+  HeaderKind kind;
+  if (headerSize == 12) {
+    kind = HeaderKind::Core;
+  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
+    kind = HeaderKind::Windows;
+  } else if (headerSize >= 16 && headerSize <= 64) {
+    kind = HeaderKind::Os2v2;
+  } else {
+    return header_error();
+  }
+  if (start + headerSize > fileSize || !read_bytes(raw + 4, headerSize - 4)) return header_error();
+
+  BITMAPINFOHEADER h{};
+  h.biSize = 40;
+  std::int64_t height;
+  if (kind == HeaderKind::Core) {
+    h.biWidth = le16(raw + 4);
+    height = static_cast<std::int16_t>(le16(raw + 6));
+    h.biPlanes = le16(raw + 8);
+    h.biBitCount = le16(raw + 10);
+  } else {
+    // OS/2 2.x headers share the 40-byte layout for the fields they have; missing fields stay zero.
+    h.biWidth = static_cast<std::int32_t>(le32(raw + 4));
+    height = static_cast<std::int32_t>(le32(raw + 8));
+    h.biPlanes = le16(raw + 12);
+    h.biBitCount = le16(raw + 14);
+    h.biCompression = le32(raw + 16);
+    h.biSizeImage = le32(raw + 20);
+    h.biXPelsPerMeter = static_cast<std::int32_t>(le32(raw + 24));
+    h.biYPelsPerMeter = static_cast<std::int32_t>(le32(raw + 28));
+    h.biClrUsed = le32(raw + 32);
+    h.biClrImportant = le32(raw + 36);
+  }
+  const bool topDown = height < 0;
+  if (topDown) height = -height;
+  if (h.biWidth < 1 || h.biWidth > 65535 || height < 1 || height > 65535 || h.biPlanes != 1) return header_error();
+  const unsigned bits = h.biBitCount;
+  if (!valid_depth(bits) || !valid_compression(kind, bits, h.biCompression)) {
+    close_file();
+    fail(codaxe::MSG_UNSUPPORTED, CE_DATA);
+    return nullptr;
+  }
+  const bool rle = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
+  // Run-length rows run bottom-up by definition; a top-down run-length file contradicts itself.
+  if (rle && topDown) return header_error();
+  h.biHeight = static_cast<std::int32_t>(height);
+
+  // Masks: inside the longer headers, or after a 40-byte one.
+  std::uint32_t masks[3] = {};
+  const bool bitFields = h.biCompression == BI_BITFIELDS || h.biCompression == kAlphaBitFields;
+  std::uint64_t tableStart = start + headerSize;
+  if (bitFields) {
+    if (headerSize >= 52) {
+      for (int i = 0; i < 3; ++i) masks[i] = le32(raw + 40 + 4 * i);
+    } else {
+      unsigned maskBytes = h.biCompression == kAlphaBitFields ? 16 : 12;
+      unsigned char m[16];
+      if (tableStart + maskBytes > fileSize || !read_bytes(m, maskBytes)) return header_error();
+      for (int i = 0; i < 3; ++i) masks[i] = le32(m + 4 * i);
+      tableStart += maskBytes;
+    }
+    h.biCompression = BI_BITFIELDS;
+  }
+
+  // Colour table: palette images only; the optional tables of true-colour files are display hints.
+  const unsigned entrySize = kind == HeaderKind::Core ? 3 : 4;
+  const std::uint64_t maxColors = bits <= 8 ? 1u << bits : 0;
+  std::uint64_t fileColors = bits <= 8 ? (h.biClrUsed ? h.biClrUsed : maxColors) : 0;
+  if (bits > 8 && h.biClrUsed != 0 && tableStart + std::uint64_t{h.biClrUsed} * entrySize > fileSize) {
+    return header_error();
+  }
+  const std::uint64_t colors = std::min(fileColors, maxColors);
+  if (tableStart + fileColors * entrySize > fileSize) {
+    // Some writers claim the full table but store fewer entries before the pixels; take what is there.
+    if (pixelOffset > tableStart && pixelOffset <= fileSize && h.biClrUsed == 0) {
+      fileColors = (pixelOffset - tableStart) / entrySize;
+    } else {
+      return header_error();
+    }
+  }
+  unsigned char table[256 * 4] = {};
+  const std::uint64_t readColors = std::min(fileColors, colors);
+  if (!read_bytes(table, readColors * entrySize)) return header_error();
+  if (kind == HeaderKind::Core) {
+    for (std::uint64_t i = readColors; i-- > 0;) {
+      std::memmove(table + 4 * i, table + 3 * i, 3);
+      table[4 * i + 3] = 0;
+    }
+  }
+  const std::uint64_t tableEnd = tableStart + fileColors * entrySize;
+  h.biClrUsed = static_cast<std::uint32_t>(colors);
+  h.biClrImportant = 0;
+
+  // Pixel data: at the file header's offset when it points past the header, else right after the table.
+  std::uint64_t dataStart = start != 0 && pixelOffset >= start + headerSize ? pixelOffset : tableEnd;
+  if (dataStart > fileSize) return header_error();
+
+  const std::uint64_t stride = dib_stride(h.biWidth, bits);
+  const std::uint64_t imageBytes = stride * static_cast<std::uint64_t>(height);
+  const std::uint64_t available = fileSize - dataStart;
+  std::uint64_t dataBytes = imageBytes;
+  if (rle) {
+    dataBytes = available;
+    if (imageBytes > std::max(kRleFloorBytes, available * kMaxRleExpansion)) {
+      close_file();
+      fail(codaxe::MSG_MEMORY, CE_MEMORY);
+      return nullptr;
+    }
+  } else if (available < imageBytes) {
+    close_file();
+    fail(codaxe::MSG_READ_DATA, CE_DATA);
+    return nullptr;
+  }
+  h.biSizeImage = static_cast<std::uint32_t>(rle ? dataBytes : imageBytes);
+
+  const std::uint64_t maskBytes = bitFields ? 12 : 0;
+  const std::uint64_t headBytes = 40 + maskBytes + 4 * colors;
+  pcore::OwnedBlock dib(GlobalAlloc(headBytes + dataBytes));
+  if (!dib.get()) {
+    close_file();
+    fail(codaxe::MSG_MEMORY, CE_MEMORY);
+    return nullptr;
+  }
+  {
+    pcore::BlockLock lock(dib.get());
+    unsigned char* p = lock.data();
+    std::memcpy(p, &h, 40);
+    std::memcpy(p + 40, masks, maskBytes);
+    std::memcpy(p + 40 + maskBytes, table, 4 * colors);
+    unsigned char* rows = p + headBytes;
+    if (!seek(dataStart)) {
+      close_file();
+      return nullptr;
+    }
+    if (topDown) {
+      for (std::uint64_t y = 0; y < static_cast<std::uint64_t>(height); ++y) {
+        if (!read_bytes(rows + (height - 1 - y) * stride, stride)) {
+          close_file();
+          return nullptr;
+        }
+      }
+    } else if (!read_bytes(rows, dataBytes)) {
+      close_file();
+      return nullptr;
+    }
+  }
+  close_file();
+  return dib.release();
+}

@@ -1,0 +1,33 @@
+#include "imgfile/codec_factory.h"
+
+#include "imgfile/bmp_codec.h"
+
+namespace codaxe {
+
+std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& path) {
+  switch (type) {
+    case CT_BMP:
+    case CT_THM:
+    case CT_DIB:
+    case CT_RLE:
+      return std::make_shared<BmpCodec>(path);
+    default:
+      return nullptr;
+  }
+}
+
+std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& path, unsigned short width,
+                                        unsigned short height, unsigned short bitsPerPixel, unsigned short colors,
+                                        unsigned char* pixels, RGBCOLOR* palette) {
+  switch (type) {
+    case CT_BMP:
+    case CT_THM:
+    case CT_DIB:
+    case CT_RLE:
+      return std::make_shared<BmpCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace codaxe

@@ -1,0 +1,270 @@
+#include "imgfile/image_codec.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstring>
+
+#include "platform/core/error_stream.h"
+#include "platform/core/message_box.h"
+
+ImageCodec::ImageCodec(std::string fileName)
+    : fileName_(std::move(fileName)), errorStream_(pcore::thread_error_stream()) {
+  hPalette_ = GlobalAlloc(256 * sizeof(RGBCOLOR));
+  palette_ = static_cast<RGBCOLOR*>(GlobalLock(hPalette_));
+}
+
+ImageCodec::~ImageCodec() {
+  if (fd_ >= 0) ::close(fd_);
+  discard_temporary();
+  dispose_image();
+  GlobalUnlock(hPalette_);
+  GlobalFree(hPalette_);
+}
+
+int ImageCodec::Compress(unsigned short, ImgType) { return fail(codaxe::MSG_NEVER, error_); }
+int ImageCodec::Expand() { return fail(codaxe::MSG_NEVER, error_); }
+int ImageCodec::SaveStack(unsigned short quality, ImgType type) {
+  Compress(quality, type);
+  return 1;
+}
+int ImageCodec::ReadDescription(char*) { return 0; }
+int ImageCodec::SaveDescription(char*) { return 0; }
+
+void ImageCodec::dispose_image() {
+  if (hImage_) {
+    GlobalUnlock(hImage_);
+    hImage_ = GlobalFree(hImage_);
+  }
+  image_ = nullptr;
+}
+
+void ImageCodec::ReportError(int id) {
+  const char* caption = codaxe::message_text(codaxe::MSG_CAPTION);
+  const char* text = codaxe::message_text(id);
+  if (errorStream_) {
+    std::fprintf(errorStream_, "\n%s - %s", caption, text);
+    std::fflush(errorStream_);
+  } else {
+    pcore::message_box().show(nullptr, text, caption, pcore::MessageIcon::Warning, pcore::MessageButtons::Ok);
+  }
+}
+
+int ImageCodec::fail(int id, int error) {
+  ReportError(id);
+  error_ = error;
+  return 0;
+}
+
+void ImageCodec::set_description(unsigned short width, unsigned short height, unsigned short bits,
+                                 unsigned short colors) {
+  width_ = width;
+  height_ = height;
+  bitsPerPixel_ = bits;
+  colors_ = colors;
+}
+
+void ImageCodec::fill_default_palette() {
+  for (int i = 0; i < 256; ++i) {
+    palette_[i] = RGBCOLOR{static_cast<unsigned char>((i % 8) * 32), static_cast<unsigned char>((i / 8 % 8) * 32),
+                           static_cast<unsigned char>((i / 64) * 64)};
+  }
+}
+
+bool ImageCodec::AllocateImage(std::uint64_t rowBytes, std::uint64_t height) {
+  std::uint64_t size = height * ((rowBytes + 3) / 4) * 4 + 256;
+  if (rowBytes > kMaxImageBytes || height > kMaxImageBytes || size > kMaxImageBytes) {
+    fail(codaxe::MSG_MEMORY, CE_MEMORY);
+    return false;
+  }
+  hImage_ = GlobalAlloc(size);
+  if (!hImage_) {
+    fail(codaxe::MSG_MEMORY, CE_MEMORY);
+    return false;
+  }
+  image_ = static_cast<unsigned char*>(GlobalLock(hImage_));
+  blockSize_ = static_cast<std::uint32_t>(size);
+  return true;
+}
+
+bool ImageCodec::open_read() {
+  fd_ = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    fail(codaxe::MSG_OPEN, CE_OPEN_READ);
+    return false;
+  }
+  fileSize_ = static_cast<std::uint64_t>(st.st_size);
+  writing_ = false;
+  fill_ = pos_ = 0;
+  return true;
+}
+
+bool ImageCodec::open_write() {
+  // The temporary file lives in the target's folder so that the final rename stays on one file system.
+  std::string pattern = fileName_ + ".XXXXXX";
+  fd_ = ::mkstemp(pattern.data());
+  if (fd_ < 0) {
+    fail(codaxe::MSG_OPEN, CE_OPEN_WRITE);
+    return false;
+  }
+  tempName_ = pattern;
+  // mkstemp makes the file private; give it the mode a plain create would, or the replaced file's mode.
+  struct stat st;
+  mode_t mode;
+  if (::stat(fileName_.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd_, mode);
+  writing_ = true;
+  fill_ = pos_ = 0;
+  return true;
+}
+
+void ImageCodec::discard_temporary() {
+  if (!tempName_.empty()) {
+    ::unlink(tempName_.c_str());
+    tempName_.clear();
+  }
+}
+
+bool ImageCodec::close_file() {
+  if (fd_ < 0) return true;
+  bool ok = true;
+  if (writing_ && error_ == 0) ok = flush();
+  if (::close(fd_) != 0 && ok) {
+    fail(codaxe::MSG_CLOSE, CE_CLOSE);
+    ok = false;
+  }
+  fd_ = -1;
+  if (writing_) {
+    if (ok && error_ == 0 && ::rename(tempName_.c_str(), fileName_.c_str()) == 0) {
+      tempName_.clear();
+    } else {
+      if (ok) fail(codaxe::MSG_CLOSE, CE_CLOSE);
+      ok = false;
+      discard_temporary();
+    }
+  }
+  fill_ = pos_ = 0;
+  return ok;
+}
+
+bool ImageCodec::refill() {
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer_, kBufferSize);
+  } while (got < 0 && errno == EINTR);
+  if (got <= 0) {
+    fill_ = pos_ = 0;
+    fail(codaxe::MSG_READ_DATA, CE_DATA);
+    return false;
+  }
+  fill_ = static_cast<std::size_t>(got);
+  pos_ = 0;
+  return true;
+}
+
+bool ImageCodec::read_bytes(void* dest, std::size_t n) {
+  auto* out = static_cast<unsigned char*>(dest);
+  std::size_t have = fill_ - pos_;
+  if (have >= n) {
+    std::memcpy(out, buffer_ + pos_, n);
+    pos_ += n;
+    return true;
+  }
+  std::memcpy(out, buffer_ + pos_, have);
+  out += have;
+  n -= have;
+  pos_ = fill_ = 0;
+  // Large reads go straight into the destination; the buffer only pays for small ones.
+  while (n >= kBufferSize) {
+    ssize_t got = ::read(fd_, out, n);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      fail(codaxe::MSG_READ_DATA, CE_DATA);
+      return false;
+    }
+    out += got;
+    n -= static_cast<std::size_t>(got);
+  }
+  while (n > 0) {
+    if (!refill()) return false;
+    std::size_t take = std::min(n, fill_);
+    std::memcpy(out, buffer_, take);
+    pos_ = take;
+    out += take;
+    n -= take;
+  }
+  return true;
+}
+
+int ImageCodec::read_byte() {
+  if (pos_ == fill_ && !refill()) return -1;
+  return buffer_[pos_++];
+}
+
+bool ImageCodec::seek(std::uint64_t offset) {
+  fill_ = pos_ = 0;
+  if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+    fail(codaxe::MSG_READ_DATA, CE_DATA);
+    return false;
+  }
+  return true;
+}
+
+std::uint64_t ImageCodec::tell() const {
+  off_t at = ::lseek(fd_, 0, SEEK_CUR);
+  if (at < 0) return 0;
+  return static_cast<std::uint64_t>(at) - (fill_ - pos_);
+}
+
+namespace {
+bool write_all(int fd, const unsigned char* p, std::size_t n) {
+  while (n > 0) {
+    ssize_t put = ::write(fd, p, n);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    p += put;
+    n -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+}  // namespace
+
+bool ImageCodec::write_bytes(const void* src, std::size_t n) {
+  if (error_ != 0) return false;
+  const auto* in = static_cast<const unsigned char*>(src);
+  if (fill_ + n < kBufferSize) {
+    std::memcpy(buffer_ + fill_, in, n);
+    fill_ += n;
+    return true;
+  }
+  if (!write_all(fd_, buffer_, fill_) || !write_all(fd_, in, n)) {
+    fill_ = 0;
+    fail(codaxe::MSG_WRITE_DATA, CE_WRITE);
+    return false;
+  }
+  fill_ = 0;
+  return true;
+}
+
+bool ImageCodec::flush() {
+  if (error_ != 0) return false;
+  if (!write_all(fd_, buffer_, fill_)) {
+    fill_ = 0;
+    fail(codaxe::MSG_FLUSH, CE_WRITE);
+    return false;
+  }
+  fill_ = 0;
+  return true;
+}
