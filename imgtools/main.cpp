@@ -1,1 +1,53 @@
-int main() { return 0; }
+// imgtools: the command-line face of the suite, for users' scripts.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "imgtools/verbs.h"
+
+namespace {
+
+const char kHelp[] =
+    "Usage: imgtools VERB [OPTIONS] ARGS...\n"
+    "\n"
+    "Verbs:\n"
+    "  info [--frames] FILE...\n"
+    "      One line per file: FILE: TYPE WxH B-bit C colours N frame(s).\n"
+    "      --frames adds one line per frame: size, position, bits, delay (1/100 s), disposal, transparent index.\n"
+    "  convert [--quality Q] [--frame I] IN OUT\n"
+    "      Reads IN and writes OUT in the format of OUT's extension (.bmp .dib .rle .thm).\n"
+    "      A multi-frame input keeps its frames when OUT holds several; otherwise frame I (default 0) is written.\n"
+    "      --quality Q (0-100) is handed to writers that compress lossily.\n"
+    "\n"
+    "File types are chosen by the final extension, in any case.\n"
+    "Exit status: 0 success, 1 a file could not be read or written (the reason on standard error), 2 usage error.\n";
+
+}  // namespace
+
+namespace imgtools {
+
+int usage_error(const std::string& message) {
+  std::fprintf(stderr, "imgtools: %s\nTry 'imgtools --help'.\n", message.c_str());
+  return 2;
+}
+
+}  // namespace imgtools
+
+int main(int argc, char** argv) {
+  if (argc < 2) return imgtools::usage_error("no verb given");
+  std::string verb = argv[1];
+  if (verb == "--help" || verb == "-h" || verb == "help") {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  imgtools::Args args(argv + 2, argv + argc);
+  for (const std::string& a : args) {
+    if (a == "--help") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+  }
+  if (verb == "info") return imgtools::info_verb(args);
+  if (verb == "convert") return imgtools::convert_verb(args);
+  return imgtools::usage_error("unknown verb " + verb);
+}

@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -52,6 +55,52 @@ std::filesystem::path corpus_dir(const std::string& name) {
 int run_command(const std::string& command) {
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+RgbImage raw_to_rgb(const unsigned char* pixels, const void* palette, int width, int height, int bits) {
+  RgbImage out{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height * 3)};
+  const auto* pal = static_cast<const unsigned char*>(palette);
+  const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* row = pixels + (height - 1 - y) * stride;
+    unsigned char* o = &out.rgb[static_cast<std::size_t>(y) * width * 3];
+    for (int x = 0; x < width; ++x, o += 3) {
+      if (bits == 24) {
+        o[0] = row[3 * x + 2];
+        o[1] = row[3 * x + 1];
+        o[2] = row[3 * x];
+        continue;
+      }
+      int per = 8 / bits;
+      int index = (row[x / per] >> ((per - 1 - x % per) * bits)) & ((1 << bits) - 1);
+      std::memcpy(o, pal + 3 * index, 3);
+    }
+  }
+  return out;
+}
+
+int max_channel_difference(const RgbImage& a, const RgbImage& b) {
+  if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size()) return -1;
+  int worst = 0;
+  for (std::size_t i = 0; i < a.rgb.size(); ++i) worst = std::max(worst, std::abs(a.rgb[i] - b.rgb[i]));
+  return worst;
+}
+
+bool imagemagick_available() { return ::access(IMAGEMAGICK_CONVERT, X_OK) == 0; }
+
+bool imagemagick_decode(const std::string& path, RgbImage& out) {
+  if (!imagemagick_available()) return false;
+  std::string command = std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return false;
+  int maxval = 0;
+  bool ok = std::fscanf(pipe, "P6 %d %d %d", &out.width, &out.height, &maxval) == 3 && maxval == 255 &&
+            std::fgetc(pipe) != EOF;
+  if (ok) {
+    out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
+    ok = std::fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
+  }
+  return ::pclose(pipe) == 0 && ok;
 }
 
 }  // namespace testing_support

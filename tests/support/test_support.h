@@ -7,6 +7,8 @@
 
 #include "platform/core/message_box.h"
 
+#define IMAGEMAGICK_CONVERT "/usr/bin/convert-im6.q16"
+
 namespace testing_support {
 
 // A fresh folder removed at the end of the test.
@@ -40,5 +42,22 @@ std::filesystem::path corpus_dir(const std::string& name);
 
 // Runs a shell command and returns its exit status.
 int run_command(const std::string& command);
+
+// An image as top-down RGB triples, the form in which readers are compared with one another.
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;
+};
+
+// The raw image layout (bottom-up, padded rows, 1/4/8/24 bits with a palette) as top-down RGB.
+RgbImage raw_to_rgb(const unsigned char* pixels, const void* palette, int width, int height, int bits);
+
+// Largest difference of any channel, or -1 when the sizes differ.
+int max_channel_difference(const RgbImage& a, const RgbImage& b);
+
+// How ImageMagick reads a file; false when it is not installed or fails.
+bool imagemagick_available();
+bool imagemagick_decode(const std::string& path, RgbImage& out);
 
 }  // namespace testing_support

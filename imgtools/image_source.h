@@ -1,0 +1,42 @@
+// Reading a file once for the verbs: the image, its frames and what the library said about it.
+#pragma once
+
+#include <string>
+
+#include "imgfile/codaxe.h"
+
+namespace imgtools {
+
+// One image as the raw layout describes it; pointers stay owned by the Compand or the frame they came from.
+struct RawImage {
+  unsigned short width = 0;
+  unsigned short height = 0;
+  unsigned short bits = 0;
+  unsigned short colors = 0;
+  unsigned char* pixels = nullptr;
+  RGBCOLOR* palette = nullptr;
+};
+
+class ImageSource {
+ public:
+  // Reads `path`; on failure prints why to standard error and ok() is false.
+  explicit ImageSource(const std::string& path);
+  ~ImageSource();
+  bool ok() const { return ok_; }
+  CompandType type() const { return type_; }
+  // Frames of a multi-frame file; a single image counts as one frame.
+  int frame_count() const;
+  // Frame i (0 for a single image), or an image without pixels when there is no such frame.
+  RawImage frame(int i) const;
+  const ImageFrame* frame_record(int i) const;
+  ImageStack* stack() const { return compand_.GetImageStack(); }
+
+ private:
+  Compand compand_;
+  CompandType type_ = CT_NONE;
+  bool ok_ = false;
+};
+
+const char* type_name(CompandType type);
+
+}  // namespace imgtools

@@ -1,0 +1,18 @@
+// The verbs of the imgtools command. Each takes its own arguments (after the verb) and returns the exit
+// status: 0 success, 1 a file could not be read or written, 2 a usage error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace imgtools {
+
+using Args = std::vector<std::string>;
+
+int info_verb(const Args& args);
+int convert_verb(const Args& args);
+
+// Prints a usage error and returns 2.
+int usage_error(const std::string& message);
+
+}  // namespace imgtools

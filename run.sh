@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the suite's main program on the bundled sample images.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/setup.sh
+scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
+
+out=build/run-output
+mkdir -p "$out"
+echo "== imgtools info on the samples"
+build/bin/imgtools info samples/*.bmp
+for f in samples/*.bmp; do
+  name=$(basename "$f" .bmp)
+  echo "== imgtools convert $f -> $out/$name.dib"
+  build/bin/imgtools convert "$f" "$out/$name.dib"
+done
+echo "== what was written"
+build/bin/imgtools info "$out"/*.dib

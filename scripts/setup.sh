@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the oracles need, when it is missing (Debian 12).
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
+  imagemagick graphicsmagick python3-pil
+  libmagick++-6.q16-dev libgraphicsmagick++1-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then sudo="sudo"; else
+    echo "Missing packages and not root: install them with apt-get: ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
