@@ -6,8 +6,9 @@ namespace {
 
 // The colour table of new bitmaps, as (blue, green, red).
 constexpr RGBQUAD kDefaultTable[16] = {
-    {0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0}, {128, 0, 0, 0},   {128, 0, 128, 0},
-    {128, 128, 0, 0},   {192, 192, 192, 0}, {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
+    {0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
+    {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
+    {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
     {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
 
 void put_le16(unsigned char* p, std::uint16_t v) {
@@ -25,7 +26,8 @@ void put_le32(unsigned char* p, std::uint32_t v) {
 BmpCodec::BmpCodec(const std::string& path) : ImageCodec(path) {}
 
 BmpCodec::BmpCodec(const std::string& path, unsigned short width, unsigned short height,
-                   unsigned short bitsPerPixel, unsigned short colors, unsigned char* pixels, RGBCOLOR* palette)
+                   unsigned short bitsPerPixel, unsigned short colors, unsigned char* pixels,
+                   RGBCOLOR* palette)
     : ImageCodec(path), sourcePixels_(pixels), sourcePalette_(palette) {
   set_description(width, height, bitsPerPixel, colors);
   // Rows are padded to 4 bytes, so the image is a whole number of padded rows.
@@ -68,7 +70,8 @@ bool BmpCodec::deliver(HGLOBAL dib) {
   DIBInfo(dib, &h);
   pcore::BlockLock lock(dib);
   const unsigned char* p = lock.data();
-  const auto* table = reinterpret_cast<const RGBQUAD*>(p + h.biSize + (h.biCompression == BI_BITFIELDS ? 12 : 0));
+  const auto* table =
+      reinterpret_cast<const RGBQUAD*>(p + h.biSize + (h.biCompression == BI_BITFIELDS ? 12 : 0));
   unsigned colors = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
   if (h.biBitCount <= 8 && colors > (1u << h.biBitCount)) colors = 1u << h.biBitCount;
   std::uint64_t stride = dib_stride(h.biWidth, h.biBitCount);
@@ -78,12 +81,13 @@ bool BmpCodec::deliver(HGLOBAL dib) {
   if (!AllocateImage(stride, rows)) return false;
   std::memcpy(image_, bits, stride * rows);
   imageSize_ = static_cast<std::uint32_t>(stride * rows);
-  set_description(static_cast<unsigned short>(h.biWidth), static_cast<unsigned short>(h.biHeight), h.biBitCount,
-                  static_cast<unsigned short>(colors));
+  set_description(static_cast<unsigned short>(h.biWidth), static_cast<unsigned short>(h.biHeight),
+                  h.biBitCount, static_cast<unsigned short>(colors));
   if (colors == 0) {
     fill_default_palette();
   } else {
-    for (unsigned i = 0; i < colors; ++i) palette_[i] = RGBCOLOR{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue};
+    for (unsigned i = 0; i < colors; ++i)
+      palette_[i] = RGBCOLOR{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue};
   }
   return true;
 }
@@ -114,7 +118,7 @@ int BmpCodec::Compress(unsigned short, ImgType) {
   put_le32(head + 34, imageSize_);
   put_le32(head + 46, entries);
 
-  if (!open_write()) return fail(codaxe::MSG_WRITE_DATA, CE_WRITE);
+  if (!open_write(codaxe::MSG_WRITE_DATA)) return 0;
   bool ok = write_bytes(head, sizeof head) && write_bytes(table, 4 * entries) &&
             write_bytes(sourcePixels_, imageSize_);
   ok = close_file() && ok;

@@ -1,9 +1,9 @@
 // Windows bitmaps under the extensions .bmp, .thm, .dib and .rle: a 14-byte file header (optional on reading)
 // and a packed DIB.
 //
-// Reading accepts what real writers produce: the 40-byte header and its longer successors (52, 56, 108 and 124
-// bytes, whose colour masks are taken and whose remainder is skipped), the 12-byte OS/2 1.x core header with
-// 3-byte colour entries, OS/2 2.x headers of 16 to 64 bytes, top-down rows, 2-bit images (delivered at 4
+// Reading accepts what real writers produce: the 40-byte header and its longer successors (52, 56, 108 and
+// 124 bytes, whose colour masks are taken and whose remainder is skipped), the 12-byte OS/2 1.x core header
+// with 3-byte colour entries, OS/2 2.x headers of 16 to 64 bytes, top-down rows, 2-bit images (delivered at 4
 // bits), run-length and bit-field data. Every size, offset and count is checked against the file before
 // anything is allocated. Writing is always uncompressed, whatever the extension.
 #pragma once

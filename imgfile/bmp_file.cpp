@@ -7,8 +7,12 @@
 
 namespace {
 
-std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t le32(const unsigned char* p) { return le16(p) | static_cast<std::uint32_t>(le16(p + 2)) << 16; }
+std::uint16_t le16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t le32(const unsigned char* p) {
+  return le16(p) | static_cast<std::uint32_t>(le16(p + 2)) << 16;
+}
 
 enum class HeaderKind { Core, Os2v2, Windows };
 
@@ -72,7 +76,8 @@ HGLOBAL BmpCodec::read_packed_dib() {
   HeaderKind kind;
   if (headerSize == 12) {
     kind = HeaderKind::Core;
-  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
+  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
+             headerSize == 124) {
     kind = HeaderKind::Windows;
   } else if (headerSize >= 16 && headerSize <= 64) {
     kind = HeaderKind::Os2v2;
@@ -104,7 +109,8 @@ HGLOBAL BmpCodec::read_packed_dib() {
   }
   const bool topDown = height < 0;
   if (topDown) height = -height;
-  if (h.biWidth < 1 || h.biWidth > 65535 || height < 1 || height > 65535 || h.biPlanes != 1) return header_error();
+  if (h.biWidth < 1 || h.biWidth > 65535 || height < 1 || height > 65535 || h.biPlanes != 1)
+    return header_error();
   const unsigned bits = h.biBitCount;
   if (!valid_depth(bits) || !valid_compression(kind, bits, h.biCompression)) {
     close_file();

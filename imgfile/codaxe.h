@@ -70,7 +70,7 @@ class ImageFrame {
   unsigned char* pixels = nullptr;
   std::int32_t left = 0;
   std::int32_t top = 0;
-  char* comment = nullptr;  // not owned
+  char* comment = nullptr;   // not owned
   unsigned short delay = 0;  // hundredths of a second
   unsigned char disposal = 0;
   std::int32_t transparent = 0;
@@ -179,6 +179,7 @@ class Compand {
 // nothing and leaves its input as it was.
 int DIBInfo(HGLOBAL dib, BITMAPINFOHEADER* info);
 HPALETTE CreateDIBPalette(HGLOBAL dib);
-HGLOBAL DIBFromBitmap(HBITMAP bitmap, std::uint32_t compression, unsigned short bitsPerPixel, HPALETTE palette);
+HGLOBAL DIBFromBitmap(HBITMAP bitmap, std::uint32_t compression, unsigned short bitsPerPixel,
+                      HPALETTE palette);
 // On success the input block has been freed.
 HGLOBAL ChangeDIBFormat(HGLOBAL dib, unsigned short bitsPerPixel, std::uint32_t compression);

@@ -17,8 +17,8 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
 }
 
 std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& path, unsigned short width,
-                                        unsigned short height, unsigned short bitsPerPixel, unsigned short colors,
-                                        unsigned char* pixels, RGBCOLOR* palette) {
+                                        unsigned short height, unsigned short bitsPerPixel,
+                                        unsigned short colors, unsigned char* pixels, RGBCOLOR* palette) {
   switch (type) {
     case CT_BMP:
     case CT_THM:

@@ -13,7 +13,7 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
 
 // A writing codec that will write the caller's image (pointers kept, not copied) to `path`, or null.
 std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& path, unsigned short width,
-                                        unsigned short height, unsigned short bitsPerPixel, unsigned short colors,
-                                        unsigned char* pixels, RGBCOLOR* palette);
+                                        unsigned short height, unsigned short bitsPerPixel,
+                                        unsigned short colors, unsigned char* pixels, RGBCOLOR* palette);
 
 }  // namespace codaxe

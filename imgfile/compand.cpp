@@ -7,7 +7,9 @@
 #include "imgfile/file_names.h"
 #include "platform/core/error_stream.h"
 
-Compand::Compand() { pcore::set_thread_error_stream(nullptr); }
+Compand::Compand() {
+  pcore::set_thread_error_stream(nullptr);
+}
 
 Compand::~Compand() = default;
 
@@ -68,8 +70,8 @@ int Compand::InitCompressor(CompandType type, char* name, ImageStack* stack) {
   if (!stack) return 0;
   ImageFrame* first = stack->GetFrameData(0);
   if (!first) return 0;
-  if (!InitCompressor(type, name, first->width, first->height, first->bitsPerPixel, first->colors, first->pixels,
-                      first->palette)) {
+  if (!InitCompressor(type, name, first->width, first->height, first->bitsPerPixel, first->colors,
+                      first->pixels, first->palette)) {
     return 0;
   }
   *codec_->stack() = *stack;
@@ -88,14 +90,30 @@ int Compand::SaveImageStack() {
   return codec_->SaveStack(compressionQuality_, imageType_);
 }
 
-unsigned char* Compand::GetDataPtr() const { return codec_ ? codec_->data() : nullptr; }
-RGBCOLOR* Compand::GetPalettePtr() const { return codec_ ? codec_->palette() : nullptr; }
-unsigned short Compand::GetWidth() const { return codec_ ? codec_->width() : 0; }
-unsigned short Compand::GetHeight() const { return codec_ ? codec_->height() : 0; }
-unsigned short Compand::GetColors() const { return codec_ ? codec_->colors() : 0; }
-unsigned short Compand::GetBitsPerPixel() const { return codec_ ? codec_->bits_per_pixel() : 0; }
-int Compand::GetError() const { return codec_ ? codec_->error() : 0; }
-ImageStack* Compand::GetImageStack() const { return codec_ ? codec_->stack() : nullptr; }
+unsigned char* Compand::GetDataPtr() const {
+  return codec_ ? codec_->data() : nullptr;
+}
+RGBCOLOR* Compand::GetPalettePtr() const {
+  return codec_ ? codec_->palette() : nullptr;
+}
+unsigned short Compand::GetWidth() const {
+  return codec_ ? codec_->width() : 0;
+}
+unsigned short Compand::GetHeight() const {
+  return codec_ ? codec_->height() : 0;
+}
+unsigned short Compand::GetColors() const {
+  return codec_ ? codec_->colors() : 0;
+}
+unsigned short Compand::GetBitsPerPixel() const {
+  return codec_ ? codec_->bits_per_pixel() : 0;
+}
+int Compand::GetError() const {
+  return codec_ ? codec_->error() : 0;
+}
+ImageStack* Compand::GetImageStack() const {
+  return codec_ ? codec_->stack() : nullptr;
+}
 
 void Compand::DisposeOfImage() {
   if (imageHeld_ && codec_) {
@@ -104,7 +122,9 @@ void Compand::DisposeOfImage() {
   }
 }
 
-CompandType Compand::FileTypeFromName(const char* name) { return name ? codaxe::type_from_name(name) : CT_NONE; }
+CompandType Compand::FileTypeFromName(const char* name) {
+  return name ? codaxe::type_from_name(name) : CT_NONE;
+}
 
 int Compand::FileNameFromType(char* name, CompandType type) {
   if (!name || type == CT_NONE) return 0;
@@ -125,4 +145,6 @@ int Compand::SaveImageDescription(char* text) {
   return codec_->SaveDescription(text);
 }
 
-void Compand::SetErrorMessageOutputStream(std::FILE* stream) { pcore::set_thread_error_stream(stream); }
+void Compand::SetErrorMessageOutputStream(std::FILE* stream) {
+  pcore::set_thread_error_stream(stream);
+}

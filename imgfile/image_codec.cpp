@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/core/error_stream.h"
@@ -25,14 +25,22 @@ ImageCodec::~ImageCodec() {
   GlobalFree(hPalette_);
 }
 
-int ImageCodec::Compress(unsigned short, ImgType) { return fail(codaxe::MSG_NEVER, error_); }
-int ImageCodec::Expand() { return fail(codaxe::MSG_NEVER, error_); }
+int ImageCodec::Compress(unsigned short, ImgType) {
+  return fail(codaxe::MSG_NEVER, error_);
+}
+int ImageCodec::Expand() {
+  return fail(codaxe::MSG_NEVER, error_);
+}
 int ImageCodec::SaveStack(unsigned short quality, ImgType type) {
   Compress(quality, type);
   return 1;
 }
-int ImageCodec::ReadDescription(char*) { return 0; }
-int ImageCodec::SaveDescription(char*) { return 0; }
+int ImageCodec::ReadDescription(char*) {
+  return 0;
+}
+int ImageCodec::SaveDescription(char*) {
+  return 0;
+}
 
 void ImageCodec::dispose_image() {
   if (hImage_) {
@@ -69,8 +77,9 @@ void ImageCodec::set_description(unsigned short width, unsigned short height, un
 
 void ImageCodec::fill_default_palette() {
   for (int i = 0; i < 256; ++i) {
-    palette_[i] = RGBCOLOR{static_cast<unsigned char>((i % 8) * 32), static_cast<unsigned char>((i / 8 % 8) * 32),
-                           static_cast<unsigned char>((i / 64) * 64)};
+    palette_[i] =
+        RGBCOLOR{static_cast<unsigned char>((i % 8) * 32), static_cast<unsigned char>((i / 8 % 8) * 32),
+                 static_cast<unsigned char>((i / 64) * 64)};
   }
 }
 
@@ -105,12 +114,12 @@ bool ImageCodec::open_read() {
   return true;
 }
 
-bool ImageCodec::open_write() {
+bool ImageCodec::open_write(int message) {
   // The temporary file lives in the target's folder so that the final rename stays on one file system.
   std::string pattern = fileName_ + ".XXXXXX";
   fd_ = ::mkstemp(pattern.data());
   if (fd_ < 0) {
-    fail(codaxe::MSG_OPEN, CE_OPEN_WRITE);
+    fail(message, CE_OPEN_WRITE);
     return false;
   }
   tempName_ = pattern;

@@ -45,7 +45,8 @@ class ImageCodec {
  protected:
   // Buffered file access. Each failing call reports its message, sets the error number and returns false.
   bool open_read();
-  bool open_write();
+  // `message` is what a failure to create the file reports.
+  bool open_write(int message = codaxe::MSG_OPEN);
   // For a file being written: flushes and, when no error was recorded, puts it in place of the target.
   bool close_file();
   bool read_bytes(void* dest, std::size_t n);
@@ -62,7 +63,8 @@ class ImageCodec {
   void ReportError(int id);
   // Reports `id` and records `error`; returns 0 so that callers can `return fail(...)`.
   int fail(int id, int error);
-  void set_description(unsigned short width, unsigned short height, unsigned short bits, unsigned short colors);
+  void set_description(unsigned short width, unsigned short height, unsigned short bits,
+                       unsigned short colors);
   void fill_default_palette();
 
   HGLOBAL hImage_ = nullptr;

@@ -36,9 +36,13 @@ ImageFrame::~ImageFrame() {
 
 ImageStack::ImageStack() : list_(new codaxe::FrameList) {}
 
-ImageStack::~ImageStack() { Release(); }
+ImageStack::~ImageStack() {
+  Release();
+}
 
-ImageStack::ImageStack(const ImageStack& other) : list_(other.list_) { ++list_->refs; }
+ImageStack::ImageStack(const ImageStack& other) : list_(other.list_) {
+  ++list_->refs;
+}
 
 ImageStack& ImageStack::operator=(const ImageStack& other) {
   if (list_ != other.list_) {
@@ -117,8 +121,8 @@ ImageFrame* ImageStack::GetFrameData(int i) const {
 }
 
 int ImageStack::GetFrameNumber() const {
-  return static_cast<int>(
-      std::count_if(list_->frames.begin(), list_->frames.end(), [](const ImageFrame* f) { return !f->removed; }));
+  return static_cast<int>(std::count_if(list_->frames.begin(), list_->frames.end(),
+                                        [](const ImageFrame* f) { return !f->removed; }));
 }
 
 int ImageStack::RemoveFrame(int i) {
@@ -145,11 +149,27 @@ int ImageStack::MoveFrameData(int from, int to) {
   return 1;
 }
 
-unsigned short ImageStack::GetScreenWidth() const { return list_->screenWidth; }
-void ImageStack::SetScreenWidth(unsigned short w) { list_->screenWidth = w; }
-unsigned short ImageStack::GetScreenHeight() const { return list_->screenHeight; }
-void ImageStack::SetScreenHeight(unsigned short h) { list_->screenHeight = h; }
-int ImageStack::GetbGCT() const { return list_->bGCT; }
-void ImageStack::SetbGCT(int b) { list_->bGCT = b; }
-unsigned char ImageStack::GetbkColorIndex() const { return list_->background; }
-void ImageStack::SetbkColorIndex(unsigned char i) { list_->background = i; }
+unsigned short ImageStack::GetScreenWidth() const {
+  return list_->screenWidth;
+}
+void ImageStack::SetScreenWidth(unsigned short w) {
+  list_->screenWidth = w;
+}
+unsigned short ImageStack::GetScreenHeight() const {
+  return list_->screenHeight;
+}
+void ImageStack::SetScreenHeight(unsigned short h) {
+  list_->screenHeight = h;
+}
+int ImageStack::GetbGCT() const {
+  return list_->bGCT;
+}
+void ImageStack::SetbGCT(int b) {
+  list_->bGCT = b;
+}
+unsigned char ImageStack::GetbkColorIndex() const {
+  return list_->background;
+}
+void ImageStack::SetbkColorIndex(unsigned char i) {
+  list_->background = i;
+}

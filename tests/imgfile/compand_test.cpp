@@ -16,7 +16,8 @@ namespace {
 std::string renamed(const char* name, CompandType type) {
   char buffer[256];
   std::snprintf(buffer, sizeof buffer, "%s", name);
-  return Compand::FileNameFromType(buffer, type) ? std::string(buffer) : std::string("<refused:") + buffer + ">";
+  return Compand::FileNameFromType(buffer, type) ? std::string(buffer)
+                                                 : std::string("<refused:") + buffer + ">";
 }
 
 }  // namespace
@@ -149,8 +150,8 @@ TEST(Compand, SavingAStackToASingleImageFormatWritesFrameZero) {
   RawPicture pics[3] = {make_picture(4, 3, 8, 1), make_picture(5, 2, 8, 2), make_picture(2, 2, 8, 3)};
   ImageStack stack;
   for (auto& p : pics) {
-    ASSERT_GE(stack.AppendImageFrame(nullptr, nullptr, p.pixels.data(), p.palette.data(), p.width, p.height, 8,
-                                     256),
+    ASSERT_GE(stack.AppendImageFrame(nullptr, nullptr, p.pixels.data(), p.palette.data(), p.width, p.height,
+                                     8, 256),
               0);
   }
   char name[256];

@@ -25,8 +25,12 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-RecordingMessageBox::RecordingMessageBox() { pcore::install_message_box(this); }
-RecordingMessageBox::~RecordingMessageBox() { pcore::install_message_box(nullptr); }
+RecordingMessageBox::RecordingMessageBox() {
+  pcore::install_message_box(this);
+}
+RecordingMessageBox::~RecordingMessageBox() {
+  pcore::install_message_box(nullptr);
+}
 
 int RecordingMessageBox::show(const void*, const std::string& text, const std::string& caption,
                               pcore::MessageIcon, pcore::MessageButtons buttons) {
@@ -86,11 +90,14 @@ int max_channel_difference(const RgbImage& a, const RgbImage& b) {
   return worst;
 }
 
-bool imagemagick_available() { return ::access(IMAGEMAGICK_CONVERT, X_OK) == 0; }
+bool imagemagick_available() {
+  return ::access(IMAGEMAGICK_CONVERT, X_OK) == 0;
+}
 
-bool imagemagick_decode(const std::string& path, RgbImage& out) {
-  if (!imagemagick_available()) return false;
-  std::string command = std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null";
+namespace {
+
+// Reads a binary PPM from a command's standard output.
+bool decode_ppm_from(const std::string& command, RgbImage& out) {
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return false;
   int maxval = 0;
@@ -101,6 +108,30 @@ bool imagemagick_decode(const std::string& path, RgbImage& out) {
     ok = std::fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
   }
   return ::pclose(pipe) == 0 && ok;
+}
+
+}  // namespace
+
+bool imagemagick_decode(const std::string& path, RgbImage& out) {
+  if (!imagemagick_available()) return false;
+  return decode_ppm_from(
+      std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null", out);
+}
+
+bool pillow_available() {
+  return ::access(DEBIAN_PYTHON, X_OK) == 0 &&
+         run_command(std::string(DEBIAN_PYTHON) + " -c 'import PIL' >/dev/null 2>&1") == 0;
+}
+
+bool pillow_decode(const std::string& path, RgbImage& out) {
+  const char* script =
+      "import sys; from PIL import Image; im = Image.open(sys.argv[1]).convert(\"RGB\"); "
+      "sys.stdout.buffer.write(b\"P6 %d %d 255\\n\" % im.size + im.tobytes())";
+  return decode_ppm_from(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' 2>/dev/null", out);
+}
+
+bool pillow_run(const std::string& script, const std::string& path) {
+  return run_command(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' >/dev/null 2>&1") == 0;
 }
 
 }  // namespace testing_support

@@ -8,6 +8,7 @@
 #include "platform/core/message_box.h"
 
 #define IMAGEMAGICK_CONVERT "/usr/bin/convert-im6.q16"
+#define DEBIAN_PYTHON "/usr/bin/python3"
 
 namespace testing_support {
 
@@ -59,5 +60,11 @@ int max_channel_difference(const RgbImage& a, const RgbImage& b);
 // How ImageMagick reads a file; false when it is not installed or fails.
 bool imagemagick_available();
 bool imagemagick_decode(const std::string& path, RgbImage& out);
+
+// The same for Pillow (Debian's python3-pil).
+bool pillow_available();
+bool pillow_decode(const std::string& path, RgbImage& out);
+// Runs a short Pillow script with `path` as sys.argv[1]; true when it exits 0.
+bool pillow_run(const std::string& script, const std::string& path);
 
 }  // namespace testing_support

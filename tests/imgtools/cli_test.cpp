@@ -1,0 +1,78 @@
+// The imgtools command as scripts see it: its output lines and exit statuses.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/support/codaxe_io.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct CommandResult {
+  int status;
+  std::string out;
+};
+
+CommandResult imgtools(const std::string& args) {
+  std::string command = std::string(IMGTOOLS_PATH) + " " + args + " 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  CommandResult run{-1, {}};
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+const std::string kSamples = std::string(SUITE_SOURCE_DIR) + "/samples/";
+
+}  // namespace
+
+TEST(ImgtoolsCli, InfoDescribesEachFileAndFrame) {
+  CommandResult run = imgtools("info " + kSamples + "wheel-8bit.bmp " + kSamples + "wheel-24bit.bmp");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kSamples + "wheel-8bit.bmp: BMP 160x120 8-bit 256 colours 1 frame\n" + kSamples +
+                         "wheel-24bit.bmp: BMP 160x120 24-bit 0 colours 1 frame\n");
+  run = imgtools("info --frames " + kSamples + "wheel-1bit.bmp");
+  EXPECT_EQ(run.out, kSamples + "wheel-1bit.bmp: BMP 160x120 1-bit 2 colours 1 frame\n" +
+                         "  frame 0: 160x120 at 0,0 1-bit delay 0 disposal 0 transparent none\n");
+}
+
+TEST(ImgtoolsCli, ConvertWritesTheTypeOfTheOutputName) {
+  ScratchDir dir;
+  std::string out = dir.file("copy.DIB");
+  CommandResult run = imgtools("convert " + kSamples + "wheel-4bit.bmp " + out);
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_TRUE(run.out.empty());
+  LoadedImage a = load_image(kSamples + "wheel-4bit.bmp");
+  LoadedImage b = load_image(out);
+  ASSERT_EQ(b.result, 1);
+  EXPECT_EQ(a.pixels, b.pixels);
+  EXPECT_EQ(b.bits, 4);
+}
+
+TEST(ImgtoolsCli, ExitStatusSaysWhatWentWrong) {
+  ScratchDir dir;
+  EXPECT_EQ(imgtools("").status, 2);
+  EXPECT_EQ(imgtools("frobnicate x").status, 2);
+  EXPECT_EQ(imgtools("convert onlyone.bmp").status, 2);
+  EXPECT_EQ(imgtools("convert --quality 500 a.bmp b.bmp").status, 2);
+  EXPECT_EQ(imgtools("convert " + kSamples + "wheel-8bit.bmp out.xyz").status, 2);
+  CommandResult help = imgtools("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("convert [--quality Q] [--frame I] IN OUT"), std::string::npos);
+
+  EXPECT_EQ(imgtools("info " + dir.file("missing.bmp")).status, 1);
+  write_file(dir.file("junk.bmp"), std::vector<unsigned char>(100, 7));
+  CommandResult junk = imgtools("info " + dir.file("junk.bmp"));
+  EXPECT_EQ(junk.status, 1);
+  EXPECT_NE(junk.out.find("Error - Error reading image file header"), std::string::npos) << junk.out;
+  CommandResult frame = imgtools("convert --frame 3 " + kSamples + "wheel-8bit.bmp " + dir.file("f.bmp"));
+  EXPECT_EQ(frame.status, 1);
+  CommandResult unwritable = imgtools("convert " + kSamples + "wheel-8bit.bmp " + dir.file("no/dir/f.bmp"));
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.out.find("Error writing bitmap data"), std::string::npos) << unwritable.out;
+}
