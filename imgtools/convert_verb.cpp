@@ -19,7 +19,9 @@ ImgType image_type_for(unsigned colors) {
   return colors <= 2 ? IT_BILEVEL : IT_PALETTE;
 }
 
-bool multi_frame_format(CompandType type) { return type == CT_GIF; }
+bool multi_frame_format(CompandType type) {
+  return type == CT_GIF;
+}
 
 }  // namespace
 
@@ -65,8 +67,8 @@ int convert_verb(const Args& args) {
   RawImage img = source.frame(frameIndex);
   bool keepFrames = source.frame_count() > 1 && multi_frame_format(outType);
   int ok = keepFrames ? writer.InitCompressor(outType, name.data(), source.stack())
-                      : writer.InitCompressor(outType, name.data(), img.width, img.height, img.bits, img.colors,
-                                              img.pixels, img.palette);
+                      : writer.InitCompressor(outType, name.data(), img.width, img.height, img.bits,
+                                              img.colors, img.pixels, img.palette);
   if (!ok) {
     std::fprintf(stderr, "%s: %s files cannot be written yet\n", out.c_str(), type_name(outType));
     return 1;

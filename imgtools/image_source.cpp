@@ -26,7 +26,9 @@ ImageSource::ImageSource(const std::string& path) {
   if (!ok_) std::fprintf(stderr, "\n%s: could not be read\n", path.c_str());
 }
 
-ImageSource::~ImageSource() { compand_.DisposeOfImage(); }
+ImageSource::~ImageSource() {
+  compand_.DisposeOfImage();
+}
 
 int ImageSource::frame_count() const {
   ImageStack* s = stack();
@@ -44,23 +46,34 @@ RawImage ImageSource::frame(int i) const {
     return {f->width, f->height, f->bitsPerPixel, f->colors, f->pixels, const_cast<RGBCOLOR*>(f->palette)};
   }
   if (i != 0 || frame_record(0)) return {};
-  return {compand_.GetWidth(),  compand_.GetHeight(),   compand_.GetBitsPerPixel(),
+  return {compand_.GetWidth(),  compand_.GetHeight(),  compand_.GetBitsPerPixel(),
           compand_.GetColors(), compand_.GetDataPtr(), compand_.GetPalettePtr()};
 }
 
 const char* type_name(CompandType type) {
   switch (type) {
-    case CT_BMP: return "BMP";
-    case CT_THM: return "THM";
-    case CT_DIB: return "DIB";
-    case CT_RLE: return "RLE";
-    case CT_TIF: return "TIFF";
-    case CT_GIF: return "GIF";
-    case CT_JPG: return "JPEG";
-    case CT_PCX: return "PCX";
-    case CT_TGA: return "TGA";
-    case CT_AVI: return "AVI";
-    default: return "unknown";
+    case CT_BMP:
+      return "BMP";
+    case CT_THM:
+      return "THM";
+    case CT_DIB:
+      return "DIB";
+    case CT_RLE:
+      return "RLE";
+    case CT_TIF:
+      return "TIFF";
+    case CT_GIF:
+      return "GIF";
+    case CT_JPG:
+      return "JPEG";
+    case CT_PCX:
+      return "PCX";
+    case CT_TGA:
+      return "TGA";
+    case CT_AVI:
+      return "AVI";
+    default:
+      return "unknown";
   }
 }
 

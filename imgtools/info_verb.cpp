@@ -42,8 +42,8 @@ int info_verb(const Args& args) {
     }
     RawImage first = source.frame(0);
     int n = source.frame_count();
-    std::printf("%s: %s %ux%u %u-bit %u colours %d frame%s\n", file.c_str(), type_name(source.type()), first.width,
-                first.height, first.bits, first.colors, n, n == 1 ? "" : "s");
+    std::printf("%s: %s %ux%u %u-bit %u colours %d frame%s\n", file.c_str(), type_name(source.type()),
+                first.width, first.height, first.bits, first.colors, n, n == 1 ? "" : "s");
     if (frames) {
       for (int i = 0; i < n; ++i) print_frame(i, source.frame(i), source.frame_record(i));
     }

@@ -13,14 +13,17 @@ const char kHelp[] =
     "Verbs:\n"
     "  info [--frames] FILE...\n"
     "      One line per file: FILE: TYPE WxH B-bit C colours N frame(s).\n"
-    "      --frames adds one line per frame: size, position, bits, delay (1/100 s), disposal, transparent index.\n"
+    "      --frames adds one line per frame: size, position, bits, delay (1/100 s), disposal, transparent "
+    "index.\n"
     "  convert [--quality Q] [--frame I] IN OUT\n"
     "      Reads IN and writes OUT in the format of OUT's extension (.bmp .dib .rle .thm).\n"
-    "      A multi-frame input keeps its frames when OUT holds several; otherwise frame I (default 0) is written.\n"
+    "      A multi-frame input keeps its frames when OUT holds several; otherwise frame I (default 0) is "
+    "written.\n"
     "      --quality Q (0-100) is handed to writers that compress lossily.\n"
     "\n"
     "File types are chosen by the final extension, in any case.\n"
-    "Exit status: 0 success, 1 a file could not be read or written (the reason on standard error), 2 usage error.\n";
+    "Exit status: 0 success, 1 a file could not be read or written (the reason on standard error), 2 usage "
+    "error.\n";
 
 }  // namespace
 

@@ -34,8 +34,12 @@ using HBITMAP = DeviceBitmap*;
 namespace pcore {
 
 // Handles are owned by whoever received them; these free them (null is ignored).
-inline void delete_palette(HPALETTE palette) { delete palette; }
-inline void delete_bitmap(HBITMAP bitmap) { delete bitmap; }
+inline void delete_palette(HPALETTE palette) {
+  delete palette;
+}
+inline void delete_bitmap(HBITMAP bitmap) {
+  delete bitmap;
+}
 
 // The display's stock palette: the twenty static colours.
 const LogicalPalette& stock_default_palette();

@@ -32,4 +32,6 @@ static_assert(sizeof(RGBQUAD) == 4);
 enum : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
 
 // Bytes of one pixel row, padded to a multiple of 4.
-constexpr std::uint64_t dib_stride(std::uint64_t width, std::uint64_t bits) { return (width * bits + 31) / 32 * 4; }
+constexpr std::uint64_t dib_stride(std::uint64_t width, std::uint64_t bits) {
+  return (width * bits + 31) / 32 * 4;
+}

@@ -12,7 +12,9 @@ struct GlobalBlock {
 
 namespace {
 // calloc(0) may return nullptr; a zero-sized block still needs a distinct, lockable address.
-unsigned char* zeroed(std::size_t bytes) { return static_cast<unsigned char*>(std::calloc(bytes ? bytes : 1, 1)); }
+unsigned char* zeroed(std::size_t bytes) {
+  return static_cast<unsigned char*>(std::calloc(bytes ? bytes : 1, 1));
+}
 }  // namespace
 
 HGLOBAL GlobalAlloc(std::size_t bytes) {
@@ -44,7 +46,9 @@ bool GlobalUnlock(HGLOBAL block) {
   return --block->locks > 0;
 }
 
-std::size_t GlobalSize(HGLOBAL block) { return block ? block->size : 0; }
+std::size_t GlobalSize(HGLOBAL block) {
+  return block ? block->size : 0;
+}
 
 HGLOBAL GlobalFree(HGLOBAL block) {
   if (block) {

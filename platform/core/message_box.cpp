@@ -31,7 +31,9 @@ int default_button(MessageButtons buttons) {
   }
 }
 
-void install_message_box(MessageBoxService* service) { installed.store(service); }
+void install_message_box(MessageBoxService* service) {
+  installed.store(service);
+}
 
 MessageBoxService& message_box() {
   MessageBoxService* service = installed.load();
