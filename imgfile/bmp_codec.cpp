@@ -1,27 +1,10 @@
 #include "imgfile/bmp_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
-namespace {
-
-// The colour table of new bitmaps, as (blue, green, red).
-constexpr RGBQUAD kDefaultTable[16] = {
-    {0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
-    {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
-    {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
-    {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
-
-void put_le16(unsigned char* p, std::uint16_t v) {
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
-}
-
-void put_le32(unsigned char* p, std::uint32_t v) {
-  put_le16(p, static_cast<std::uint16_t>(v));
-  put_le16(p + 2, static_cast<std::uint16_t>(v >> 16));
-}
-
-}  // namespace
+#include "imgfile/byte_order.h"
+#include "imgfile/standard_tables.h"
 
 BmpCodec::BmpCodec(const std::string& path) : ImageCodec(path) {}
 
@@ -99,8 +82,8 @@ int BmpCodec::Compress(unsigned short, ImgType) {
   }
   unsigned entries = bits <= 8 ? 1u << bits : 0;
   RGBQUAD table[256];
-  for (unsigned j = 0; j < entries; ++j) table[j] = kDefaultTable[j % 16];
-  if (bits == 1) table[1] = kDefaultTable[15];
+  for (unsigned j = 0; j < entries; ++j) table[j] = codaxe::kSixteenColours[j % 16];
+  if (bits == 1) table[1] = codaxe::kSixteenColours[15];
   unsigned fromPalette = sourcePalette_ ? std::min<unsigned>(colors_, entries) : 0;
   for (unsigned j = 0; j < fromPalette; ++j) {
     table[j] = RGBQUAD{sourcePalette_[j].blue, sourcePalette_[j].green, sourcePalette_[j].red, 0};
@@ -108,15 +91,15 @@ int BmpCodec::Compress(unsigned short, ImgType) {
 
   const std::uint32_t offset = 14 + 40 + 4 * entries;
   unsigned char head[54] = {'B', 'M'};
-  put_le32(head + 2, offset + imageSize_);
-  put_le32(head + 10, offset);
-  put_le32(head + 14, 40);
-  put_le32(head + 18, width_);
-  put_le32(head + 22, height_);
-  put_le16(head + 26, 1);
-  put_le16(head + 28, bits);
-  put_le32(head + 34, imageSize_);
-  put_le32(head + 46, entries);
+  codaxe::store_u32(head + 2, offset + imageSize_);
+  codaxe::store_u32(head + 10, offset);
+  codaxe::store_u32(head + 14, 40);
+  codaxe::store_u32(head + 18, width_);
+  codaxe::store_u32(head + 22, height_);
+  codaxe::store_u16(head + 26, 1);
+  codaxe::store_u16(head + 28, bits);
+  codaxe::store_u32(head + 34, imageSize_);
+  codaxe::store_u32(head + 46, entries);
 
   if (!open_write(codaxe::MSG_WRITE_DATA)) return 0;
   bool ok = write_bytes(head, sizeof head) && write_bytes(table, 4 * entries) &&

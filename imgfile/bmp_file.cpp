@@ -4,15 +4,10 @@
 #include <cstring>
 
 #include "imgfile/bmp_codec.h"
+#include "imgfile/byte_order.h"
+#include "imgfile/dib/dib_layout.h"
 
 namespace {
-
-std::uint16_t le16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t le32(const unsigned char* p) {
-  return le16(p) | static_cast<std::uint32_t>(le16(p + 2)) << 16;
-}
 
 enum class HeaderKind { Core, Os2v2, Windows };
 
@@ -23,26 +18,13 @@ constexpr std::uint32_t kAlphaBitFields = 6;
 constexpr std::uint64_t kMaxRleExpansion = 1024;
 constexpr std::uint64_t kRleFloorBytes = std::uint64_t{64} << 20;
 
-bool valid_depth(unsigned bits) {
-  return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
 bool valid_compression(HeaderKind kind, unsigned bits, std::uint32_t compression) {
-  switch (compression) {
-    case BI_RGB:
-      return true;
-    case BI_RLE8:
-      return bits == 8;
-    case BI_RLE4:
-      return bits == 4;
-    case BI_BITFIELDS:
-      // OS/2 uses 3 for its one-dimensional Huffman coding, which nothing writes today.
-      return kind == HeaderKind::Windows && (bits == 16 || bits == 32);
-    case kAlphaBitFields:
-      return kind == HeaderKind::Windows && (bits == 16 || bits == 32);
-    default:
-      return false;
+  // OS/2 uses 3 for its one-dimensional Huffman coding and 4 for 24-bit run-length data, which nothing
+  // writes today.
+  if (compression == BI_BITFIELDS || compression == kAlphaBitFields) {
+    return kind == HeaderKind::Windows && codaxe::dib::compression_fits(bits, BI_BITFIELDS);
   }
+  return codaxe::dib::compression_fits(bits, compression);
 }
 
 }  // namespace
@@ -64,7 +46,7 @@ HGLOBAL BmpCodec::read_packed_dib() {
     if (!read_bytes(fileHeader, 14)) return header_error();
     if (fileHeader[0] == 'B' && fileHeader[1] == 'M') {
       start = 14;
-      pixelOffset = le32(fileHeader + 10);
+      pixelOffset = codaxe::load_u32(fileHeader + 10);
     } else if (!seek(0)) {
       return header_error();
     }
@@ -72,7 +54,7 @@ HGLOBAL BmpCodec::read_packed_dib() {
 
   unsigned char raw[124] = {};
   if (fileSize < start + 12 || !read_bytes(raw, 4)) return header_error();
-  const std::uint32_t headerSize = le32(raw);
+  const std::uint32_t headerSize = codaxe::load_u32(raw);
   HeaderKind kind;
   if (headerSize == 12) {
     kind = HeaderKind::Core;
@@ -90,29 +72,29 @@ HGLOBAL BmpCodec::read_packed_dib() {
   h.biSize = 40;
   std::int64_t height;
   if (kind == HeaderKind::Core) {
-    h.biWidth = le16(raw + 4);
-    height = static_cast<std::int16_t>(le16(raw + 6));
-    h.biPlanes = le16(raw + 8);
-    h.biBitCount = le16(raw + 10);
+    h.biWidth = codaxe::load_u16(raw + 4);
+    height = static_cast<std::int16_t>(codaxe::load_u16(raw + 6));
+    h.biPlanes = codaxe::load_u16(raw + 8);
+    h.biBitCount = codaxe::load_u16(raw + 10);
   } else {
     // OS/2 2.x headers share the 40-byte layout for the fields they have; missing fields stay zero.
-    h.biWidth = static_cast<std::int32_t>(le32(raw + 4));
-    height = static_cast<std::int32_t>(le32(raw + 8));
-    h.biPlanes = le16(raw + 12);
-    h.biBitCount = le16(raw + 14);
-    h.biCompression = le32(raw + 16);
-    h.biSizeImage = le32(raw + 20);
-    h.biXPelsPerMeter = static_cast<std::int32_t>(le32(raw + 24));
-    h.biYPelsPerMeter = static_cast<std::int32_t>(le32(raw + 28));
-    h.biClrUsed = le32(raw + 32);
-    h.biClrImportant = le32(raw + 36);
+    h.biWidth = static_cast<std::int32_t>(codaxe::load_u32(raw + 4));
+    height = static_cast<std::int32_t>(codaxe::load_u32(raw + 8));
+    h.biPlanes = codaxe::load_u16(raw + 12);
+    h.biBitCount = codaxe::load_u16(raw + 14);
+    h.biCompression = codaxe::load_u32(raw + 16);
+    h.biSizeImage = codaxe::load_u32(raw + 20);
+    h.biXPelsPerMeter = static_cast<std::int32_t>(codaxe::load_u32(raw + 24));
+    h.biYPelsPerMeter = static_cast<std::int32_t>(codaxe::load_u32(raw + 28));
+    h.biClrUsed = codaxe::load_u32(raw + 32);
+    h.biClrImportant = codaxe::load_u32(raw + 36);
   }
   const bool topDown = height < 0;
   if (topDown) height = -height;
   if (h.biWidth < 1 || h.biWidth > 65535 || height < 1 || height > 65535 || h.biPlanes != 1)
     return header_error();
   const unsigned bits = h.biBitCount;
-  if (!valid_depth(bits) || !valid_compression(kind, bits, h.biCompression)) {
+  if (!codaxe::dib::known_depth(bits) || !valid_compression(kind, bits, h.biCompression)) {
     close_file();
     fail(codaxe::MSG_UNSUPPORTED, CE_DATA);
     return nullptr;
@@ -128,12 +110,12 @@ HGLOBAL BmpCodec::read_packed_dib() {
   std::uint64_t tableStart = start + headerSize;
   if (bitFields) {
     if (headerSize >= 52) {
-      for (int i = 0; i < 3; ++i) masks[i] = le32(raw + 40 + 4 * i);
+      for (int i = 0; i < 3; ++i) masks[i] = codaxe::load_u32(raw + 40 + 4 * i);
     } else {
       unsigned maskBytes = h.biCompression == kAlphaBitFields ? 16 : 12;
       unsigned char m[16];
       if (tableStart + maskBytes > fileSize || !read_bytes(m, maskBytes)) return header_error();
-      for (int i = 0; i < 3; ++i) masks[i] = le32(m + 4 * i);
+      for (int i = 0; i < 3; ++i) masks[i] = codaxe::load_u32(m + 4 * i);
       tableStart += maskBytes;
     }
     h.biCompression = BI_BITFIELDS;

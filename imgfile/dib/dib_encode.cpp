@@ -4,17 +4,10 @@
 
 #include "imgfile/dib/dib_layout.h"
 #include "imgfile/dib/dib_rle.h"
+#include "imgfile/standard_tables.h"
 
 namespace codaxe::dib {
 namespace {
-
-// blue, green, red
-constexpr RGBQUAD kSixteenColours[16] = {
-    {0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
-    {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
-    {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
-    {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
-constexpr RGBQUAD kBlackAndWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
 
 // Red, green and blue masks written after the header of bit-field targets.
 constexpr std::uint32_t kMasks16[3] = {0xF800, 0x07E0, 0x001F};

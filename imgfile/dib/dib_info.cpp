@@ -10,7 +10,7 @@ int DIBInfo(HGLOBAL dib, BITMAPINFOHEADER* info) {
   pcore::BlockLock lock(dib);
   const std::size_t size = lock.size();
   if (!lock.data() || size < 4) return 0;
-  const bool core = load_u32(lock.data()) == kCoreHeaderSize;
+  const bool core = codaxe::load_u32(lock.data()) == kCoreHeaderSize;
   if (size < (core ? kCoreHeaderSize : kInfoHeaderSize)) return 0;
   // A core block can be shorter than the record it is copied into; the part it lacks reads as zero.
   std::memset(info, 0, sizeof *info);

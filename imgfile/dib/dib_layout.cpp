@@ -8,25 +8,6 @@ bool known_header_size(std::uint32_t size) {
          size == 124;
 }
 
-bool known_depth(unsigned bits) {
-  return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-bool compression_fits(unsigned bits, std::uint32_t compression) {
-  switch (compression) {
-    case BI_RGB:
-      return true;
-    case BI_RLE8:
-      return bits == 8;
-    case BI_RLE4:
-      return bits == 4;
-    case BI_BITFIELDS:
-      return bits == 16 || bits == 32;
-    default:
-      return false;
-  }
-}
-
 Masks default_masks(unsigned bits) {
   if (bits == 16) return {0x7C00, 0x03E0, 0x001F};
   if (bits == 32) return {0xFF0000, 0xFF00, 0xFF};
@@ -54,6 +35,25 @@ void read_header(const unsigned char* data, Layout& l, std::int64_t& signedHeigh
 }
 
 }  // namespace
+
+bool known_depth(unsigned bits) {
+  return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+bool compression_fits(unsigned bits, std::uint32_t compression) {
+  switch (compression) {
+    case BI_RGB:
+      return true;
+    case BI_RLE8:
+      return bits == 8;
+    case BI_RLE4:
+      return bits == 4;
+    case BI_BITFIELDS:
+      return bits == 16 || bits == 32;
+    default:
+      return false;
+  }
+}
 
 std::uint64_t colour_count(unsigned bits, std::uint32_t clrUsed) {
   if (clrUsed != 0) return clrUsed;

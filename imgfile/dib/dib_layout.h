@@ -2,6 +2,8 @@
 // the readers built on it index without further bounds checks.
 #pragma once
 
+#include "imgfile/byte_order.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -11,25 +13,13 @@
 
 namespace codaxe::dib {
 
+// Whether pixels of this depth can be read at all, and whether the compression suits it.
+bool known_depth(unsigned bits);
+bool compression_fits(unsigned bits, std::uint32_t compression);
+
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::int64_t kMaxDimension = 65535;
-
-inline std::uint16_t load_u16(const unsigned char* p) {
-  std::uint16_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-inline std::uint32_t load_u32(const unsigned char* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-inline void store_u32(unsigned char* p, std::uint32_t v) {
-  std::memcpy(p, &v, sizeof v);
-}
 
 // Table entries a header implies: biClrUsed when given, else one per index of a palette depth.
 std::uint64_t colour_count(unsigned bits, std::uint32_t clrUsed);

@@ -137,7 +137,8 @@ HPALETTE CreateDIBPalette(HGLOBAL dib) {
   auto layout = parse_layout(lock.data(), lock.size());
   if (!layout || layout->core) return nullptr;
   // The header is left stating its table size, so later readers need not work it out again.
-  store_u32(lock.data() + offsetof(BITMAPINFOHEADER, biClrUsed), static_cast<std::uint32_t>(layout->colours));
+  codaxe::store_u32(lock.data() + offsetof(BITMAPINFOHEADER, biClrUsed),
+                    static_cast<std::uint32_t>(layout->colours));
   pcore::WaitCursor wait;
   try {
     auto entries = dib_palette(*layout);
