@@ -45,6 +45,7 @@ printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned lon
 "$cxx" -fsanitize=fuzzer "$out/probe.cpp" -o "$out/probe" 2>/dev/null ||
   unavailable "$cxx cannot link libFuzzer (install libclang-rt-14-dev)"
 
+# shellcheck disable=SC2054  # the commas belong to -fsanitize
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
   -fno-sanitize-recover=undefined -Wall -Wextra -I.)
 library_sources=(platform/core/*.cpp imgfile/*.cpp imgfile/dib/*.cpp)
@@ -69,7 +70,7 @@ seed() {
     [ -f "$f" ] || continue
     i=$((i + 1))
     if [ "$t" = change_dib_format ]; then
-      { printf "\\$(printf %03o $((i % 7)))\\$(printf %03o $((i % 4)))\\$(printf %03o $((i % 4)))"
+      { printf '%b' "$(printf '\\%03o\\%03o\\%03o' $((i % 7)) $((i % 4)) $((i % 4)))"
         tail -c +15 "$f"; } >"$dir/seed-$i.dib"
     else
       cp "$f" "$dir/seed-$i-$(basename "$f")"
