@@ -36,6 +36,17 @@ unsigned short bits_for_colours(unsigned colors) {
 
 }  // namespace
 
+namespace draw {
+
+unsigned short colours_for_display(unsigned short bitsPerPixel, unsigned short colors) {
+  if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8) return 0;
+  return colors != 0 && bits_for_colours(colors) == bitsPerPixel
+             ? colors
+             : static_cast<unsigned short>(1u << bitsPerPixel);
+}
+
+}  // namespace draw
+
 Display::Display() {
   paletteDevice_ = draw::screen_bits_per_pixel() == 8;
 }

@@ -84,6 +84,15 @@ class Display {
   int ditheredDisplay_ = 0;
 };
 
+namespace draw {
+
+// The colour count to hand InitForDisplay for pixels of `bitsPerPixel` with `colors` palette entries.
+// InitForDisplay picks the depth from the count alone, so a count that names another depth (an 8-bit image
+// with 16 colours) becomes the full count of the pixels' depth; 0 for 24 bits.
+unsigned short colours_for_display(unsigned short bitsPerPixel, unsigned short colors);
+
+}  // namespace draw
+
 // The 8-bit dither of a bottom-up 24-bit image onto the fixed display palette, in a new movable block that
 // the caller frees; null when memory is short or there are no pixels.
 HGLOBAL DitherAnImage(unsigned char* data24, unsigned short width, unsigned short height);

@@ -62,7 +62,10 @@ void ImageDescriptorAndDisplayObj::RebuildDisplayObj(int switching) {
   delete display;
   display = new (std::nothrow) Display;
   if (!display) return;
-  display->InitForDisplay(image.width, image.height, image.colors, image.imageData, image.palette, 1);
+  // The count must name the depth the pixels have (a descriptor may hold 8-bit pixels with 16 colours).
+  display->InitForDisplay(image.width, image.height,
+                          draw::colours_for_display(image.bitsPerPixel, image.colors), image.imageData,
+                          image.palette, 1);
   if (clip) {
     display->SetClipMode();
   } else {
