@@ -1,10 +1,6 @@
-// COperationUndoRedo: snapshots are the stored descriptor record, the pixels, a second copy of the palette
-// and the menu record, in one in-memory file each.
-#include <cstring>
-
-#include "ivorel/windows/descriptor_record.h"
+// COperationUndoRedo: one snapshot of each kind, each in an in-memory file of its own.
 #include "ivorel/windows/imagedescriptor.h"
-#include "ivorel/windows/memory_file.h"
+#include "ivorel/windows/snapshot.h"
 
 namespace {
 
@@ -20,19 +16,11 @@ COperationUndoRedo::COperationUndoRedo(_IMAGEDESCRIPTOREXT& image, _MENUUPDATE& 
 COperationUndoRedo::~COperationUndoRedo() = default;
 
 void COperationUndoRedo::TakeSnapshot(std::unique_ptr<ivorel::MemoryFile>& into) {
-  const _IMAGEDESCRIPTOR& image = image_.image;
-  imagePresent_ = has_image(image);
+  imagePresent_ = has_image(image_.image);
   if (!imagePresent_) return;
-  // A descriptor claiming more bytes than its block holds cannot be saved without reading past the block.
-  bool ok = image.imageSize <= GlobalSize(image.hImageData);
   auto file = std::make_unique<ivorel::MemoryFile>();
-  unsigned char record[ivorel::kDescriptorRecordBytes];
-  unsigned char menu[ivorel::kMenuRecordBytes];
-  ivorel::store_descriptor_record(image, record);
-  ivorel::store_menu_record(menu_, menu);
-  ok = ok && file->write(record, sizeof record) && file->write(image.imageData, image.imageSize) &&
-       file->write(image.palette, ivorel::kPaletteBytes) && file->write(menu, sizeof menu);
-  if (!ok) {
+  if (!ivorel::write_snapshot(image_.image, menu_, *file)) {
+    // A snapshot that cannot be taken must not leave an older one to be restored in its place.
     into.reset();
     return;
   }
@@ -66,28 +54,11 @@ int COperationUndoRedo::DoRedo() {
 
 int COperationUndoRedo::Restore(std::unique_ptr<ivorel::MemoryFile>& from, bool fromUndo) {
   if (!from) return 0;
-  // Everything is read into new memory before anything live changes, so a failure leaves no trace.
-  ivorel::MemoryFile& file = *from;
-  file.rewind();
-  unsigned char record[ivorel::kDescriptorRecordBytes];
-  unsigned char menuRecord[ivorel::kMenuRecordBytes];
-  if (!file.read(record, sizeof record)) return 0;
-  _IMAGEDESCRIPTOR saved = ivorel::load_descriptor_record(record);
-  if (file.remaining() != std::size_t{saved.imageSize} + ivorel::kPaletteBytes + sizeof menuRecord) {
-    file.rewind();
-    return 0;
-  }
-  pcore::OwnedBlock block(GlobalAlloc(saved.imageSize));
-  if (!block.get()) {
-    file.rewind();
-    return 0;
-  }
-  auto* pixels = static_cast<unsigned char*>(GlobalLock(block.get()));
-  file.read(pixels, saved.imageSize);
-  file.read(saved.palette, ivorel::kPaletteBytes);
-  file.read(menuRecord, sizeof menuRecord);
-  file.rewind();
-
+  // Everything is read into new memory before anything live changes, so a failure leaves no trace and the
+  // snapshot can be tried again.
+  _IMAGEDESCRIPTOR saved;
+  _MENUUPDATE savedMenu;
+  if (!ivorel::read_snapshot(*from, saved, savedMenu)) return 0;
   // The state being left becomes the snapshot of the other kind.
   if (fromUndo) {
     SaveRedoData();
@@ -95,11 +66,8 @@ int COperationUndoRedo::Restore(std::unique_ptr<ivorel::MemoryFile>& from, bool 
     SaveUndoData();
   }
   from.reset();
-  const _MENUUPDATE savedMenu = ivorel::load_menu_record(menuRecord);
   menu_.item[_MENUUPDATE::kBitsPerPixel] = savedMenu.item[_MENUUPDATE::kBitsPerPixel] & 0xFFFF;
   ivorel::free_image_block(image_.image);
-  saved.hImageData = block.release();
-  saved.imageData = pixels;
   image_.image = saved;
   imagePresent_ = 1;
   return 1;
