@@ -278,12 +278,14 @@ TEST(Decimate, NearestRowsAndColumnsWithSpareBytes) {
   HGLOBAL block = draw::decimate_24(p.pixels.data(), 9, 7, 4, 3);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(GlobalSize(block), 3 * dib_stride(4, 24) + 100);
-  pcore::BlockLock out(block);
-  for (unsigned i = 0; i < 3; ++i) {
-    for (unsigned j = 0; j < 4; ++j) {
-      EXPECT_EQ(std::memcmp(out.data() + i * 12 + 3 * j,
-                            &p.pixels[i * 7 / 3 * dib_stride(9, 24) + 3 * (j * 9 / 4)], 3),
-                0);
+  {
+    pcore::BlockLock out(block);
+    for (unsigned i = 0; i < 3; ++i) {
+      for (unsigned j = 0; j < 4; ++j) {
+        EXPECT_EQ(std::memcmp(out.data() + i * 12 + 3 * j,
+                              &p.pixels[i * 7 / 3 * dib_stride(9, 24) + 3 * (j * 9 / 4)], 3),
+                  0);
+      }
     }
   }
   GlobalFree(block);
