@@ -12,16 +12,6 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = sizeof(BITMAPINFOHEADER);
 
-// A copy of a block, unlocked; null for no block or when memory is short.
-HGLOBAL clone_block(HGLOBAL source) {
-  if (!source) return nullptr;
-  HGLOBAL copy = GlobalAlloc(GlobalSize(source));
-  if (!copy) return nullptr;
-  pcore::BlockLock from(source), to(copy);
-  std::memcpy(to.data(), from.data(), GlobalSize(source));
-  return copy;
-}
-
 void release_locked(HGLOBAL& block, BITMAPINFO*& address) {
   if (block) GlobalUnlock(block);
   block = GlobalFree(block);
@@ -74,10 +64,10 @@ Display& Display::operator=(const Display& other) {
   ditherInAdvance_ = other.ditherInAdvance_;
   ditheredDisplay_ = other.ditheredDisplay_;
   // A copy that cannot get memory is left without blocks: it then paints nothing rather than sharing.
-  dithered_ = clone_block(other.dithered_);
-  hInfo_ = clone_block(other.hInfo_);
+  dithered_ = pcore::duplicate_block(other.dithered_);
+  hInfo_ = pcore::duplicate_block(other.hInfo_);
   info_ = static_cast<BITMAPINFO*>(GlobalLock(hInfo_));
-  hInfo24_ = clone_block(other.hInfo24_);
+  hInfo24_ = pcore::duplicate_block(other.hInfo24_);
   info24_ = static_cast<BITMAPINFO*>(GlobalLock(hInfo24_));
   if (other.palette_)
     palette_ = CreatePalette(other.palette_->entries.data(), other.palette_->entries.size());

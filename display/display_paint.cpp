@@ -17,26 +17,22 @@ int to_int(std::int64_t v) {
       std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-// The largest rectangle of the image's aspect in (0, 0, available.right, available.bottom), centred.
+// The largest rectangle of the image's aspect in (0, 0, available.right, available.bottom), centred. The
+// image's longer side (height when it is taller than wide) is fitted first: the largest length whose other
+// side, scaled by integer division, still fits.
 RECT fit_with_aspect(unsigned width, unsigned height, const RECT& available) {
   const std::int64_t r = std::max(available.right, 0), b = std::max(available.bottom, 0);
-  RECT fitted{};
-  if (width < height) {
-    // The largest h <= b whose width (width * h) / height still fits in r.
-    const std::int64_t h = std::min<std::int64_t>(b, ((r + 1) * height - 1) / width);
-    const std::int64_t d = width * h / height;
-    fitted.left = to_int((r - d) / 2);
-    fitted.top = to_int((b - h) / 2);
-    fitted.right = to_int(fitted.left + d);
-    fitted.bottom = to_int(fitted.top + h);
-  } else {
-    const std::int64_t w = std::min<std::int64_t>(r, ((b + 1) * width - 1) / height);
-    const std::int64_t d = height * w / width;
-    fitted.left = to_int((r - w) / 2);
-    fitted.top = to_int((b - d) / 2);
-    fitted.right = to_int(fitted.left + w);
-    fitted.bottom = to_int(fitted.top + d);
-  }
+  const bool tall = width < height;
+  const std::int64_t alongSize = tall ? height : width, acrossSize = tall ? width : height;
+  const std::int64_t room = tall ? r : b;
+  const std::int64_t along = std::min<std::int64_t>(tall ? b : r, ((room + 1) * alongSize - 1) / acrossSize);
+  const std::int64_t across = acrossSize * along / alongSize;
+  const std::int64_t w = tall ? across : along, h = tall ? along : across;
+  RECT fitted;
+  fitted.left = to_int((r - w) / 2);
+  fitted.top = to_int((b - h) / 2);
+  fitted.right = to_int(fitted.left + w);
+  fitted.bottom = to_int(fitted.top + h);
   return fitted;
 }
 

@@ -31,13 +31,8 @@ Alpha3& Alpha3::operator=(const Alpha3& other) {
   descriptor.hImageData = nullptr;
   descriptor.imageData = nullptr;
   if (!other.HasAlpha()) return *this;
-  const std::size_t bytes = GlobalSize(other.descriptor.hImageData);
-  HGLOBAL copy = GlobalAlloc(bytes);
-  if (!copy) return *this;
-  descriptor.hImageData = copy;
-  descriptor.imageData = static_cast<unsigned char*>(GlobalLock(copy));
-  pcore::BlockLock source(other.descriptor.hImageData);
-  std::memcpy(descriptor.imageData, source.data(), bytes);
+  descriptor.hImageData = pcore::duplicate_block(other.descriptor.hImageData);
+  descriptor.imageData = static_cast<unsigned char*>(GlobalLock(descriptor.hImageData));
   return *this;
 }
 
