@@ -102,3 +102,14 @@ HGLOBAL GlobalFree(HGLOBAL block) {
   }
   return nullptr;
 }
+
+namespace pcore {
+
+HGLOBAL duplicate_block(HGLOBAL block) {
+  if (!block) return nullptr;
+  HGLOBAL copy = GlobalAlloc(block->size);
+  if (copy) std::memcpy(copy->data, block->data, block->size);
+  return copy;
+}
+
+}  // namespace pcore
