@@ -47,6 +47,7 @@ int GifReader::Expand() {
 }
 
 bool GifReader::take(void* dest, std::size_t n) {
+  if (n == 0) return true;
   if (offset_ + n > file_size()) return false;
   offset_ += n;
   return read_bytes(dest, n);
