@@ -1,5 +1,6 @@
 #include "imgfile/gif_lzw.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -117,10 +118,12 @@ LzwResult lzw_decode(const unsigned char* data, std::size_t size, int minCodeSiz
   return {LzwStatus::Complete, pos};
 }
 
-LzwEncoder::LzwEncoder() = default;
+LzwEncoder::LzwEncoder() : slots_(std::size_t{1} << kSlotBits) {}
 
 void LzwEncoder::reset_table() {
-  std::memset(hashKeys_, 0xFF, sizeof hashKeys_);
+  // A full entry is never all ones: that would be string (4095, 255) given code 4095, but code 4095 is the
+  // last one given, before any string can have it as its prefix.
+  std::fill(slots_.begin(), slots_.end(), kEmpty);
   nextCode_ = clearCode_ + 2;
 }
 
@@ -167,35 +170,21 @@ void LzwEncoder::encode(const unsigned char* pixels, std::size_t count, int minC
   put_code(clearCode_);
   if (count > 0) {
     int prefix = pixels[0];
+    std::uint32_t* slots = slots_.data();
+    constexpr std::uint32_t kMask = (1u << kSlotBits) - 1;
     for (std::size_t k = 1; k < count; ++k) {
-      const int pixel = pixels[k];
-      const std::int32_t key = (pixel << kMaxWidth) + prefix;
-      int i = (pixel << 4) ^ prefix;
-      if (hashKeys_[i] == key) {
-        prefix = hashCodes_[i];
-        continue;
-      }
-      bool found = false;
-      if (hashKeys_[i] >= 0) {
-        const int step = i == 0 ? 1 : kTableSize - i;
-        do {
-          i -= step;
-          if (i < 0) i += kTableSize;
-          if (hashKeys_[i] == key) {
-            found = true;
-            break;
-          }
-        } while (hashKeys_[i] >= 0);
-      }
-      if (found) {
-        prefix = hashCodes_[i];
+      const std::uint32_t key = static_cast<std::uint32_t>(pixels[k]) << kMaxWidth | prefix;
+      std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
+      std::uint32_t entry;
+      while ((entry = slots[slot]) != kEmpty && entry >> kMaxWidth != key) slot = (slot + 1) & kMask;
+      if (entry != kEmpty) {
+        prefix = static_cast<int>(entry & (kMaxCodes - 1));
         continue;
       }
       put_code(prefix);
-      prefix = pixel;
+      prefix = pixels[k];
       if (nextCode_ < kMaxCodes) {
-        hashCodes_[i] = static_cast<std::uint16_t>(nextCode_++);
-        hashKeys_[i] = key;
+        slots[slot] = key << kMaxWidth | static_cast<std::uint32_t>(nextCode_++);
       } else {
         reset_table();
         clearPending_ = true;

@@ -28,8 +28,9 @@ struct LzwResult {
 LzwResult lzw_decode(const unsigned char* data, std::size_t size, int minCodeSize, unsigned char* out,
                      std::size_t count);
 
-// Encodes `count` pixels, each below 2^minCodeSize, and appends the data sub-blocks (at most 254 bytes each,
-// without the terminating empty block) to `out`.
+// Encodes `count` pixels, each below 2^minCodeSize, as the classic GIF encoder does (a clear code first; the
+// table cleared with a clear code when all 4096 codes are taken; widths growing one code late), and appends
+// the data sub-blocks (at most 254 bytes each, without the terminating empty block) to `out`.
 class LzwEncoder {
  public:
   LzwEncoder();
@@ -41,9 +42,11 @@ class LzwEncoder {
   void put_code(int code);
   void flush_block();
 
-  static constexpr int kTableSize = 5003;
-  std::int32_t hashKeys_[kTableSize];
-  std::uint16_t hashCodes_[kTableSize];
+  // Strings (prefix code, pixel) to codes. Any exact dictionary gives the same codes; this one is a quarter
+  // full at most, so that a miss, the common case on busy pictures, ends after a probe or two.
+  static constexpr int kSlotBits = 14;
+  static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
+  std::vector<std::uint32_t> slots_;  // key << 12 | code, key = pixel << 12 | prefix
   std::vector<unsigned char>* out_ = nullptr;
   unsigned char block_[256];
   int blockFill_ = 0;

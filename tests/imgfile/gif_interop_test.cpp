@@ -126,26 +126,30 @@ TEST(GifInterop, WeReadWhatImageMagickWritesAsItDoes) {
   ::setenv("MAGICK_THREAD_LIMIT", "1", 0);
   ScratchDir dir;
   const std::string wheel = kSamples + "wheel-24bit.bmp -resize 80x60";
-  const std::string variants[] = {
-      wheel + " -colors 200",
-      wheel + " -colors 16 -interlace GIF",
-      wheel + " -monochrome",
-      wheel + " -colors 7 -transparent white",
-      wheel + " -colors 30 GIF87:",
-      "-dispose None -delay 7 ( " + wheel + " -colors 8 ) ( " + wheel +
-          " -resize 40x30 -colors 4 -repage +20+10 ) -dispose Background -delay 33 ( " + wheel +
-          " -resize 9x9 -colors 2 -repage +100+70 ) -loop 3",
+  // Options, and the output format prefix.
+  const std::pair<std::string, const char*> variants[] = {
+      {wheel + " -colors 200", ""},
+      {wheel + " -colors 16 -interlace GIF", ""},
+      {wheel + " -monochrome", ""},
+      {wheel + " -colors 7 -transparent white", ""},
+      {wheel + " -colors 30", "GIF87:"},
+      {"-dispose None -delay 7 ( " + wheel + " -colors 8 ) ( " + wheel +
+           " -resize 40x30 -colors 4 -repage +20+10 ) -dispose Background -delay 33 ( " + wheel +
+           " -resize 9x9 -colors 2 -repage +100+70 ) -loop 3",
+       ""},
   };
   int i = 0;
-  for (const std::string& options : variants) {
+  for (const auto& [options, format] : variants) {
     std::string out = dir.file("im" + std::to_string(i++) + ".gif");
     // Parentheses need escaping for the shell.
     std::string escaped;
-    for (std::size_t k = 0; k < options.size(); ++k) {
-      if (options[k] == '(' || options[k] == ')') escaped += '\\';
-      escaped += options[k];
+    for (char ch : options) {
+      if (ch == '(' || ch == ')') escaped += '\\';
+      escaped += ch;
     }
-    ASSERT_EQ(run_command(std::string(IMAGEMAGICK_CONVERT) + " " + escaped + " " + out + " 2>/dev/null"), 0)
+    ASSERT_EQ(
+        run_command(std::string(IMAGEMAGICK_CONVERT) + " " + escaped + " " + format + out + " 2>/dev/null"),
+        0)
         << options;
     expect_read_as_imagemagick_does(out);
   }

@@ -90,7 +90,72 @@ Bytes encode(const Bytes& pixels, int m) {
   return data;
 }
 
+// The encoder as first written: an open-addressing table of 5003 entries probed from (pixel << 4) ^ prefix,
+// stepping back by 5003 - probe. Returns the joined data, without sub-block lengths.
+Bytes reference_encode(const Bytes& pixels, int m) {
+  std::vector<int> keys(5003, -1), codes(5003, 0);
+  const int clear = 1 << m;
+  int width = m + 1, limit = (1 << width) - 1, next = clear + 2;
+  bool clearing = false;
+  Bytes out;
+  std::uint32_t bits = 0;
+  int count = 0;
+  auto put = [&](int code) {
+    bits |= static_cast<std::uint32_t>(code) << count;
+    for (count += width; count >= 8; count -= 8, bits >>= 8) out.push_back(static_cast<unsigned char>(bits));
+    if (clearing) {
+      width = m + 1;
+      limit = (1 << width) - 1;
+      clearing = false;
+    } else if (next > limit) {
+      ++width;
+      limit = width == 12 ? 4096 : (1 << width) - 1;
+    }
+  };
+  clearing = true;
+  put(clear);
+  int prefix = pixels[0];
+  for (std::size_t k = 1; k < pixels.size(); ++k) {
+    const int key = (pixels[k] << 12) + prefix;
+    int i = (pixels[k] << 4) ^ prefix;
+    const int step = i == 0 ? 1 : 5003 - i;
+    while (keys[i] >= 0 && keys[i] != key) i = (i - step + 5003) % 5003;
+    if (keys[i] == key) {
+      prefix = codes[i];
+      continue;
+    }
+    put(prefix);
+    prefix = pixels[k];
+    if (next < 4096) {
+      keys[i] = key;
+      codes[i] = next++;
+    } else {
+      std::fill(keys.begin(), keys.end(), -1);
+      next = clear + 2;
+      clearing = true;
+      put(clear);
+    }
+  }
+  put(prefix);
+  put(clear + 1);
+  if (count > 0) out.push_back(static_cast<unsigned char>(bits));
+  return out;
+}
+
 }  // namespace
+
+TEST(GifLzw, EncoderGivesTheSameBytesAsTheTextbookOne) {
+  std::mt19937 random(3);
+  for (int m = 2; m <= 8; ++m) {
+    for (std::size_t count : {1u, 5u, 9000u, 120000u}) {
+      Bytes pixels(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        pixels[i] = static_cast<unsigned char>(i % 5000 < 2500 ? random() % (1 << m) : (i / 300) % (1 << m));
+      }
+      ASSERT_EQ(encode(pixels, m), reference_encode(pixels, m)) << "m " << m << " count " << count;
+    }
+  }
+}
 
 TEST(GifLzw, RoundTripsEveryCodeSizeThroughTableResets) {
   std::mt19937 random(7);
