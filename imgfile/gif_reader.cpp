@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "imgfile/byte_order.h"
 #include "imgfile/gif_format.h"
@@ -118,10 +119,10 @@ GifReader::Step GifReader::read_image() {
   if (pixels > pixelBudget_) return fail_step(codaxe::MSG_READ_DATA, CE_DATA);
   pixelBudget_ -= pixels;
   // The decoder copies in 8-byte steps and may write up to 7 bytes past the last pixel.
-  if (decoded_.size() < pixels + 8) decoded_.resize(pixels + 8);
+  if (!decoded_.reserve(pixels + 8)) return fail_step(codaxe::MSG_MEMORY, CE_MEMORY);
   const codaxe::LzwResult result =
-      codaxe::lzw_decode(data_.data(), data_.size(), minCodeSize, decoded_.data(), pixels);
-  std::memset(decoded_.data() + result.pixels, 0, pixels - result.pixels);
+      codaxe::lzw_decode(data_.bytes, dataSize_, minCodeSize, decoded_.bytes, pixels);
+  std::memset(decoded_.bytes + result.pixels, 0, pixels - result.pixels);
 
   const int index =
       stack_.AppendImageFrame(nullptr, nullptr, nullptr, palette_, static_cast<unsigned short>(width),
@@ -151,7 +152,7 @@ GifReader::Step GifReader::read_image() {
 // Picture row y goes to buffer row height - 1 - y; interlaced rows arrive in four passes.
 void GifReader::store_rows(unsigned char* pixels, unsigned width, unsigned height, bool interlaced) const {
   const std::size_t stride = dib_stride(width, 8);
-  const unsigned char* from = decoded_.data();
+  const unsigned char* from = decoded_.bytes;
   auto put = [&](unsigned y) {
     std::memcpy(pixels + (height - 1 - y) * stride, from, width);
     from += width;
@@ -200,15 +201,29 @@ bool GifReader::skip_sub_blocks() {
 }
 
 bool GifReader::read_sub_blocks() {
-  data_.clear();
+  dataSize_ = 0;
+  // The data cannot be longer than the rest of the file; one allocation holds it, and every later image's.
+  if (!data_.reserve(file_size() - offset_)) return false;
   for (;;) {
     const int n = take_byte();
     if (n <= 0) return n == 0;
-    const std::size_t at = data_.size();
     const std::size_t have = std::min<std::uint64_t>(static_cast<std::size_t>(n), file_size() - offset_);
-    data_.resize(at + have);
-    if (!take(data_.data() + at, have) || have < static_cast<std::size_t>(n)) return false;
+    if (!take(data_.bytes + dataSize_, have)) return false;
+    dataSize_ += have;
+    if (have < static_cast<std::size_t>(n)) return false;
   }
+}
+
+bool GifReader::Scratch::reserve(std::size_t n) {
+  if (n <= capacity) return true;
+  delete[] bytes;
+  bytes = new (std::nothrow) unsigned char[n];
+  capacity = bytes ? n : 0;
+  return bytes != nullptr;
+}
+
+GifReader::Scratch::~Scratch() {
+  delete[] bytes;
 }
 
 // The codec's own pixel buffer holds the last image, as a single-image reader's would.

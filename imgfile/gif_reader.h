@@ -8,8 +8,6 @@
 // have to hold its data.
 #pragma once
 
-#include <vector>
-
 #include "imgfile/image_codec.h"
 
 class GifReader : public ImageCodec {
@@ -51,6 +49,18 @@ class GifReader : public ImageCodec {
   std::uint64_t offset_ = 0;
   std::uint64_t pixelBudget_ = 0;
   int lastFrame_ = -1;
-  std::vector<unsigned char> data_;
-  std::vector<unsigned char> decoded_;
+  // Scratch buffers that grow without being cleared first: every byte used is written before it is read,
+  // and on large images clearing them would cost as much as decoding.
+  struct Scratch {
+    Scratch() = default;
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch();
+    unsigned char* bytes = nullptr;
+    std::size_t capacity = 0;
+    bool reserve(std::size_t n);
+  };
+  Scratch data_;  // the current image's sub-blocks, joined
+  std::size_t dataSize_ = 0;
+  Scratch decoded_;  // the current image's pixels in stream order
 };
