@@ -142,16 +142,23 @@ Bytes reference_encode(const Bytes& pixels, int m) {
   return out;
 }
 
+// Stretches of noise, which fill the table and force clear codes, between runs, which make long strings.
+Bytes noise_and_runs(std::mt19937& random, std::size_t count, int m, std::size_t stretch) {
+  Bytes pixels(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    pixels[i] = static_cast<unsigned char>(i % (2 * stretch) < stretch ? random() % (1 << m)
+                                                                       : (i / (stretch / 5)) % (1 << m));
+  }
+  return pixels;
+}
+
 }  // namespace
 
 TEST(GifLzw, EncoderGivesTheSameBytesAsTheTextbookOne) {
   std::mt19937 random(3);
   for (int m = 2; m <= 8; ++m) {
     for (std::size_t count : {1u, 5u, 9000u, 120000u}) {
-      Bytes pixels(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        pixels[i] = static_cast<unsigned char>(i % 5000 < 2500 ? random() % (1 << m) : (i / 300) % (1 << m));
-      }
+      const Bytes pixels = noise_and_runs(random, count, m, 2500);
       ASSERT_EQ(encode(pixels, m), reference_encode(pixels, m)) << "m " << m << " count " << count;
     }
   }
@@ -160,12 +167,8 @@ TEST(GifLzw, EncoderGivesTheSameBytesAsTheTextbookOne) {
 TEST(GifLzw, RoundTripsEveryCodeSizeThroughTableResets) {
   std::mt19937 random(7);
   for (int m = 2; m <= 8; ++m) {
-    // Noise fills the table and forces clear codes; long runs make long strings.
     for (std::size_t count : {1u, 2u, 100u, 70000u}) {
-      Bytes pixels(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        pixels[i] = static_cast<unsigned char>(i % 3000 < 1500 ? random() % (1 << m) : (i / 700) % (1 << m));
-      }
+      const Bytes pixels = noise_and_runs(random, count, m, 1500);
       Bytes data = encode(pixels, m);
       SCOPED_TRACE("m " + std::to_string(m) + " count " + std::to_string(count));
       Decoded fast = fast_decode(data, m, count);
