@@ -4,38 +4,25 @@
 // Files go to a scratch folder on tmpfs when there is one, so that the disk does not set the pace. Each
 // available peer reads the very file we wrote, and writes an image it read from that file, so that every
 // library starts from its own in-memory form of the same picture.
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "bench/peers.h"
+#include "bench/bench_support.h"
 #include "imgfile/codaxe.h"
-#include "platform/core/message_box.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using bench::best_ms;
+using bench::print_row;
 
 constexpr unsigned short kWidth = 6000;
 constexpr unsigned short kHeight = 4000;
-
-class SilentMessageBox : public pcore::MessageBoxService {
- public:
-  int show(const void*, const std::string& text, const std::string& caption, pcore::MessageIcon,
-           pcore::MessageButtons buttons) override {
-    std::fprintf(stderr, "bmp_bench: %s: %s\n", caption.c_str(), text.c_str());
-    return pcore::default_button(buttons);
-  }
-};
 
 struct RawImage {
   unsigned short bits = 0;
@@ -62,17 +49,6 @@ RawImage make_image(unsigned short bits) {
                                 static_cast<unsigned char>(i * 7)};
   }
   return image;
-}
-
-double best_ms(int runs, const std::function<bool()>& op) {
-  double best = -1;
-  for (int i = 0; i < runs; ++i) {
-    auto start = std::chrono::steady_clock::now();
-    if (!op()) return -1;
-    std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    if (best < 0 || took.count() < best) best = took.count();
-  }
-  return best;
 }
 
 bool our_write(const RawImage& image, const std::string& path) {
@@ -103,72 +79,27 @@ int file_bits(const std::string& path) {
   return got == sizeof head ? head[28] | head[29] << 8 : -1;
 }
 
-struct LoadedPeer {
-  void* module;
-  const BenchPeer* api;
-};
+}  // namespace
 
-std::vector<LoadedPeer> load_peers() {
-  std::vector<LoadedPeer> peers;
-  const char* modules[] = {
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  bench::SilentMessageBox messages;
+  pcore::install_message_box(&messages);
+  const fs::path dir = bench::scratch_folder("bmp_bench");
+  if (dir.empty()) {
+    std::fprintf(stderr, "bmp_bench: no scratch folder\n");
+    return 1;
+  }
+  std::vector<bench::LoadedPeer> peers = bench::load_peers({
 #ifdef BENCH_MAGICK_MODULE
       BENCH_MAGICK_MODULE,
 #endif
 #ifdef BENCH_GRAPHICSMAGICK_MODULE
       BENCH_GRAPHICSMAGICK_MODULE,
 #endif
-      nullptr};
-  for (const char* path : modules) {
-    if (!path) break;
-    // RTLD_LOCAL keeps each peer's symbols out of the other's reach.
-    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    auto* entry =
-        module ? reinterpret_cast<const BenchPeer* (*)()>(dlsym(module, BENCH_PEER_ENTRY)) : nullptr;
-    if (!entry) {
-      std::fprintf(stderr, "bmp_bench: peer %s not loaded: %s\n", path, dlerror());
-      continue;
-    }
-    peers.push_back({module, entry()});
-  }
-  return peers;
-}
-
-fs::path scratch_folder() {
-  fs::path base = ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
-  std::string pattern = (base / "bmp_bench.XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) return {};
-  return pattern;
-}
-
-std::string format_ms(double ms, const char* format) {
-  if (ms < 0) return "failed";
-  char text[32];
-  std::snprintf(text, sizeof text, format, ms);
-  return text;
-}
-
-void print_row(const std::string& operation, const std::string& peer, double ours, double theirs) {
-  const bool havePeer = !peer.empty();
-  const std::string ratio = havePeer && ours > 0 && theirs > 0 ? format_ms(theirs / ours, "%.2f") : "-";
-  std::printf("%-16s %-15s %10s %10s %10s\n", operation.c_str(), havePeer ? peer.c_str() : "-",
-              format_ms(ours, "%.1f").c_str(), havePeer ? format_ms(theirs, "%.1f").c_str() : "-",
-              ratio.c_str());
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  SilentMessageBox messages;
-  pcore::install_message_box(&messages);
-  const fs::path dir = scratch_folder();
-  if (dir.empty()) {
-    std::fprintf(stderr, "bmp_bench: no scratch folder\n");
-    return 1;
-  }
-  std::vector<LoadedPeer> peers = load_peers();
+  });
   std::printf("%ux%u pixels, best of %d runs, files in %s\n\n", kWidth, kHeight, runs, dir.c_str());
-  std::printf("%-16s %-15s %10s %10s %10s\n", "operation", "peer", "ours ms", "peer ms", "peer/ours");
+  bench::print_header();
 
   bool ok = true;
   for (unsigned short bits : {24, 8}) {
@@ -182,7 +113,7 @@ int main(int argc, char** argv) {
       print_row("write " + depth, "", ourWrite, -1);
       print_row("read " + depth, "", ourRead, -1);
     }
-    for (const LoadedPeer& peer : peers) {
+    for (const bench::LoadedPeer& peer : peers) {
       const BenchPeer& p = *peer.api;
       const std::string theirs = (dir / (std::string(p.name) + "_" + depth + ".bmp")).string();
       double write = -1;

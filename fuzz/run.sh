@@ -66,6 +66,14 @@ build() {
 seed() {
   local t=$1 dir=$2 i=0 f
   mkdir -p "$dir"
+  if [ "$t" = gif_reader ]; then
+    for f in samples/*.gif fuzz/gif_seeds/*.gif fuzz/findings/gif_reader-* ../shared/corpus/gif*/*.gif ../shared/corpus/gif*/*/*.gif; do
+      [ -f "$f" ] || continue
+      i=$((i + 1))
+      cp "$f" "$dir/seed-$i-$(basename "$f")"
+    done
+    return 0
+  fi
   for f in samples/*.bmp ../shared/corpus/bmpsuite/*/*.bmp; do
     [ -f "$f" ] || continue
     i=$((i + 1))

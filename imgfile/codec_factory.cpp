@@ -1,6 +1,8 @@
 #include "imgfile/codec_factory.h"
 
 #include "imgfile/bmp_codec.h"
+#include "imgfile/gif_reader.h"
+#include "imgfile/gif_writer.h"
 
 namespace codaxe {
 
@@ -11,6 +13,8 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
     case CT_DIB:
     case CT_RLE:
       return std::make_shared<BmpCodec>(path);
+    case CT_GIF:
+      return std::make_shared<GifReader>(path);
     default:
       return nullptr;
   }
@@ -25,6 +29,8 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
     case CT_DIB:
     case CT_RLE:
       return std::make_shared<BmpCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_GIF:
+      return std::make_shared<GifWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }

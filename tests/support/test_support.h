@@ -60,6 +60,8 @@ int max_channel_difference(const RgbImage& a, const RgbImage& b);
 // How ImageMagick reads a file; false when it is not installed or fails.
 bool imagemagick_available();
 bool imagemagick_decode(const std::string& path, RgbImage& out);
+// Frame `frame` of a multi-frame file, at the frame's own size.
+bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out);
 
 // The same for Pillow (Debian's python3-pil).
 bool pillow_available();
