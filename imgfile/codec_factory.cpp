@@ -1,6 +1,8 @@
 #include "imgfile/codec_factory.h"
 
 #include "imgfile/bmp_codec.h"
+#include "imgfile/pcx_codec.h"
+#include "imgfile/tga_codec.h"
 
 namespace codaxe {
 
@@ -11,6 +13,10 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
     case CT_DIB:
     case CT_RLE:
       return std::make_shared<BmpCodec>(path);
+    case CT_PCX:
+      return std::make_shared<PcxReader>(path);
+    case CT_TGA:
+      return std::make_shared<TgaReader>(path);
     default:
       return nullptr;
   }
@@ -25,6 +31,10 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
     case CT_DIB:
     case CT_RLE:
       return std::make_shared<BmpCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_PCX:
+      return std::make_shared<PcxWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_TGA:
+      return std::make_shared<TgaWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }
