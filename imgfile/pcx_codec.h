@@ -25,7 +25,9 @@ class PcxReader : public ImageCodec {
  private:
   bool read_header();
   bool true_colour() const { return bitsPerPlane_ == 8 && (planes_ == 3 || planes_ == 4); }
-  bool palette_image() const { return (bitsPerPlane_ == 1 || bitsPerPlane_ == 8) && bitsPerPlane_ * planes_ <= 8; }
+  bool palette_image() const {
+    return (bitsPerPlane_ == 1 || bitsPerPlane_ == 8) && bitsPerPlane_ * planes_ <= 8;
+  }
   // Decodes the scan lines into the bottom-up pixel block; the source is left just after the image data.
   void decode_lines(codaxe::ByteSource& source);
   void combine_planes(const unsigned char* line, unsigned char* row) const;

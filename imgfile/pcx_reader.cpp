@@ -190,8 +190,9 @@ void PcxReader::read_palette(codaxe::ByteSource& source) {
     for (unsigned i = 0; i < colors; ++i) palette_[i] = RGBCOLOR{rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
   } else {
     std::copy(headerMap_, headerMap_ + std::min(colors, 16u), palette_);
-    const bool empty = std::all_of(headerMap_, headerMap_ + 16,
-                                   [](const RGBCOLOR& c) { return c.red == 0 && c.green == 0 && c.blue == 0; });
+    const bool empty = std::all_of(headerMap_, headerMap_ + 16, [](const RGBCOLOR& c) {
+      return c.red == 0 && c.green == 0 && c.blue == 0;
+    });
     if (colors > 16 && empty) {
       for (unsigned i = 0; i < colors; ++i) {
         const auto grey = static_cast<unsigned char>(i * 255 / (colors - 1));

@@ -33,7 +33,8 @@ bool known_depth(unsigned kind, unsigned depth) {
 
 RGBCOLOR colour_from_555(unsigned v) {
   return RGBCOLOR{static_cast<unsigned char>(((v >> 10) & 31) << 3),
-                  static_cast<unsigned char>(((v >> 5) & 31) << 3), static_cast<unsigned char>((v & 31) << 3)};
+                  static_cast<unsigned char>(((v >> 5) & 31) << 3),
+                  static_cast<unsigned char>((v & 31) << 3)};
 }
 
 }  // namespace
@@ -109,8 +110,8 @@ int TgaReader::decode() {
   }
   pixelBytes_ = h.pixel_bytes();
   codaxe::ByteSource source([this](unsigned char* p, std::size_t n) { return read_some(p, n); });
-  const bool complete = source.skip(h.idLength) == h.idLength && read_colour_map(h, source) &&
-                        read_rows(h, source);
+  const bool complete =
+      source.skip(h.idLength) == h.idLength && read_colour_map(h, source) && read_rows(h, source);
   if (!complete) error_ = CE_DATA;
   return 1;
 }

@@ -112,10 +112,11 @@ bool decode_ppm_from(const std::string& command, RgbImage& out) {
 
 }  // namespace
 
-bool imagemagick_decode(const std::string& path, RgbImage& out) {
+bool imagemagick_decode(const std::string& path, RgbImage& out, const std::string& options) {
   if (!imagemagick_available()) return false;
-  return decode_ppm_from(
-      std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null", out);
+  return decode_ppm_from(std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' " + options +
+                             " -alpha off -depth 8 ppm:- 2>/dev/null",
+                         out);
 }
 
 bool pillow_available() {
