@@ -65,6 +65,11 @@ build() {
 seed() {
   local t=$1 dir=$2 i=0 f
   mkdir -p "$dir"
+  # PCX and Targa seeds are drawn small, one per layout the reader takes apart.
+  if [ "$t" = pcx_reader ] || [ "$t" = tga_reader ]; then
+    python3 fuzz/make_seeds.py "$t" "$dir"
+    return
+  fi
   for f in samples/*.bmp ../shared/corpus/bmpsuite/*/*.bmp; do
     [ -f "$f" ] || continue
     i=$((i + 1))
