@@ -36,7 +36,7 @@ int TgaWriter::Compress(unsigned short, ImgType) {
     map[3 * i + 2] = sourcePalette_[i].red;
   }
   if (!open_write(codaxe::MSG_OPEN)) return 0;
-  bool ok = write_bytes(h, sizeof h) && write_bytes(map.data(), map.size());
+  bool ok = write_bytes(h, sizeof h) && (map.empty() || write_bytes(map.data(), map.size()));
   const std::size_t stride = dib_stride(width_, bits);
   const std::size_t rowBytes = std::size_t{width_} * (mapped ? 1 : 3);
   std::vector<unsigned char> expanded(bits < 8 ? rowBytes : 0);

@@ -35,7 +35,7 @@ struct PcxBuilder {
     h[9] = static_cast<unsigned char>((width - 1) >> 8);
     h[10] = static_cast<unsigned char>(height - 1);
     h[11] = static_cast<unsigned char>((height - 1) >> 8);
-    std::memcpy(&h[16], map.data(), 3 * std::min<std::size_t>(map.size(), 16));
+    if (!map.empty()) std::memcpy(&h[16], map.data(), 3 * std::min<std::size_t>(map.size(), 16));
     h[65] = static_cast<unsigned char>(planes);
     h[66] = static_cast<unsigned char>(bytesPerLine);
     h[67] = static_cast<unsigned char>(bytesPerLine >> 8);
