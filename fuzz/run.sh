@@ -74,6 +74,11 @@ seed() {
     done
     return 0
   fi
+  # PCX and Targa seeds are drawn small, one per layout the reader takes apart.
+  if [ "$t" = pcx_reader ] || [ "$t" = tga_reader ]; then
+    python3 fuzz/make_seeds.py "$t" "$dir"
+    return
+  fi
   for f in samples/*.bmp ../shared/corpus/bmpsuite/*/*.bmp; do
     [ -f "$f" ] || continue
     i=$((i + 1))

@@ -3,6 +3,8 @@
 #include "imgfile/bmp_codec.h"
 #include "imgfile/gif_reader.h"
 #include "imgfile/gif_writer.h"
+#include "imgfile/pcx_codec.h"
+#include "imgfile/tga_codec.h"
 
 namespace codaxe {
 
@@ -15,6 +17,10 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
       return std::make_shared<BmpCodec>(path);
     case CT_GIF:
       return std::make_shared<GifReader>(path);
+    case CT_PCX:
+      return std::make_shared<PcxReader>(path);
+    case CT_TGA:
+      return std::make_shared<TgaReader>(path);
     default:
       return nullptr;
   }
@@ -31,6 +37,10 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
       return std::make_shared<BmpCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
     case CT_GIF:
       return std::make_shared<GifWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_PCX:
+      return std::make_shared<PcxWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_TGA:
+      return std::make_shared<TgaWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }

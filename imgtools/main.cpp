@@ -16,7 +16,7 @@ const char kHelp[] =
     "      --frames adds one line per frame: size, position, bits, delay (1/100 s), disposal, transparent "
     "index.\n"
     "  convert [--quality Q] [--frame I] IN OUT\n"
-    "      Reads IN and writes OUT in the format of OUT's extension (.bmp .dib .rle .thm).\n"
+    "      Reads IN and writes OUT in the format of OUT's extension (.bmp .dib .rle .thm .pcx .tga).\n"
     "      A multi-frame input keeps its frames when OUT holds several; otherwise frame I (default 0) is "
     "written.\n"
     "      --quality Q (0-100) is handed to writers that compress lossily.\n"

@@ -111,3 +111,19 @@ TEST(ImgtoolsCli, AnimationsKeepTheirFramesOrGiveOneUp) {
   EXPECT_EQ(max_channel_difference(frame.rgb(), rgb(in.GetImageStack()->GetFrameData(3))), 0);
   EXPECT_EQ(imgtools("convert --frame 8 " + anim + " " + one).status, 1);
 }
+
+TEST(ImgtoolsCli, ConvertsThroughPcxAndTarga) {
+  ScratchDir dir;
+  const std::string pcx = dir.file("wheel.PCX");
+  const std::string tga = dir.file("wheel.tga");
+  ASSERT_EQ(imgtools("convert " + kSamples + "wheel-8bit.bmp " + pcx).status, 0);
+  ASSERT_EQ(imgtools("convert " + pcx + " " + tga).status, 0);
+  CommandResult run = imgtools("info " + pcx + " " + tga);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, pcx + ": PCX 160x120 8-bit 256 colours 1 frame\n" + tga +
+                         ": TGA 160x120 8-bit 256 colours 1 frame\n");
+  LoadedImage a = load_image(kSamples + "wheel-8bit.bmp");
+  LoadedImage b = load_image(tga);
+  ASSERT_EQ(b.result, 1);
+  EXPECT_EQ(max_channel_difference(a.rgb(), b.rgb()), 0);
+}

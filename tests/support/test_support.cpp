@@ -112,14 +112,14 @@ bool decode_ppm_from(const std::string& command, RgbImage& out) {
 
 }  // namespace
 
-bool imagemagick_decode(const std::string& path, RgbImage& out) {
-  return imagemagick_decode_frame(path, 0, out);
+bool imagemagick_decode(const std::string& path, RgbImage& out, const std::string& options) {
+  return imagemagick_decode_frame(path, 0, out, options);
 }
 
-bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out) {
+bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out, const std::string& options) {
   if (!imagemagick_available()) return false;
   return decode_ppm_from(std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[" + std::to_string(frame) +
-                             "]' -alpha off -depth 8 ppm:- 2>/dev/null",
+                             "]' " + options + " -alpha off -depth 8 ppm:- 2>/dev/null",
                          out);
 }
 

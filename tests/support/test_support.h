@@ -59,9 +59,11 @@ int max_channel_difference(const RgbImage& a, const RgbImage& b);
 
 // How ImageMagick reads a file; false when it is not installed or fails.
 bool imagemagick_available();
-bool imagemagick_decode(const std::string& path, RgbImage& out);
+// `options` go between the input and the output, as in "-auto-orient".
+bool imagemagick_decode(const std::string& path, RgbImage& out, const std::string& options = "");
 // Frame `frame` of a multi-frame file, at the frame's own size.
-bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out);
+bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out,
+                              const std::string& options = "");
 
 // The same for Pillow (Debian's python3-pil).
 bool pillow_available();
