@@ -63,28 +63,27 @@ void TProcessImageEx::GammaCorrection() {
 void TProcessImageEx::doGammaCorrection(int left, int top, int width, int height, double gamma, int mode) {
   if (gamma < 0.1) return;
   if (!clamp_rect(width_, height_, left, top, width, height)) return;
-  for (int i = 0; i < 256; ++i) gammaTable[i] = std::pow(i / 255.0, 1.0 / gamma) * 255.0;
-  for (int y = top; y < top + height; ++y) {
-    ProgressCursor(0, height_ - 1, y, "GammaCorrection");
-    const std::size_t start = 3 * (static_cast<std::size_t>(y) * width_ + left);
-    const unsigned char* s = source_ + start;
-    unsigned char* d = destination_ + start;
-    for (int x = 0; x < width; ++x, s += 3, d += 3) {
-      if (mode == 0) {
-        for (int k = 0; k < 3; ++k) d[k] = static_cast<unsigned char>(gammaTable[s[k]] + 0.5);
-        continue;
-      }
-      double h, sat, v, r, g, b;
-      ivorel::rgb_to_hsv(s[2] / 255.0, s[1] / 255.0, s[0] / 255.0, h, sat, v);
-      const int level = std::clamp(static_cast<int>(std::floor(255.0 * v)), 0, 255);
-      v = gammaTable[level] * 0.003921568;
-      ivorel::hsv_to_rgb(h, sat, v, r, g, b);
-      // Rounded like the per-channel mode, so that black and white stay.
-      d[2] = clamp_byte(static_cast<std::int64_t>(r * 255.0 + 0.5));
-      d[1] = clamp_byte(static_cast<std::int64_t>(g * 255.0 + 0.5));
-      d[0] = clamp_byte(static_cast<std::int64_t>(b * 255.0 + 0.5));
-    }
+  unsigned char rounded[256];
+  for (int i = 0; i < 256; ++i) {
+    gammaTable[i] = std::pow(i / 255.0, 1.0 / gamma) * 255.0;
+    rounded[i] = static_cast<unsigned char>(gammaTable[i] + 0.5);
   }
+  ForEachEffectPixel(left, top, width, height, "GammaCorrection",
+                     [&](const unsigned char* s, unsigned char* d) {
+                       if (mode == 0) {
+                         for (int k = 0; k < 3; ++k) d[k] = rounded[s[k]];
+                         return;
+                       }
+                       double h, sat, v, r, g, b;
+                       ivorel::rgb_to_hsv(s[2] / 255.0, s[1] / 255.0, s[0] / 255.0, h, sat, v);
+                       const int level = std::clamp(static_cast<int>(std::floor(255.0 * v)), 0, 255);
+                       v = gammaTable[level] * 0.003921568;
+                       ivorel::hsv_to_rgb(h, sat, v, r, g, b);
+                       // Rounded like the per-channel mode, so that black and white stay.
+                       d[2] = clamp_byte(static_cast<std::int64_t>(r * 255.0 + 0.5));
+                       d[1] = clamp_byte(static_cast<std::int64_t>(g * 255.0 + 0.5));
+                       d[0] = clamp_byte(static_cast<std::int64_t>(b * 255.0 + 0.5));
+                     });
 }
 
 void TProcessImageEx::SaturationHue() {
@@ -105,35 +104,30 @@ void TProcessImageEx::doSaturationHue(int factor, int hue, int luminance, int le
   const auto cosA = static_cast<std::int64_t>(std::cos(angle) * 256.0);
   const auto sinA = static_cast<std::int64_t>(std::sin(angle) * 256.0);
   const std::int64_t f = factor;
-  for (int y = top; y < top + height; ++y) {
-    ProgressCursor(0, height_ - 1, y, "SaturationHue");
-    const std::size_t start = 3 * (static_cast<std::size_t>(y) * width_ + left);
-    const unsigned char* s = source_ + start;
-    unsigned char* d = destination_ + start;
-    for (int x = 0; x < width; ++x, s += 3, d += 3) {
-      const std::int64_t b0 = s[0], b1 = s[1], b2 = s[2];
-      std::int64_t lum = (30 * b2 + 11 * b0 + 59 * b1) / 100;
-      std::int64_t ry = (70 * b2 - 11 * b0 - 59 * b1) / 100;
-      std::int64_t gy = (41 * b1 - 30 * b2 - 11 * b0) / 100;
-      std::int64_t by = (89 * b0 - 30 * b2 - 59 * b1) / 100;
-      if (f != 100) {
-        ry = ry * f / 100;
-        gy = gy * f / 100;
-        by = by * f / 100;
-      }
-      if (hue != 0) {
-        const std::int64_t by2 = (by * cosA - ry * sinA) / 256;
-        const std::int64_t ry2 = (by * sinA + ry * cosA) / 256;
-        by = by2;
-        ry = ry2;
-        gy = -(19 * by + 51 * ry) / 100;
-      }
-      lum += luminance;
-      d[2] = clamp_byte(lum + ry);
-      d[1] = clamp_byte(lum + gy);
-      d[0] = clamp_byte(lum + by);
-    }
-  }
+  ForEachEffectPixel(left, top, width, height, "SaturationHue",
+                     [&](const unsigned char* s, unsigned char* d) {
+                       const std::int64_t b0 = s[0], b1 = s[1], b2 = s[2];
+                       std::int64_t lum = (30 * b2 + 11 * b0 + 59 * b1) / 100;
+                       std::int64_t ry = (70 * b2 - 11 * b0 - 59 * b1) / 100;
+                       std::int64_t gy = (41 * b1 - 30 * b2 - 11 * b0) / 100;
+                       std::int64_t by = (89 * b0 - 30 * b2 - 59 * b1) / 100;
+                       if (f != 100) {
+                         ry = ry * f / 100;
+                         gy = gy * f / 100;
+                         by = by * f / 100;
+                       }
+                       if (hue != 0) {
+                         const std::int64_t by2 = (by * cosA - ry * sinA) / 256;
+                         const std::int64_t ry2 = (by * sinA + ry * cosA) / 256;
+                         by = by2;
+                         ry = ry2;
+                         gy = -(19 * by + 51 * ry) / 100;
+                       }
+                       lum += luminance;
+                       d[2] = clamp_byte(lum + ry);
+                       d[1] = clamp_byte(lum + gy);
+                       d[0] = clamp_byte(lum + by);
+                     });
 }
 
 void TProcessImageEx::PseudoColor() {

@@ -239,19 +239,13 @@ void TProcessImageEx::InvertPic24(int mode) {
 void TProcessImageEx::doInvertPic24(int left, int top, int width, int height, int t1, int t2, int t3,
                                     int mode) {
   const auto flip = [](unsigned char c, int t) { return c >= t ? static_cast<unsigned char>(255 - c) : c; };
-  for (int y = top; y < top + height; ++y) {
-    ProgressCursor(0, height_ - 1, y, "InvertColor");
-    const std::size_t start = 3 * (static_cast<std::size_t>(y) * width_ + left);
-    const unsigned char* s = source_ + start;
-    unsigned char* d = destination_ + start;
-    for (int x = 0; x < width; ++x, s += 3, d += 3) {
-      if (mode == 3) {
-        d[0] = d[1] = d[2] = ivorel::l32_bytes(s) < t1 ? 0 : 255;
-      } else {
-        d[0] = flip(s[0], t3);
-        d[1] = flip(s[1], t2);
-        d[2] = flip(s[2], t1);
-      }
+  ForEachEffectPixel(left, top, width, height, "InvertColor", [&](const unsigned char* s, unsigned char* d) {
+    if (mode == 3) {
+      d[0] = d[1] = d[2] = ivorel::l32_bytes(s) < t1 ? 0 : 255;
+    } else {
+      d[0] = flip(s[0], t3);
+      d[1] = flip(s[1], t2);
+      d[2] = flip(s[2], t1);
     }
-  }
+  });
 }

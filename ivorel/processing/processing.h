@@ -171,6 +171,19 @@ class TProcessImageEx : public TProcessImage {
   void doSaturationHue(int factor, int hue, int luminance, int left, int top, int width, int height);
   void doHighLight(int left, int top, int width, int height, int centreX, int centreY);
 
+  // Calls pixel(source, destination) for every pixel of a rectangle of the effect buffers, with the
+  // progress step per row.
+  template <typename PixelFn>
+  void ForEachEffectPixel(int left, int top, int width, int height, const char* name, PixelFn pixel) {
+    for (int y = top; y < top + height; ++y) {
+      ProgressCursor(0, height_ - 1, y, name);
+      const std::size_t start = 3 * (static_cast<std::size_t>(y) * width_ + left);
+      const unsigned char* s = source_ + start;
+      unsigned char* d = destination_ + start;
+      for (int x = 0; x < width; ++x, s += 3, d += 3) pixel(s, d);
+    }
+  }
+
  private:
   int start24bitAlg();
   void end24bitAlg();
