@@ -1,5 +1,7 @@
 #include "display/window.h"
 
+#include <algorithm>
+
 namespace draw {
 
 void* Window::property(const std::string& name) const {
@@ -67,4 +69,19 @@ int InvalidateRect(HWND window, const RECT* rect, int erase) {
   if (!window) return 0;
   window->invalidate(rect, erase != 0);
   return 1;
+}
+
+int UpdateWindow(HWND window) {
+  if (!window) return 0;
+  window->update();
+  return 1;
+}
+
+int GetClassNameA(HWND window, char* name, int size) {
+  if (!window || !name || size <= 0) return 0;
+  const std::string cls = window->class_name();
+  const int n = std::min<int>(static_cast<int>(cls.size()), size - 1);
+  cls.copy(name, n);
+  name[n] = '\0';
+  return n;
 }

@@ -22,6 +22,10 @@ class Window {
   virtual void release_device_context(std::unique_ptr<DeviceContext> dc) { dc.reset(); }
   // `rect` null means the whole client area.
   virtual void invalidate(const RECT* rect, bool erase) = 0;
+  // Paints what is invalid now (before a long operation keeps the event loop away).
+  virtual void update() {}
+  // The window's class: "IMAGEWINDOW" for image windows; empty when it has none.
+  virtual std::string class_name() const { return {}; }
 
   // Properties hold handles that the window does not own.
   void set_property(const std::string& name, void* value) { properties_[name] = value; }
@@ -63,6 +67,9 @@ void* GetPropA(HWND window, const char* name);
 int SetPropA(HWND window, const char* name, void* value);
 void* RemovePropA(HWND window, const char* name);
 int InvalidateRect(HWND window, const RECT* rect, int erase);
+int UpdateWindow(HWND window);
+// Copies the class name (cut to size - 1 characters) and returns its length; 0 without a window or name.
+int GetClassNameA(HWND window, char* name, int size);
 
 namespace draw {
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace imgtools {
 
@@ -75,6 +76,25 @@ const char* type_name(CompandType type) {
     default:
       return "unknown";
   }
+}
+
+int save_image(const std::string& out, CompandType type, const RawImage& img) {
+  // The writer gives the name its extension in place; OUT already has it, but the buffer needs the room.
+  std::vector<char> name(out.begin(), out.end());
+  name.resize(out.size() + 8, '\0');
+  Compand writer;
+  Compand::SetErrorMessageOutputStream(stderr);
+  if (!writer.InitCompressor(type, name.data(), img.width, img.height, img.bits, img.colors, img.pixels,
+                             img.palette)) {
+    std::fprintf(stderr, "%s: %s files cannot be written yet\n", out.c_str(), type_name(type));
+    return 1;
+  }
+  writer.SetImageType(img.colors == 0 ? IT_TRUECOLOR : img.colors <= 2 ? IT_BILEVEL : IT_PALETTE);
+  if (!writer.DoCompression() || writer.GetError() != 0) {
+    std::fprintf(stderr, "\n%s: could not be written\n", out.c_str());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace imgtools

@@ -39,4 +39,7 @@ class ImageSource {
 
 const char* type_name(CompandType type);
 
+// Writes one image in the format `type`; on failure says why on standard error and returns 1, else 0.
+int save_image(const std::string& out, CompandType type, const RawImage& img);
+
 }  // namespace imgtools

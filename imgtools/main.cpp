@@ -62,5 +62,7 @@ int main(int argc, char** argv) {
   if (verb == "info") return imgtools::info_verb(args);
   if (verb == "convert") return imgtools::convert_verb(args);
   if (verb == "render") return imgtools::render_verb(args);
+  if (verb == "apply") return imgtools::apply_verb(args);
+  if (verb == "list") return imgtools::list_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

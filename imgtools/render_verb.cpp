@@ -65,23 +65,13 @@ std::vector<unsigned char> client_pixels(const DeviceBitmap& surface) {
 int save_client(const std::string& out, CompandType type, DeviceBitmap& surface) {
   std::vector<unsigned char> pixels = client_pixels(surface);
   std::vector<RGBCOLOR> palette(256);
-  // The writer gives the name its extension in place; OUT already has it, but the buffer needs the room.
-  std::vector<char> name(out.begin(), out.end());
-  name.resize(out.size() + 8, '\0');
-  Compand writer;
-  Compand::SetErrorMessageOutputStream(stderr);
-  if (!writer.InitCompressor(type, name.data(), static_cast<unsigned short>(surface.width),
-                             static_cast<unsigned short>(surface.height), 24, 0, pixels.data(),
-                             palette.data())) {
-    std::fprintf(stderr, "%s: %s files cannot be written yet\n", out.c_str(), type_name(type));
-    return 1;
-  }
-  writer.SetImageType(IT_TRUECOLOR);
-  if (!writer.DoCompression() || writer.GetError() != 0) {
-    std::fprintf(stderr, "\n%s: could not be written\n", out.c_str());
-    return 1;
-  }
-  return 0;
+  RawImage img{static_cast<unsigned short>(surface.width),
+               static_cast<unsigned short>(surface.height),
+               24,
+               0,
+               pixels.data(),
+               palette.data()};
+  return save_image(out, type, img);
 }
 
 // Paints as an image window does in each view mode; scroll positions are kept inside the scroll ranges.

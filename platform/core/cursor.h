@@ -9,11 +9,16 @@ class CursorService {
  public:
   virtual ~CursorService() = default;
   virtual void set_cursor(CursorShape shape) = 0;
+  // Frame 0 ... 9 of the animated progress cursor that row loops advance.
+  virtual void set_progress_cursor(int frame) { (void)frame; }
 };
 
 // Without an installed service, cursor changes do nothing.
 void install_cursor_service(CursorService* service);
 void set_cursor(CursorShape shape);
+void set_progress_cursor(int frame);
+// The shape last set (a progress frame counts as Wait), so that it can be restored after an operation.
+CursorShape current_cursor();
 
 // Shows the wait cursor for one scope.
 class WaitCursor {

@@ -1,0 +1,108 @@
+// apply: runs registered operations in order on an image through the processors, each with a parameter
+// block filled from the command line, and writes the result; list: prints the registry.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "imgtools/image_source.h"
+#include "imgtools/registry/operation_registry.h"
+#include "imgtools/verbs.h"
+
+namespace imgtools {
+
+namespace {
+
+// The first frame of IN in a pixel block of its own, as an image window holds it.
+class WorkImage {
+ public:
+  explicit WorkImage(const RawImage& img) {
+    _IMAGEDESCRIPTOR& d = object.image;
+    d.width = img.width;
+    d.height = img.height;
+    d.xResolution = d.yResolution = 72;
+    d.bitsPerPixel = img.bits;
+    d.colors = img.colors;
+    d.imageSize = ivorel::row_bytes(img.width, img.bits) * img.height;
+    d.hImageData = GlobalAlloc(d.imageSize);
+    d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
+    if (d.imageData) std::memcpy(d.imageData, img.pixels, d.imageSize);
+    if (img.palette) std::memcpy(d.palette, img.palette, sizeof d.palette);
+  }
+  ~WorkImage() { ivorel::free_image_block(object.image); }
+  bool ok() const { return object.image.imageData != nullptr; }
+  ImageDescriptorAndDisplayObj object;
+};
+
+struct Step {
+  const Operation* op;
+  _IMAGE_PROC_DATA block;
+};
+
+}  // namespace
+
+int list_verb(const Args& args) {
+  if (!args.empty()) return usage_error("list: takes no arguments");
+  for (const Operation& op : operations()) {
+    std::printf("%s%s%s%s\n  %s\n", op.name, *op.tab ? " [tab \"" : "", op.tab, *op.tab ? "\"]" : "",
+                op.summary);
+    for (const ParameterWord& w : op.words) {
+      std::printf("  w%-2d %-7s %g ... %g, default %g: %s\n", w.index,
+                  w.type == WordType::Integer ? "integer" : "real", w.low, w.high, w.fallback, w.meaning);
+    }
+  }
+  return 0;
+}
+
+int apply_verb(const Args& args) {
+  if (args.size() < 3) return usage_error("apply: needs IN OUT OPERATION[:VALUES] ...");
+  const std::string& in = args[0];
+  const std::string& out = args[1];
+  const CompandType outType = Compand::FileTypeFromName(out.c_str());
+  if (outType == CT_NONE || outType == CT_AVI) {
+    return usage_error("apply: " + out + " does not name a file type this tool writes");
+  }
+  std::vector<Step> steps;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const std::size_t colon = a.find(':');
+    const std::string name = a.substr(0, colon);
+    const Operation* op = find_operation(name);
+    if (!op) return usage_error("apply: unknown operation " + name + " (see 'imgtools list')");
+    Step step{op, {}};
+    std::string error;
+    if (!fill_block(*op, colon == std::string::npos ? "" : std::string_view(a).substr(colon + 1), step.block,
+                    error)) {
+      // Parameters an operation would refuse: it does not run, as when its block is out of range.
+      std::fprintf(stderr, "imgtools: apply: %s: %s\n", name.c_str(), error.c_str());
+      return 1;
+    }
+    steps.push_back(step);
+  }
+
+  ImageSource source(in);
+  if (!source.ok()) return 1;
+  WorkImage image(source.frame(0));
+  if (!image.ok()) {
+    std::fprintf(stderr, "%s: no memory for the image\n", in.c_str());
+    return 1;
+  }
+  for (Step& step : steps) {
+    image.object.procData = &step.block;
+    TProcessImageEx processor(&image.object);
+    step.op->run(processor);
+    image.object.procData = nullptr;
+    if (processor.LastOutcome() != ivorel::Outcome::Ran) {
+      std::fprintf(stderr, "%s: %s did not run (%s)\n", in.c_str(), step.op->name,
+                   processor.LastOutcome() == ivorel::Outcome::Declined
+                       ? "its parameters do not apply to this image"
+                       : "it failed");
+      return 1;
+    }
+  }
+  const _IMAGEDESCRIPTOR& d = image.object.image;
+  RawImage result{d.width, d.height, d.bitsPerPixel, d.colors, d.imageData, const_cast<RGBCOLOR*>(d.palette)};
+  return save_image(out, outType, result);
+}
+
+}  // namespace imgtools

@@ -1,0 +1,154 @@
+#include "imgtools/registry/operation_registry.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace imgtools {
+
+namespace {
+
+constexpr WordType I = WordType::Integer;
+constexpr WordType R = WordType::Real;
+
+std::vector<Operation> declare() {
+  return {
+      {"AdjustBrightnessContrast",
+       "Brit",
+       "Brightness offset and sine-curve contrast, on all channels or one",
+       {{1, "brightness offset", I, -255, 255, 0},
+        {2, "contrast amount", I, -255, 255, 0},
+        {3, "channel: 1 red, 2 green, 3 blue, 0 all", I, 0, 3, 0}},
+       [](TProcessImageEx& p) { p.AdjustBrightnessContrast(); }},
+      {"ConvertToGray",
+       "Gray",
+       "Gray levels; true colour becomes an 8-bit gray image",
+       {},
+       [](TProcessImageEx& p) { p.ConvertToGray(); }},
+      {"HistogramEq",
+       "Contrast Bal",
+       "Histogram equalisation of the green level",
+       {{1, "strength (10 = full)", I, 0, 10, 10}},
+       [](TProcessImageEx& p) { p.HistogramEq(); }},
+      {"InvertPicHelper",
+       "Invert",
+       "Inversion above thresholds, or black/white by brightness",
+       {{1, "threshold (modes 1, 3) or red threshold (mode 2)", I, 0, 256, 128},
+        {2, "green threshold (mode 2)", I, 0, 256, 128},
+        {3, "blue threshold (mode 2)", I, 0, 256, 128},
+        {4, "mode: 0 invert all, 1 one threshold, 2 three thresholds, 3 black/white", I, 0, 3, 0}},
+       [](TProcessImageEx& p) { p.InvertPicHelper(); }},
+      {"GammaCorrection",
+       "Gamma",
+       "Gamma curve on each channel or on the value",
+       {{1, "gamma x 10 (0 = no change)", I, 0, 1000, 10}, {2, "mode: 0 per channel, 1 value", I, 0, 1, 0}},
+       [](TProcessImageEx& p) { p.GammaCorrection(); }},
+      {"SaturationHue",
+       "Saturation",
+       "Saturation change, hue rotation and luminance offset",
+       {{1, "saturation change in percent (-100 = gray)", I, -100, 900, 0},
+        {2, "hue rotation in degrees", I, -360, 360, 0},
+        {3, "luminance offset", I, -255, 255, 0}},
+       [](TProcessImageEx& p) { p.SaturationHue(); }},
+      {"PseudoColor",
+       "",
+       "Colours a palette image from the built-in table",
+       {{1, "mode: 1 match by brightness, 0 replace the palette", I, 0, 1, 1}},
+       [](TProcessImageEx& p) { p.PseudoColor(); }},
+      {"HighLight",
+       "High Light",
+       "Spotlight: fades towards the border's mean colour",
+       {{11, "horizontal centre offset, of half the width", R, -1, 1, 0},
+        {12, "vertical centre offset, of half the height", R, -1, 1, 0}},
+       [](TProcessImageEx& p) { p.HighLight(); }},
+  };
+}
+
+void store(const ParameterWord& w, double value, _IMAGE_PROC_DATA& block) {
+  if (w.type == WordType::Real) {
+    block.SetFloat(w.index, static_cast<float>(value));
+  } else {
+    block.words[w.index] = static_cast<std::int32_t>(value);
+  }
+}
+
+const ParameterWord* word_at(const Operation& op, int index) {
+  for (const ParameterWord& w : op.words)
+    if (w.index == index) return &w;
+  return nullptr;
+}
+
+bool parse_number(std::string_view text, WordType type, double& value) {
+  if (text.empty()) return false;
+  const char* end = text.data() + text.size();
+  if (type == WordType::Integer) {
+    long long v = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    value = static_cast<double>(v);
+    return ec == std::errc() && ptr == end;
+  }
+  std::string copy(text);
+  char* stop = nullptr;
+  value = std::strtod(copy.c_str(), &stop);
+  return stop == copy.c_str() + copy.size() && std::isfinite(value);
+}
+
+}  // namespace
+
+const std::vector<Operation>& operations() {
+  static const std::vector<Operation> table = declare();
+  return table;
+}
+
+const Operation* find_operation(std::string_view name) {
+  for (const Operation& op : operations())
+    if (name == op.name) return &op;
+  return nullptr;
+}
+
+bool fill_block(const Operation& op, std::string_view values, _IMAGE_PROC_DATA& block, std::string& error) {
+  block = _IMAGE_PROC_DATA{};
+  for (const ParameterWord& w : op.words) store(w, w.fallback, block);
+  if (values.empty()) return true;
+  int next = op.words.empty() ? 1 : op.words.front().index;
+  while (true) {
+    const std::size_t comma = values.find(',');
+    std::string_view item = values.substr(0, comma);
+    int index = next;
+    if (item.size() > 1 && item[0] == 'w') {
+      const std::size_t eq = item.find('=');
+      int n = -1;
+      if (eq == std::string_view::npos ||
+          std::from_chars(item.data() + 1, item.data() + eq, n).ptr != item.data() + eq) {
+        error = "bad item '" + std::string(item) + "' (expected [wN=]value)";
+        return false;
+      }
+      index = n;
+      item = item.substr(eq + 1);
+    }
+    const ParameterWord* w = word_at(op, index);
+    if (!w) {
+      error = "word " + std::to_string(index) + " is not a parameter of " + op.name;
+      return false;
+    }
+    double v = 0;
+    if (!parse_number(item, w->type, v)) {
+      error = "word " + std::to_string(index) + " (" + w->meaning + "): '" + std::string(item) + "' is not " +
+              (w->type == WordType::Integer ? "an integer" : "a number");
+      return false;
+    }
+    if (v < w->low || v > w->high) {
+      char range[64];
+      std::snprintf(range, sizeof range, "%g ... %g", w->low, w->high);
+      error = "word " + std::to_string(index) + " (" + w->meaning + ") must be in " + range;
+      return false;
+    }
+    store(*w, v, block);
+    next = index + 1;
+    if (comma == std::string_view::npos) break;
+    values.remove_prefix(comma + 1);
+  }
+  return true;
+}
+
+}  // namespace imgtools

@@ -1,0 +1,39 @@
+// Small pieces shared by the operations: byte clamping, the two luminance weightings, and asking for
+// parameters when no block is attached.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "imgfile/codaxe.h"
+#include "platform/core/dialogs.h"
+#include "platform/core/message_box.h"
+
+namespace ivorel {
+
+inline unsigned char clamp_byte(std::int64_t v) {
+  return static_cast<unsigned char>(std::clamp<std::int64_t>(v, 0, 255));
+}
+
+// Luminance with weights 5, 16, 11 (byte order) and 11, 16, 5 (palette order) in 32nds.
+inline int l32_bytes(const unsigned char* p) {
+  return (5 * p[0] + 16 * p[1] + 11 * p[2]) >> 5;
+}
+inline int l32_entry(const RGBCOLOR& c) {
+  return (11 * c.red + 16 * c.green + 5 * c.blue) >> 5;
+}
+// Luminance with weights 11, 59, 30 (byte order) and 30, 59, 11 (palette order) in hundredths.
+inline int l100_bytes(const unsigned char* p) {
+  return (11 * p[0] + 59 * p[1] + 30 * p[2]) / 100;
+}
+inline int l100_entry(const RGBCOLOR& c) {
+  return (30 * c.red + 59 * c.green + 11 * c.blue) / 100;
+}
+
+// Runs the dialog of `request` for the window `owner`; true on OK.
+inline bool ask_parameters(pcore::ParameterRequest& request, const void* owner) {
+  request.owner = owner;
+  return pcore::run_parameter_dialog(request) == pcore::kIdOk;
+}
+
+}  // namespace ivorel

@@ -1,0 +1,198 @@
+// Ivorel's processing engine: one short-lived processor per image operation, built on the image's
+// ImageDescriptorAndDisplayObj, with its parameter block (_IMAGE_PROC_DATA) and two working-buffer schemes.
+//
+// A caller builds a processor around the image (the undo snapshot is taken then), calls one operation and
+// destroys it. An operation reads its parameters from the attached block or, without one, asks through the
+// parameter-dialog service (platform/core/dialogs.h); it works on the pixels in place, rebuilds the display
+// object and marks the image modified. Public operations take no arguments and return nothing; whether one
+// ran can be asked afterwards with LastOutcome().
+//
+// Working copies are module-wide: only one processor at a time may hold one. A second request is refused
+// and reported, never allowed to overwrite the first.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "ivorel/windows/imagedescriptor.h"
+
+// 21 positional 32-bit words; which words an operation reads, and which it reads as IEEE floats, belongs to
+// the operation. Word 0 is not read by the point, colour, frame or geometry operations.
+struct _IMAGE_PROC_DATA {
+  std::int32_t words[21] = {};
+
+  float GetFloat(int i) const {
+    float f;
+    std::memcpy(&f, &words[i], sizeof f);
+    return f;
+  }
+  void SetFloat(int i, float f) { std::memcpy(&words[i], &f, sizeof f); }
+};
+static_assert(sizeof(_IMAGE_PROC_DATA) == 84);
+
+// A 3 x 3 convolution kernel with its divisor.
+struct KERNEL {
+  int element[9] = {};
+  int divisor = 1;
+};
+
+namespace ivorel {
+
+// What the last operation of a processor did.
+enum class Outcome {
+  None,      // no operation called yet
+  Ran,       // the image was processed (possibly into the same pixels)
+  Declined,  // cancelled, or its parameters were out of range: nothing was touched
+  Failed,    // memory was short, the depth is not supported or a working copy was already held
+};
+
+// The image-window property through which a processor reaches the undo store of the child window that
+// holds the image: a COperationUndoRedo*.
+inline constexpr const char kUndoStoreProperty[] = "IvorelUndoStore";
+
+// Padded row length of `width` pixels at `bitsPerPixel` (unknown depths count as 8 bits).
+std::uint32_t row_bytes(std::uint32_t width, int bitsPerPixel);
+
+// The progress-cursor frame for row `current` of first ... last, or -1 when the cursor stays as it is.
+int progress_frame(int first, int last, int current);
+
+}  // namespace ivorel
+
+class TProcessImage {
+ public:
+  using ErrorHandler = void (TProcessImage::*)(char* text, char* caption);
+
+  explicit TProcessImage(ImageDescriptorAndDisplayObj* image);
+  TProcessImage(const TProcessImage& other);
+  TProcessImage& operator=(const TProcessImage& other);
+  virtual ~TProcessImage();
+
+  _IMAGE_PROC_DATA* SetImageProcData(_IMAGE_PROC_DATA* data);
+
+  void SetErrorHandler(std::FILE* stream);
+  void ErrorMessage(char* text, char* caption);
+  void defTProcessImageErrorHandler(char* text, char* caption);
+  void fileTProcessImageErrorHandler(char* text, char* caption);
+
+  // Point and colour operations.
+  void AdjustBrightnessContrast();
+  void ConvertToGray();
+  void HistogramEq();
+
+  ivorel::Outcome LastOutcome() const { return outcome_; }
+  // The processor's own view of the image (kept in step with the image object's descriptor).
+  unsigned short Width() const { return width_; }
+  unsigned short Height() const { return height_; }
+  unsigned short BitsPerPixel() const { return bitsPerPixel_; }
+  unsigned short Colors() const { return colors_; }
+  const RGBCOLOR* Palette() const { return palette_; }
+  unsigned char* ImageData() const { return imageData_; }
+  const std::int32_t* ContrastTable() const { return contrastTable_; }
+
+ protected:
+  virtual int interpolate(double x, double y, RGBCOLOR& out);
+  virtual int interpolate_bilinear(double x, double y, RGBCOLOR& out);
+
+  int init24BitAlg();
+  void exit24BitAlg();
+  void BuildNewDisplayObject();
+  static void Breath();
+  // Advances the progress cursor for row `current` of first ... last; the name is not shown.
+  void ProgressCursor(int first, int last, int current, const char* name);
+
+  void doHistogramEq(int strength);
+
+  // Helpers of the operation frame.
+  HWND WindowHandle() const { return window_; }
+  void MarkDirty();
+  void UpdateAfterDialog();
+  void CopyPaletteToImage(int entries);
+  // Reports a lack of memory with the caption every such message carries.
+  void ReportNoMemory(const char* text);
+  // Installs a new pixel block (locked) as the image, in the processor and the image object.
+  void InstallBlock(HGLOBAL block, unsigned char* data, unsigned short bitsPerPixel, std::uint32_t size);
+  // Back from a 24-bit result to the saved depth: reduces `pixels` (top row first, working byte order) into
+  // the stored buffer `out` (bottom row first). 0 when memory is short; `out` is untouched then.
+  int ReduceIntoStored(const unsigned char* pixels, std::size_t stride, unsigned char* out, int depth);
+  void SetOutcome(ivorel::Outcome outcome) { outcome_ = outcome; }
+  bool ClaimWorkingCopy();
+  void ReleaseWorkingCopy();
+
+  ImageDescriptorAndDisplayObj* image_ = nullptr;
+  _IMAGE_PROC_DATA* procData_ = nullptr;
+  std::int32_t contrastTable_[256] = {};
+  std::int32_t brightness_ = 0;
+  std::int32_t contrast_ = 0;
+  unsigned short width_ = 0;
+  unsigned short height_ = 0;
+  unsigned short xResolution_ = 100;
+  unsigned short yResolution_ = 100;
+  std::uint32_t imageSize_ = 0;
+  unsigned short bitsPerPixel_ = 0;
+  unsigned short colors_ = 0;
+  HGLOBAL hImageData_ = nullptr;
+  RGBCOLOR palette_[256] = {};
+  unsigned char* imageData_ = nullptr;
+  HWND window_ = nullptr;
+  std::uint32_t rowBytes8_ = 0;
+  std::uint32_t rowBytes24_ = 0;
+  std::uint32_t savedDepth_ = 0;
+  ErrorHandler errorHandler_ = &TProcessImage::defTProcessImageErrorHandler;
+  std::FILE* errorStream_ = nullptr;
+
+ private:
+  ivorel::Outcome outcome_ = ivorel::Outcome::None;
+};
+
+class TProcessImageEx : public TProcessImage {
+ public:
+  explicit TProcessImageEx(ImageDescriptorAndDisplayObj* image);
+  // A copy made while buffers are held gets buffers of its own (or none when memory is short).
+  TProcessImageEx(const TProcessImageEx& other);
+  TProcessImageEx& operator=(const TProcessImageEx& other);
+  ~TProcessImageEx() override;
+
+  void InvertPicHelper();
+  void InvertPic8(int mode);
+  void InvertPic24(int mode);
+  void GammaCorrection();
+  void SaturationHue();
+  void PseudoColor();
+  void HighLight();
+
+  // The colour table of the next PseudoColor; null selects the built-in table. Reset by every call.
+  static RGBCOLOR* pPseudoColorPalette;
+
+ protected:
+  int interpolate(double x, double y, RGBCOLOR& out) override;
+
+  void doGammaCorrection(int left, int top, int width, int height, double gamma, int mode);
+  void doSaturationHue(int factor, int hue, int luminance, int left, int top, int width, int height);
+  void doHighLight(int left, int top, int width, int height, int centreX, int centreY);
+
+  // Calls pixel(source, destination) for every pixel of a rectangle of the effect buffers, with the
+  // progress step per row.
+  template <typename PixelFn>
+  void ForEachEffectPixel(int left, int top, int width, int height, const char* name, PixelFn pixel) {
+    for (int y = top; y < top + height; ++y) {
+      ProgressCursor(0, height_ - 1, y, name);
+      const std::size_t start = 3 * (static_cast<std::size_t>(y) * width_ + left);
+      const unsigned char* s = source_ + start;
+      unsigned char* d = destination_ + start;
+      for (int x = 0; x < width; ++x, s += 3, d += 3) pixel(s, d);
+    }
+  }
+
+ private:
+  int start24bitAlg();
+  void end24bitAlg();
+  void doInvertPic24(int left, int top, int width, int height, int t1, int t2, int t3, int mode);
+  // Asks for the inversion thresholds of `mode`; false when the operation ends.
+  bool InversionThresholds(int mode, int& t1, int& t2, int& t3);
+  void FreeBuffers();
+  void CopyBuffersFrom(const TProcessImageEx& other);
+
+  unsigned char* source_ = nullptr;
+  unsigned char* destination_ = nullptr;
+};

@@ -1,0 +1,77 @@
+// imgtools apply and list, and the registry they read: every operation runs from the command line, values
+// fill the block positionally or by word, and refused parameters end with status 1.
+#include <gtest/gtest.h>
+
+#include "imgtools/registry/operation_registry.h"
+#include "tests/support/codaxe_io.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+int apply(const std::string& args) {
+  return run_command(std::string(IMGTOOLS_PATH) + " apply " + args + " 2>/dev/null");
+}
+
+TEST(OperationRegistry, PositionalAndNamedWordsFillTheSameBlock) {
+  const imgtools::Operation* op = imgtools::find_operation("InvertPicHelper");
+  ASSERT_TRUE(op);
+  EXPECT_STREQ(op->tab, "Invert");
+  _IMAGE_PROC_DATA a, b;
+  std::string error;
+  ASSERT_TRUE(imgtools::fill_block(*op, "128,128,128,2", a, error)) << error;
+  ASSERT_TRUE(imgtools::fill_block(*op, "w4=2,w1=128,w2=128,w3=128", b, error)) << error;
+  EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+  EXPECT_EQ(a.words[4], 2);
+  EXPECT_FALSE(imgtools::fill_block(*op, "257", a, error));
+  EXPECT_NE(error.find("0 ... 256"), std::string::npos) << error;
+  EXPECT_FALSE(imgtools::fill_block(*op, "1,2,3,1,5", a, error)) << "word 5 is not a parameter";
+  EXPECT_FALSE(imgtools::fill_block(*op, "x", a, error));
+
+  const imgtools::Operation* spot = imgtools::find_operation("HighLight");
+  ASSERT_TRUE(spot);
+  ASSERT_TRUE(imgtools::fill_block(*spot, "0.5,w12=-0.25", a, error)) << error;
+  EXPECT_EQ(a.GetFloat(11), 0.5f);
+  EXPECT_EQ(a.GetFloat(12), -0.25f);
+  ASSERT_TRUE(imgtools::fill_block(*imgtools::find_operation("HistogramEq"), "", a, error));
+  EXPECT_EQ(a.words[1], 10) << "defaults fill words not given";
+}
+
+TEST(ApplyCli, EveryOperationRunsAndKeepsTheDepth) {
+  ScratchDir dir;
+  for (unsigned short bits : {4, 8, 24}) {
+    RawPicture picture = make_picture(29, 17, bits, bits);
+    std::string in = dir.file("in" + std::to_string(bits) + ".bmp");
+    ASSERT_EQ(save_image(CT_BMP, in, picture), 1);
+    for (const imgtools::Operation& op : imgtools::operations()) {
+      const std::string out = dir.file("out.bmp");
+      const bool paletteOnly = std::string(op.name) == "PseudoColor";
+      EXPECT_EQ(apply(in + " " + out + " " + op.name), paletteOnly && bits == 24 ? 1 : 0)
+          << op.name << " " << bits;
+      if (paletteOnly && bits == 24) continue;
+      LoadedImage img = load_image(out);
+      const bool toGray = std::string(op.name) == "ConvertToGray" && bits == 24;
+      EXPECT_EQ(img.bits, toGray ? 8 : bits) << op.name;
+    }
+  }
+}
+
+TEST(ApplyCli, ChainsOperationsAndRefusesBadParameters) {
+  ScratchDir dir;
+  RawPicture picture = make_picture(16, 9, 24, 5);
+  std::string in = dir.file("in.bmp");
+  ASSERT_EQ(save_image(CT_BMP, in, picture), 1);
+  const std::string out = dir.file("out.bmp");
+  EXPECT_EQ(apply(in + " " + out + " AdjustBrightnessContrast:40,100 InvertPicHelper:128,128,128,2"), 0);
+  EXPECT_EQ(apply(in + " " + out + " InvertPicHelper:0,0,0,0 InvertPicHelper"), 0);
+  LoadedImage twice = load_image(out);
+  LoadedImage original = load_image(in);
+  EXPECT_EQ(twice.rgb().rgb, original.rgb().rgb) << "inverting twice restores the picture";
+  EXPECT_EQ(apply(in + " " + out + " InvertPicHelper:257,w4=1"), 1);
+  EXPECT_EQ(apply(in + " " + out + " NoSuchOperation"), 2);
+  EXPECT_EQ(apply(in + " " + out), 2);
+  EXPECT_EQ(run_command(std::string(IMGTOOLS_PATH) + " list >/dev/null"), 0);
+}
+
+}  // namespace
