@@ -21,6 +21,10 @@ echo "== imgtools convert samples/wheel-turning.gif -> $out/wheel-turning.gif (t
 build/bin/imgtools convert samples/wheel-turning.gif "$out/wheel-turning.gif"
 echo "== imgtools convert --frame 3 samples/wheel-turning.gif -> $out/wheel-frame3.bmp"
 build/bin/imgtools convert --frame 3 samples/wheel-turning.gif "$out/wheel-frame3.bmp"
+echo "== imgtools render --size 80x60 --mode aspect --palette-display samples/wheel-24bit.bmp -> $out/wheel-thumb.bmp"
+build/bin/imgtools render --size 80x60 --mode aspect --palette-display samples/wheel-24bit.bmp "$out/wheel-thumb.bmp"
+echo "== imgtools apply samples/wheel-8bit.bmp -> $out/wheel-brighter-gray.bmp AdjustBrightnessContrast:40,60 ConvertToGray"
+build/bin/imgtools apply samples/wheel-8bit.bmp "$out/wheel-brighter-gray.bmp" AdjustBrightnessContrast:40,60 ConvertToGray
 echo "== what was written"
-build/bin/imgtools info "$out"/*.dib "$out/wheel-frame3.bmp"
+build/bin/imgtools info "$out"/*.dib "$out/wheel-frame3.bmp" "$out/wheel-thumb.bmp" "$out/wheel-brighter-gray.bmp"
 build/bin/imgtools info --frames "$out/wheel-turning.gif"
