@@ -1,6 +1,7 @@
 #include "imgfile/codec_factory.h"
 
 #include "imgfile/bmp_codec.h"
+#include "imgfile/jpeg_codec.h"
 
 namespace codaxe {
 
@@ -11,6 +12,8 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
     case CT_DIB:
     case CT_RLE:
       return std::make_shared<BmpCodec>(path);
+    case CT_JPG:
+      return std::make_shared<JpegReader>(path);
     default:
       return nullptr;
   }
@@ -25,6 +28,8 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
     case CT_DIB:
     case CT_RLE:
       return std::make_shared<BmpCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_JPG:
+      return std::make_shared<JpegWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }

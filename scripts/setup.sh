@@ -8,6 +8,8 @@ packages=(
   clang libclang-rt-14-dev
   imagemagick graphicsmagick python3-pil
   libmagick++-6.q16-dev libgraphicsmagick++1-dev
+  libjpeg62-turbo-dev libtiff-dev libpng-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libjpeg-turbo-progs libtiff-tools ffmpeg
 )
 
 missing=()

@@ -94,27 +94,38 @@ bool imagemagick_available() {
   return ::access(IMAGEMAGICK_CONVERT, X_OK) == 0;
 }
 
-namespace {
-
-// Reads a binary PPM from a command's standard output.
-bool decode_ppm_from(const std::string& command, RgbImage& out) {
+// Grey maps (P5) are widened to RGB so that they compare with the 8-bit images of greyscale readers.
+bool command_decode(const std::string& command, RgbImage& out) {
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return false;
   int maxval = 0;
-  bool ok = std::fscanf(pipe, "P6 %d %d %d", &out.width, &out.height, &maxval) == 3 && maxval == 255 &&
-            std::fgetc(pipe) != EOF;
+  char kind = 0;
+  bool ok = std::fscanf(pipe, "P%c %d %d %d", &kind, &out.width, &out.height, &maxval) == 4 &&
+            maxval == 255 && (kind == '5' || kind == '6') && std::fgetc(pipe) != EOF;
   if (ok) {
-    out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
-    ok = std::fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
+    const std::size_t pixels = static_cast<std::size_t>(out.width) * out.height;
+    out.rgb.resize(pixels * 3);
+    if (kind == '6') {
+      ok = std::fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
+    } else {
+      std::vector<unsigned char> grey(pixels);
+      ok = std::fread(grey.data(), 1, pixels, pipe) == pixels;
+      for (std::size_t i = 0; i < pixels; ++i) std::fill_n(&out.rgb[3 * i], 3, grey[i]);
+    }
   }
   return ::pclose(pipe) == 0 && ok;
 }
 
-}  // namespace
+void write_ppm(const std::string& path, const RgbImage& image) {
+  std::string head = "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
+  std::vector<unsigned char> bytes(head.begin(), head.end());
+  bytes.insert(bytes.end(), image.rgb.begin(), image.rgb.end());
+  write_file(path, bytes);
+}
 
 bool imagemagick_decode(const std::string& path, RgbImage& out) {
   if (!imagemagick_available()) return false;
-  return decode_ppm_from(
+  return command_decode(
       std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null", out);
 }
 
@@ -127,7 +138,7 @@ bool pillow_decode(const std::string& path, RgbImage& out) {
   const char* script =
       "import sys; from PIL import Image; im = Image.open(sys.argv[1]).convert(\"RGB\"); "
       "sys.stdout.buffer.write(b\"P6 %d %d 255\\n\" % im.size + im.tobytes())";
-  return decode_ppm_from(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' 2>/dev/null", out);
+  return command_decode(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' 2>/dev/null", out);
 }
 
 bool pillow_run(const std::string& script, const std::string& path) {

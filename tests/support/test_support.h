@@ -57,6 +57,10 @@ RgbImage raw_to_rgb(const unsigned char* pixels, const void* palette, int width,
 // Largest difference of any channel, or -1 when the sizes differ.
 int max_channel_difference(const RgbImage& a, const RgbImage& b);
 
+// Reads the binary PPM (P6) or PGM (P5) a shell command prints; false when it fails.
+bool command_decode(const std::string& command, RgbImage& out);
+void write_ppm(const std::string& path, const RgbImage& image);
+
 // How ImageMagick reads a file; false when it is not installed or fails.
 bool imagemagick_available();
 bool imagemagick_decode(const std::string& path, RgbImage& out);
