@@ -2,6 +2,7 @@
 
 #include "imgfile/bmp_codec.h"
 #include "imgfile/jpeg_codec.h"
+#include "imgfile/png_codec.h"
 
 namespace codaxe {
 
@@ -14,6 +15,8 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
       return std::make_shared<BmpCodec>(path);
     case CT_JPG:
       return std::make_shared<JpegReader>(path);
+    case CT_PNG:
+      return std::make_shared<PngCodec>(path);
     default:
       return nullptr;
   }
@@ -30,6 +33,8 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
       return std::make_shared<BmpCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
     case CT_JPG:
       return std::make_shared<JpegWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_PNG:
+      return std::make_shared<PngCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }

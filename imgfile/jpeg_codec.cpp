@@ -16,12 +16,6 @@ constexpr int kMaxScans = 100;
 // Even a uniform picture costs libjpeg a few bits per 8x8 block and channel.
 constexpr std::uint64_t kMaxExpansion = 1024;
 
-// Adobe writes CMYK inverted (0 is full ink); the product of the two inversions is the light that is left.
-unsigned char ink_to_light(unsigned inverted, unsigned invertedBlack) {
-  const unsigned product = inverted * invertedBlack + 128;
-  return static_cast<unsigned char>(((product >> 8) + product) >> 8);
-}
-
 }  // namespace
 
 JpegCodec::JpegCodec(const std::string& path) : ImageCodec(path) {}
@@ -165,12 +159,7 @@ int JpegReader::Expand() {
       return 0;
     }
     if (cmyk_) {
-      const bool inverted = cinfo_.saw_Adobe_marker;
-      const unsigned char* in = target;
-      for (unsigned x = 0; x < width_; ++x, in += 4) {
-        const unsigned black = inverted ? in[3] : 255 - in[3];
-        for (int c = 0; c < 3; ++c) row[3 * x + 2 - c] = ink_to_light(inverted ? in[c] : 255 - in[c], black);
-      }
+      codaxe::cmyk_row_to_bgr(target, row, width_, cinfo_.saw_Adobe_marker);
     } else if (bitsPerPixel_ == 24) {
       codaxe::swap_red_blue(row, row, width_);
     }

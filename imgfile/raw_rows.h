@@ -37,6 +37,22 @@ inline void swap_red_blue(const unsigned char* in, unsigned char* out, std::size
   }
 }
 
+// What is left of a channel's light under two inks given as what they let through (255 - ink): their
+// product scaled back to 0..255, rounded.
+inline unsigned char light_left(unsigned through, unsigned blackThrough) {
+  const unsigned product = through * blackThrough + 128;
+  return static_cast<unsigned char>(((product >> 8) + product) >> 8);
+}
+
+// A row of cyan, magenta, yellow, black samples as blue, green, red. Adobe's JPEG files store the inks
+// inverted (`inverted`: 0 is full ink).
+inline void cmyk_row_to_bgr(const unsigned char* in, unsigned char* out, std::size_t width, bool inverted) {
+  for (std::size_t x = 0; x < width; ++x, in += 4, out += 3) {
+    const unsigned black = inverted ? in[3] : 255u - in[3];
+    for (int c = 0; c < 3; ++c) out[2 - c] = light_left(inverted ? in[c] : 255u - in[c], black);
+  }
+}
+
 // Widens a row of `width` 2-bit pixels, packed at the start of `row`, to 4-bit pixels in place: the raw image
 // has no 2-bit layout. `row` must hold (width + 1) / 2 bytes.
 inline void widen_2_to_4_bits(unsigned char* row, std::size_t width) {
