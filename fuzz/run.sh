@@ -92,6 +92,9 @@ seed() {
 generated_seeds() {
   local t=$1 dir=$2 src=samples/wheel-24bit.bmp magick=/usr/bin/convert-im6.q16 i=0 args
   local small=(-resize 40x30)
+  for f in fuzz/findings/"$t"-*; do
+    [ -f "$f" ] && cp "$f" "$dir/"
+  done
   case $t in
     jpeg_reader)
       for args in "" "-grayscale" "-progressive" "-sample 1x1 -restart 1" "-optimize -quality 20"; do

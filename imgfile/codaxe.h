@@ -158,7 +158,10 @@ class Compand {
   // Gives `name` the extension of `type` (types 2 to 12); the buffer needs room for 4 more characters.
   static int FileNameFromType(char* name, CompandType type);
 
+  // TIFF only. Copies the file's description into `text`, which must hold kImageDescriptionSize bytes (a
+  // longer description is cut), and returns its length, 0 when there is none.
   int ReadImageDescription(char* text);
+  static constexpr std::size_t kImageDescriptionSize = 4096;
   int SaveImageDescription(char* text);
   static void SetErrorMessageOutputStream(std::FILE* stream);
 

@@ -3,6 +3,7 @@
 #include "imgfile/bmp_codec.h"
 #include "imgfile/jpeg_codec.h"
 #include "imgfile/png_codec.h"
+#include "imgfile/tiff_codec.h"
 
 namespace codaxe {
 
@@ -17,6 +18,8 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
       return std::make_shared<JpegReader>(path);
     case CT_PNG:
       return std::make_shared<PngCodec>(path);
+    case CT_TIF:
+      return std::make_shared<TiffReader>(path);
     default:
       return nullptr;
   }
@@ -35,6 +38,8 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
       return std::make_shared<JpegWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     case CT_PNG:
       return std::make_shared<PngCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_TIF:
+      return std::make_shared<TiffWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }

@@ -11,6 +11,10 @@ namespace {
 
 // Deflate gives back at most 1032 bytes for one; 2-bit pixels double in size on the way out.
 constexpr std::uint64_t kMaxExpansion = 2 * 1032;
+// Five bytes each: the name and a terminating zero.
+constexpr png_byte kIgnoredChunks[] =
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0tRNS\0zT"
+    "Xt";
 
 }  // namespace
 
@@ -75,6 +79,11 @@ bool PngCodec::decode() {
   png_set_read_fn(png, this, Callbacks::read);
   png_set_sig_bytes(png, 8);
   png_set_user_limits(png, 65535, 65535);
+  // No ancillary chunk changes what we deliver, and libpng reads a text or profile chunk whole, whatever
+  // length it claims (up to 2 GB): all of them are skipped unread.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
+                              static_cast<int>(sizeof kIgnoredChunks / 5));
   png_read_info(png, info);
 
   const png_uint_32 width = png_get_image_width(png, info);

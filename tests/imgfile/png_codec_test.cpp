@@ -127,6 +127,16 @@ TEST(PngCodec, BrokenFilesFailWithAMessage) {
   ASSERT_EQ(boxes.texts.size(), 1u);  // libpng's or zlib's own words
   EXPECT_NE(boxes.texts[0].find("IDAT"), std::string::npos) << boxes.texts[0];
 
+  // A text chunk that claims a gigabyte is skipped, not read into memory, and the file then ends.
+  const unsigned char chunk[] = {0x40, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'a', 'b'};
+  std::vector<unsigned char> claims(bytes.begin(), bytes.begin() + 33 + sizeof chunk);
+  std::copy(std::begin(chunk), std::end(chunk), claims.begin() + 33);
+  write_file(cut, claims);
+  boxes.texts.clear();
+  ours = load_image(cut);
+  EXPECT_EQ(ours.result, 0);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Error reading bitmap data"});
+
   write_file(cut, {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0});
   boxes.texts.clear();
   ours = load_image(cut);

@@ -129,6 +129,21 @@ bool imagemagick_decode(const std::string& path, RgbImage& out) {
       std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null", out);
 }
 
+std::vector<std::string> imagemagick_variants(const std::string& source, const ScratchDir& dir,
+                                              const std::vector<std::string>& options,
+                                              const std::string& extension) {
+  if (!imagemagick_available()) return {};
+  std::vector<std::string> paths;
+  std::string command = std::string(IMAGEMAGICK_CONVERT) + " -respect-parentheses '" + source + "'";
+  for (const std::string& o : options) {
+    paths.push_back(dir.file("variant-" + std::to_string(paths.size()) + extension));
+    command += " \\( +clone " + o + " -write '" + paths.back() + "' +delete \\)";
+  }
+  command += " null: 2>/dev/null";
+  if (run_command(command) != 0) return {};
+  return paths;
+}
+
 bool pillow_available() {
   return ::access(DEBIAN_PYTHON, X_OK) == 0 &&
          run_command(std::string(DEBIAN_PYTHON) + " -c 'import PIL' >/dev/null 2>&1") == 0;
@@ -139,6 +154,23 @@ bool pillow_decode(const std::string& path, RgbImage& out) {
       "import sys; from PIL import Image; im = Image.open(sys.argv[1]).convert(\"RGB\"); "
       "sys.stdout.buffer.write(b\"P6 %d %d 255\\n\" % im.size + im.tobytes())";
   return command_decode(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' 2>/dev/null", out);
+}
+
+bool pillow_decode_all(const std::vector<std::string>& paths, std::vector<RgbImage>& out) {
+  const char* script =
+      "import sys; from PIL import Image\n"
+      "for p in sys.argv[1:]:\n"
+      "  im = Image.open(p).convert(\"RGB\"); open(p + \".ppm\", \"wb\").write(b\"P6 %d %d 255\\n\" % "
+      "im.size + "
+      "im.tobytes())\n";
+  std::string command = std::string(DEBIAN_PYTHON) + " -c '" + script + "'";
+  for (const std::string& p : paths) command += " '" + p + "'";
+  if (run_command(command + " >/dev/null 2>&1") != 0) return false;
+  out.assign(paths.size(), {});
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!command_decode("cat '" + paths[i] + ".ppm'", out[i])) return false;
+  }
+  return true;
 }
 
 bool pillow_run(const std::string& script, const std::string& path) {

@@ -65,9 +65,17 @@ void write_ppm(const std::string& path, const RgbImage& image);
 bool imagemagick_available();
 bool imagemagick_decode(const std::string& path, RgbImage& out);
 
+// One file per option set, made from `source` by a single ImageMagick run (each run starts slowly), named
+// variant-N.EXTENSION in `dir`; empty when ImageMagick is absent or fails.
+std::vector<std::string> imagemagick_variants(const std::string& source, const ScratchDir& dir,
+                                              const std::vector<std::string>& options,
+                                              const std::string& extension);
+
 // The same for Pillow (Debian's python3-pil).
 bool pillow_available();
 bool pillow_decode(const std::string& path, RgbImage& out);
+// Pillow's reading of several files with one interpreter; false when any of them fails.
+bool pillow_decode_all(const std::vector<std::string>& paths, std::vector<RgbImage>& out);
 // Runs a short Pillow script with `path` as sys.argv[1]; true when it exits 0.
 bool pillow_run(const std::string& script, const std::string& path);
 
