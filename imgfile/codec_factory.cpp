@@ -1,5 +1,6 @@
 #include "imgfile/codec_factory.h"
 
+#include "imgfile/avi_reader.h"
 #include "imgfile/bmp_codec.h"
 #include "imgfile/jpeg_codec.h"
 #include "imgfile/png_codec.h"
@@ -20,6 +21,8 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
       return std::make_shared<PngCodec>(path);
     case CT_TIF:
       return std::make_shared<TiffReader>(path);
+    case CT_AVI:
+      return std::make_shared<AviReader>(path);
     default:
       return nullptr;
   }
