@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds bmp_bench in build/ when needed and runs it: bench/run.sh [RUNS]
+# Builds codec_bench in build/ when needed and runs it: bench/run.sh [RUNS [FORMAT...]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,5 +12,5 @@ quiet() {
   fi
 }
 [ -f build/build.ninja ] || quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-quiet ninja -C build bmp_bench
-build/bin/bmp_bench "$@"
+quiet ninja -C build codec_bench
+build/bin/codec_bench "$@"

@@ -1,6 +1,7 @@
-// Times our bitmap writer and reader on large images against the libraries a user would pick instead.
+// Times our writers and readers (BMP, JPEG, TIFF, PNG) on large images against the libraries a user would
+// pick instead.
 //
-// Usage: bmp_bench [RUNS]   (best of RUNS, default 5)
+// Usage: codec_bench [RUNS [FORMAT...]]   (best of RUNS, default 5; formats bmp jpeg tiff png, default all)
 // Files go to a scratch folder on tmpfs when there is one, so that the disk does not set the pace. Each
 // available peer reads the very file we wrote, and writes an image it read from that file, so that every
 // library starts from its own in-memory form of the same picture.
@@ -32,7 +33,7 @@ class SilentMessageBox : public pcore::MessageBoxService {
  public:
   int show(const void*, const std::string& text, const std::string& caption, pcore::MessageIcon,
            pcore::MessageButtons buttons) override {
-    std::fprintf(stderr, "bmp_bench: %s: %s\n", caption.c_str(), text.c_str());
+    std::fprintf(stderr, "codec_bench: %s: %s\n", caption.c_str(), text.c_str());
     return pcore::default_button(buttons);
   }
 };
@@ -44,18 +45,42 @@ struct RawImage {
   RGBCOLOR palette[256] = {};
 };
 
-// Noise defeats any shortcut for uniform runs; the fixed seed keeps runs comparable.
+// What each format is timed on: its extension, our type, and the depths it is written at (and read back as).
+struct Format {
+  const char* name;
+  const char* extension;
+  CompandType type;
+  std::vector<unsigned short> depths;
+  // Read-back depth of a written depth (JPEG has no palette images: it expands them).
+  unsigned short read_depth(unsigned short bits) const { return type == CT_JPG ? 24 : bits; }
+};
+
+const std::vector<Format> kFormats = {
+    {"bmp", ".bmp", CT_BMP, {24, 8}},
+    {"jpeg", ".jpg", CT_JPG, {24}},
+    {"tiff", ".tif", CT_TIF, {24, 8}},
+    {"png", ".png", CT_PNG, {24, 8}},
+};
+
+// Gradients with a little noise, so that compressed formats see something like a photograph rather than
+// incompressible noise or trivially uniform runs; the fixed seed keeps runs comparable.
 RawImage make_image(unsigned short bits) {
   RawImage image;
   image.bits = bits;
   image.colors = bits == 8 ? 256 : 0;
-  image.pixels.resize(dib_stride(kWidth, bits) * kHeight);
+  const std::size_t stride = dib_stride(kWidth, bits);
+  image.pixels.resize(stride * kHeight);
   std::uint64_t state = 0x9E3779B97F4A7C15ull;
-  for (auto& byte : image.pixels) {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    byte = static_cast<unsigned char>(state >> 24);
+  for (std::size_t y = 0; y < kHeight; ++y) {
+    for (std::size_t i = 0; i < stride; ++i) {
+      state ^= state << 13;
+      state ^= state >> 7;
+      state ^= state << 17;
+      const std::size_t x = bits == 24 ? i / 3 : i;
+      const unsigned channel = bits == 24 ? static_cast<unsigned>(i % 3) : 0;
+      image.pixels[y * stride + i] =
+          static_cast<unsigned char>((x * (channel + 1) / 24 + y / 16 + channel * 60 + (state >> 60)) & 0xFF);
+    }
   }
   for (int i = 0; i < 256; ++i) {
     image.palette[i] = RGBCOLOR{static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i),
@@ -75,32 +100,25 @@ double best_ms(int runs, const std::function<bool()>& op) {
   return best;
 }
 
-bool our_write(const RawImage& image, const std::string& path) {
+bool our_write(const RawImage& image, CompandType type, const std::string& path) {
   std::vector<char> name(path.begin(), path.end());
   name.resize(path.size() + 8, '\0');
   Compand c;
   auto* pixels = const_cast<unsigned char*>(image.pixels.data());
   auto* palette = const_cast<RGBCOLOR*>(image.palette);
-  return c.InitCompressor(CT_BMP, name.data(), kWidth, kHeight, image.bits, image.colors, pixels, palette) &&
+  return c.InitCompressor(type, name.data(), kWidth, kHeight, image.bits, image.colors, pixels, palette) &&
          c.DoCompression();
 }
 
-bool our_read(const std::string& path, unsigned short bits) {
+// Bits per pixel of an image file as we read it, -1 when it cannot be read; tells when a peer wrote
+// another depth than asked for.
+int our_read(const std::string& path) {
   Compand c;
   bool ok = c.InitExpander(path.c_str()) && c.DoExpansion() && c.GetWidth() == kWidth &&
-            c.GetHeight() == kHeight && c.GetBitsPerPixel() == bits && c.GetDataPtr();
+            c.GetHeight() == kHeight && c.GetDataPtr();
+  const int bits = ok ? c.GetBitsPerPixel() : -1;
   c.DisposeOfImage();
-  return ok;
-}
-
-// Bits per pixel of a written file, to tell when a peer wrote another depth than asked for.
-int file_bits(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return -1;
-  unsigned char head[30] = {};
-  size_t got = std::fread(head, 1, sizeof head, f);
-  std::fclose(f);
-  return got == sizeof head ? head[28] | head[29] << 8 : -1;
+  return bits;
 }
 
 struct LoadedPeer {
@@ -125,7 +143,7 @@ std::vector<LoadedPeer> load_peers() {
     auto* entry =
         module ? reinterpret_cast<const BenchPeer* (*)()>(dlsym(module, BENCH_PEER_ENTRY)) : nullptr;
     if (!entry) {
-      std::fprintf(stderr, "bmp_bench: peer %s not loaded: %s\n", path, dlerror());
+      std::fprintf(stderr, "codec_bench: peer %s not loaded: %s\n", path, dlerror());
       continue;
     }
     peers.push_back({module, entry()});
@@ -135,7 +153,7 @@ std::vector<LoadedPeer> load_peers() {
 
 fs::path scratch_folder() {
   fs::path base = ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
-  std::string pattern = (base / "bmp_bench.XXXXXX").string();
+  std::string pattern = (base / "codec_bench.XXXXXX").string();
   if (!::mkdtemp(pattern.data())) return {};
   return pattern;
 }
@@ -159,11 +177,16 @@ void print_row(const std::string& operation, const std::string& peer, double our
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  std::vector<const Format*> formats;
+  for (const Format& f : kFormats) {
+    if (argc <= 2 || std::find(argv + 2, argv + argc, std::string(f.name)) != argv + argc)
+      formats.push_back(&f);
+  }
   SilentMessageBox messages;
   pcore::install_message_box(&messages);
   const fs::path dir = scratch_folder();
   if (dir.empty()) {
-    std::fprintf(stderr, "bmp_bench: no scratch folder\n");
+    std::fprintf(stderr, "codec_bench: no scratch folder\n");
     return 1;
   }
   std::vector<LoadedPeer> peers = load_peers();
@@ -173,26 +196,30 @@ int main(int argc, char** argv) {
   bool ok = true;
   for (unsigned short bits : {24, 8}) {
     const RawImage image = make_image(bits);
-    const std::string depth = std::to_string(bits) + "-bit";
-    const std::string ours = (dir / ("ours_" + depth + ".bmp")).string();
-    const double ourWrite = best_ms(runs, [&] { return our_write(image, ours); });
-    const double ourRead = best_ms(runs, [&] { return our_read(ours, bits); });
-    ok = ok && ourWrite > 0 && ourRead > 0;
-    if (peers.empty()) {
-      print_row("write " + depth, "", ourWrite, -1);
-      print_row("read " + depth, "", ourRead, -1);
-    }
-    for (const LoadedPeer& peer : peers) {
-      const BenchPeer& p = *peer.api;
-      const std::string theirs = (dir / (std::string(p.name) + "_" + depth + ".bmp")).string();
-      double write = -1;
-      if (p.hold(ours.c_str())) write = best_ms(runs, [&] { return p.write_held(theirs.c_str()); });
-      p.release();
-      const double read = best_ms(runs, [&] { return p.read(ours.c_str()); });
-      print_row("write " + depth, p.name, ourWrite, write);
-      print_row("read " + depth, p.name, ourRead, read);
-      if (write > 0 && file_bits(theirs) != bits) {
-        std::printf("  (%s wrote %d bits per pixel)\n", p.name, file_bits(theirs));
+    for (const Format* format : formats) {
+      if (std::find(format->depths.begin(), format->depths.end(), bits) == format->depths.end()) continue;
+      const std::string label = std::string(format->name) + " " + std::to_string(bits) + "-bit";
+      const std::string ours = (dir / ("ours_" + std::to_string(bits) + format->extension)).string();
+      const unsigned short readBits = format->read_depth(bits);
+      const double ourWrite = best_ms(runs, [&] { return our_write(image, format->type, ours); });
+      const double ourRead = best_ms(runs, [&] { return our_read(ours) == readBits; });
+      ok = ok && ourWrite > 0 && ourRead > 0;
+      if (peers.empty()) {
+        print_row("write " + label, "", ourWrite, -1);
+        print_row("read " + label, "", ourRead, -1);
+      }
+      for (const LoadedPeer& peer : peers) {
+        const BenchPeer& p = *peer.api;
+        const std::string theirs =
+            (dir / (std::string(p.name) + "_" + std::to_string(bits) + format->extension)).string();
+        double write = -1;
+        if (p.hold(ours.c_str())) write = best_ms(runs, [&] { return p.write_held(theirs.c_str()); });
+        p.release();
+        const double read = best_ms(runs, [&] { return p.read(ours.c_str()); });
+        print_row("write " + label, p.name, ourWrite, write);
+        print_row("read " + label, p.name, ourRead, read);
+        const int theirBits = write > 0 ? our_read(theirs) : readBits;
+        if (theirBits != readBits) std::printf("  (%s wrote %d bits per pixel)\n", p.name, theirBits);
       }
     }
   }
