@@ -114,7 +114,8 @@ bool TiffReader::read_directory() {
   if (bits > 8) return fail(codaxe::MSG_BITS_PER_SAMPLE, CE_DATA);
 
   // libtiff decodes JPEG-compressed YCbCr to RGB when asked.
-  if (hasPhotometric && photometric == PHOTOMETRIC_YCBCR && compression == COMPRESSION_JPEG &&
+  const bool jpeg = compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG;
+  if (hasPhotometric && photometric == PHOTOMETRIC_YCBCR && jpeg &&
       TIFFSetField(tif_, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB)) {
     photometric = PHOTOMETRIC_RGB;
   }
