@@ -15,5 +15,12 @@ for f in samples/*.bmp; do
   echo "== imgtools convert $f -> $out/$name.dib"
   build/bin/imgtools convert "$f" "$out/$name.dib"
 done
+echo "== imgtools info --frames on the animated sample"
+build/bin/imgtools info --frames samples/wheel-turning.gif
+echo "== imgtools convert samples/wheel-turning.gif -> $out/wheel-turning.gif (the whole animation)"
+build/bin/imgtools convert samples/wheel-turning.gif "$out/wheel-turning.gif"
+echo "== imgtools convert --frame 3 samples/wheel-turning.gif -> $out/wheel-frame3.bmp"
+build/bin/imgtools convert --frame 3 samples/wheel-turning.gif "$out/wheel-frame3.bmp"
 echo "== what was written"
-build/bin/imgtools info "$out"/*.dib
+build/bin/imgtools info "$out"/*.dib "$out/wheel-frame3.bmp"
+build/bin/imgtools info --frames "$out/wheel-turning.gif"

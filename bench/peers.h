@@ -1,4 +1,4 @@
-// The interface through which codec_bench drives another imaging library.
+// The interface through which the bench programs drive another imaging library.
 //
 // Each peer lives in its own loadable module: Magick++ 6 and GraphicsMagick++ declare the same namespace and
 // export hundreds of identically named symbols, so one process can hold both only if each is loaded with
@@ -9,7 +9,7 @@ extern "C" {
 
 struct BenchPeer {
   const char* name;
-  // Reads and decodes an image file completely, then drops the image.
+  // Reads and decodes a file completely, then drops the image.
   bool (*read)(const char* path);
   // Holds the image of a file in the peer's own form, so that writing can be timed without the conversion
   // from our raw layout, which a user of the peer would not pay.

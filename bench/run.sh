@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds codec_bench in build/ when needed and runs it: bench/run.sh [RUNS [FORMAT...]]
+# Builds the benchmarks in build/ when needed and runs them: bench/run.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,5 +12,11 @@ quiet() {
   fi
 }
 [ -f build/build.ninja ] || quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-quiet ninja -C build codec_bench
-build/bin/codec_bench "$@"
+quiet ninja -C build bmp_bench pcx_tga_bench gif_bench jpeg_tiff_png_bench
+build/bin/bmp_bench "$@"
+echo
+build/bin/pcx_tga_bench "$@"
+echo
+build/bin/gif_bench "$@"
+echo
+build/bin/jpeg_tiff_png_bench "$@"

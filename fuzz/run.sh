@@ -45,6 +45,7 @@ printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned lon
 "$cxx" -fsanitize=fuzzer "$out/probe.cpp" -o "$out/probe" 2>/dev/null ||
   unavailable "$cxx cannot link libFuzzer (install libclang-rt-14-dev)"
 
+# shellcheck disable=SC2054  # the commas belong to -fsanitize
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
   -fno-sanitize-recover=undefined -Wall -Wextra -I.)
 library_sources=(platform/core/*.cpp imgfile/*.cpp imgfile/dib/*.cpp)
@@ -69,6 +70,19 @@ build() {
 seed() {
   local t=$1 dir=$2 i=0 f
   mkdir -p "$dir"
+  if [ "$t" = gif_reader ]; then
+    for f in samples/*.gif fuzz/gif_seeds/*.gif fuzz/findings/gif_reader-* ../shared/corpus/gif*/*.gif ../shared/corpus/gif*/*/*.gif; do
+      [ -f "$f" ] || continue
+      i=$((i + 1))
+      cp "$f" "$dir/seed-$i-$(basename "$f")"
+    done
+    return 0
+  fi
+  # PCX and Targa seeds are drawn small, one per layout the reader takes apart.
+  if [ "$t" = pcx_reader ] || [ "$t" = tga_reader ]; then
+    python3 fuzz/make_seeds.py "$t" "$dir"
+    return
+  fi
   case $t in
     jpeg_reader | tiff_reader | png_reader)
       generated_seeds "$t" "$dir"
@@ -79,7 +93,7 @@ seed() {
     [ -f "$f" ] || continue
     i=$((i + 1))
     if [ "$t" = change_dib_format ]; then
-      { printf "\\$(printf %03o $((i % 7)))\\$(printf %03o $((i % 4)))\\$(printf %03o $((i % 4)))"
+      { printf '%b' "$(printf '\\%03o\\%03o\\%03o' $((i % 7)) $((i % 4)) $((i % 4)))"
         tail -c +15 "$f"; } >"$dir/seed-$i.dib"
     else
       cp "$f" "$dir/seed-$i-$(basename "$f")"

@@ -18,7 +18,19 @@ BmpCodec::BmpCodec(const std::string& path, unsigned short width, unsigned short
 }
 
 int BmpCodec::Expand() {
-  pcore::OwnedBlock dib(read_packed_dib());
+  FileLayout layout;
+  if (!read_layout(layout)) return 0;
+  const BITMAPINFOHEADER& h = layout.header;
+  // Uncompressed rows of a deliverable depth already are the raw image layout: read them in place.
+  if (h.biCompression == BI_RGB && h.biBitCount != 2 && h.biBitCount <= 24 && h.biBitCount != 16) {
+    bool ok = AllocateImage(layout.stride, h.biHeight) && read_rows(layout, image_);
+    close_file();
+    if (!ok) return 0;
+    take_description(h, reinterpret_cast<const RGBQUAD*>(layout.table));
+    return 1;
+  }
+  pcore::OwnedBlock dib(read_packed_dib(layout));
+  close_file();
   if (!dib.get()) return 0;
   BITMAPINFOHEADER header;
   DIBInfo(dib.get(), &header);
@@ -55,15 +67,20 @@ bool BmpCodec::deliver(HGLOBAL dib) {
   const unsigned char* p = lock.data();
   const auto* table =
       reinterpret_cast<const RGBQUAD*>(p + h.biSize + (h.biCompression == BI_BITFIELDS ? 12 : 0));
-  unsigned colors = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
-  if (h.biBitCount <= 8 && colors > (1u << h.biBitCount)) colors = 1u << h.biBitCount;
   std::uint64_t stride = dib_stride(h.biWidth, h.biBitCount);
   std::uint64_t rows = static_cast<std::uint64_t>(h.biHeight);
   std::uint64_t tableBytes = 4u * (h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? 1u << h.biBitCount : 0));
   const unsigned char* bits = reinterpret_cast<const unsigned char*>(table) + tableBytes;
   if (!AllocateImage(stride, rows)) return false;
   std::memcpy(image_, bits, stride * rows);
-  imageSize_ = static_cast<std::uint32_t>(stride * rows);
+  take_description(h, table);
+  return true;
+}
+
+void BmpCodec::take_description(const BITMAPINFOHEADER& h, const RGBQUAD* table) {
+  unsigned colors = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
+  if (h.biBitCount <= 8 && colors > (1u << h.biBitCount)) colors = 1u << h.biBitCount;
+  imageSize_ = static_cast<std::uint32_t>(dib_stride(h.biWidth, h.biBitCount) * h.biHeight);
   set_description(static_cast<unsigned short>(h.biWidth), static_cast<unsigned short>(h.biHeight),
                   h.biBitCount, static_cast<unsigned short>(colors));
   if (colors == 0) {
@@ -72,7 +89,6 @@ bool BmpCodec::deliver(HGLOBAL dib) {
     for (unsigned i = 0; i < colors; ++i)
       palette_[i] = RGBCOLOR{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue};
   }
-  return true;
 }
 
 int BmpCodec::Compress(unsigned short, ImgType) {

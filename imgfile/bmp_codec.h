@@ -22,10 +22,24 @@ class BmpCodec : public ImageCodec {
   int Compress(unsigned short quality, ImgType type) override;
 
  private:
-  // The file as a packed DIB (bottom-up, 40-byte header, masks for bit fields), or null after a report.
-  HGLOBAL read_packed_dib();
+  // What the headers say, checked against the file; the file stays open at the end of the table.
+  struct FileLayout {
+    BITMAPINFOHEADER header;  // 40-byte form: bottom-up height, colours used = table entries kept
+    std::uint32_t masks[3];
+    unsigned char table[256 * 4];  // blue, green, red, 0
+    bool topDown;
+    std::uint64_t dataStart;
+    std::uint64_t dataBytes;
+    std::uint64_t stride;
+  };
+  // Each returns false (or null) after a report; the file is closed by the caller.
+  bool read_layout(FileLayout& layout);
+  bool read_rows(const FileLayout& layout, unsigned char* dest);
+  // The file as a packed DIB (bottom-up, 40-byte header, masks for bit fields).
+  HGLOBAL read_packed_dib(const FileLayout& layout);
   HGLOBAL to_deliverable_depth(HGLOBAL dib, const BITMAPINFOHEADER& header);
   bool deliver(HGLOBAL dib);
+  void take_description(const BITMAPINFOHEADER& header, const RGBQUAD* table);
 
   unsigned char* sourcePixels_ = nullptr;
   RGBCOLOR* sourcePalette_ = nullptr;

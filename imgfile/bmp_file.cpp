@@ -13,10 +13,6 @@ enum class HeaderKind { Core, Os2v2, Windows };
 
 // BI_ALPHABITFIELDS: bit fields with an alpha mask, which we ignore.
 constexpr std::uint32_t kAlphaBitFields = 6;
-// Run-length data can describe a large image in a few bytes; beyond this ratio (or a floor for small files)
-// a file is taken to be hostile rather than a picture.
-constexpr std::uint64_t kMaxRleExpansion = 1024;
-constexpr std::uint64_t kRleFloorBytes = std::uint64_t{64} << 20;
 
 bool valid_compression(HeaderKind kind, unsigned bits, std::uint32_t compression) {
   // OS/2 uses 3 for its one-dimensional Huffman coding and 4 for 24-bit run-length data, which nothing
@@ -29,12 +25,12 @@ bool valid_compression(HeaderKind kind, unsigned bits, std::uint32_t compression
 
 }  // namespace
 
-HGLOBAL BmpCodec::read_packed_dib() {
-  if (!open_read()) return nullptr;
-  auto header_error = [this]() -> HGLOBAL {
+bool BmpCodec::read_layout(FileLayout& out) {
+  if (!open_read()) return false;
+  auto header_error = [this]() {
     close_file();
     fail(codaxe::MSG_READ_HEADER, CE_HEADER);
-    return nullptr;
+    return false;
   };
   const std::uint64_t fileSize = file_size();
 
@@ -97,7 +93,7 @@ HGLOBAL BmpCodec::read_packed_dib() {
   if (!codaxe::dib::known_depth(bits) || !valid_compression(kind, bits, h.biCompression)) {
     close_file();
     fail(codaxe::MSG_UNSUPPORTED, CE_DATA);
-    return nullptr;
+    return false;
   }
   const bool rle = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
   // Run-length rows run bottom-up by definition; a top-down run-length file contradicts itself.
@@ -160,49 +156,53 @@ HGLOBAL BmpCodec::read_packed_dib() {
   std::uint64_t dataBytes = imageBytes;
   if (rle) {
     dataBytes = available;
-    if (imageBytes > std::max(kRleFloorBytes, available * kMaxRleExpansion)) {
+    if (!codaxe::dib::run_length_size_acceptable(imageBytes, available)) {
       close_file();
       fail(codaxe::MSG_MEMORY, CE_MEMORY);
-      return nullptr;
+      return false;
     }
   } else if (available < imageBytes) {
     close_file();
     fail(codaxe::MSG_READ_DATA, CE_DATA);
-    return nullptr;
+    return false;
   }
   h.biSizeImage = static_cast<std::uint32_t>(rle ? dataBytes : imageBytes);
 
+  out.header = h;
+  std::memcpy(out.masks, masks, sizeof masks);
+  std::memcpy(out.table, table, sizeof table);
+  out.topDown = topDown;
+  out.dataStart = dataStart;
+  out.dataBytes = dataBytes;
+  out.stride = stride;
+  return true;
+}
+
+bool BmpCodec::read_rows(const FileLayout& l, unsigned char* dest) {
+  if (!seek(l.dataStart)) return false;
+  if (!l.topDown) return read_bytes(dest, l.dataBytes);
+  const std::uint64_t height = static_cast<std::uint64_t>(l.header.biHeight);
+  for (std::uint64_t y = 0; y < height; ++y) {
+    if (!read_bytes(dest + (height - 1 - y) * l.stride, l.stride)) return false;
+  }
+  return true;
+}
+
+HGLOBAL BmpCodec::read_packed_dib(const FileLayout& l) {
+  const bool bitFields = l.header.biCompression == BI_BITFIELDS;
   const std::uint64_t maskBytes = bitFields ? 12 : 0;
+  const std::uint64_t colors = l.header.biClrUsed;
   const std::uint64_t headBytes = 40 + maskBytes + 4 * colors;
-  pcore::OwnedBlock dib(GlobalAlloc(headBytes + dataBytes));
+  pcore::OwnedBlock dib(GlobalAlloc(headBytes + l.dataBytes));
   if (!dib.get()) {
-    close_file();
     fail(codaxe::MSG_MEMORY, CE_MEMORY);
     return nullptr;
   }
-  {
-    pcore::BlockLock lock(dib.get());
-    unsigned char* p = lock.data();
-    std::memcpy(p, &h, 40);
-    std::memcpy(p + 40, masks, maskBytes);
-    std::memcpy(p + 40 + maskBytes, table, 4 * colors);
-    unsigned char* rows = p + headBytes;
-    if (!seek(dataStart)) {
-      close_file();
-      return nullptr;
-    }
-    if (topDown) {
-      for (std::uint64_t y = 0; y < static_cast<std::uint64_t>(height); ++y) {
-        if (!read_bytes(rows + (height - 1 - y) * stride, stride)) {
-          close_file();
-          return nullptr;
-        }
-      }
-    } else if (!read_bytes(rows, dataBytes)) {
-      close_file();
-      return nullptr;
-    }
-  }
-  close_file();
+  pcore::BlockLock lock(dib.get());
+  unsigned char* p = lock.data();
+  std::memcpy(p, &l.header, 40);
+  std::memcpy(p + 40, l.masks, maskBytes);
+  std::memcpy(p + 40 + maskBytes, l.table, 4 * colors);
+  if (!read_rows(l, p + headBytes)) return nullptr;
   return dib.release();
 }

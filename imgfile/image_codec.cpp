@@ -249,6 +249,13 @@ bool ImageCodec::read_bytes(void* dest, std::size_t n) {
   return true;
 }
 
+std::size_t ImageCodec::read_some(void* dest, std::size_t n) {
+  const std::uint64_t at = tell();
+  const std::uint64_t left = at < fileSize_ ? fileSize_ - at : 0;
+  const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(n, left));
+  return take > 0 && read_bytes(dest, take) ? take : 0;
+}
+
 int ImageCodec::read_byte() {
   if (pos_ == fill_ && !refill()) return -1;
   return buffer_[pos_++];

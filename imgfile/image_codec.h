@@ -57,6 +57,9 @@ class ImageCodec {
   bool finish_write(bool ok);
   bool read_bytes(void* dest, std::size_t n);
   int read_byte();  // -1 after a reported failure
+  // Up to `n` bytes, fewer only at the end of the file, which it does not report: for decoders that decide
+  // themselves what a cut-short file means.
+  std::size_t read_some(void* dest, std::size_t n);
   bool seek(std::uint64_t offset);
   std::uint64_t tell() const;
   std::uint64_t file_size() const { return fileSize_; }

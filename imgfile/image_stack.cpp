@@ -86,7 +86,13 @@ int ImageStack::AddBlankFrame() {
   if (list_->frames.size() >= codaxe::kMaxFrames) return -1;
   auto* frame = new (std::nothrow) ImageFrame;
   if (!frame) return -1;
-  list_->frames.push_back(frame);
+  // No exception may leave the library: a list that cannot grow is a frame that cannot be made.
+  try {
+    list_->frames.push_back(frame);
+  } catch (const std::bad_alloc&) {
+    delete frame;
+    return -1;
+  }
   return static_cast<int>(list_->frames.size()) - 1;
 }
 
@@ -103,9 +109,12 @@ int ImageStack::AppendImageFrame(const char* path, char*, unsigned char* pixels,
   f->height = height;
   f->bitsPerPixel = bitsPerPixel;
   f->colors = colors;
-  f->imageSize = static_cast<std::uint32_t>(dib_stride(width, bitsPerPixel) * height);
+  const std::uint64_t size = dib_stride(width, bitsPerPixel) * height;
+  f->imageSize = static_cast<std::uint32_t>(size);
   if (palette) std::memcpy(f->palette, palette, sizeof f->palette);
-  f->hPixels = GlobalAlloc(f->imageSize);
+  // A 24-bit frame near the 16-bit size limits needs more than the 32-bit size field holds; a block cut to
+  // that field would be shorter than the rows that callers walk.
+  if (size == f->imageSize) f->hPixels = GlobalAlloc(f->imageSize);
   if (!f->hPixels) {
     f->removed = 1;
     return -1;

@@ -45,6 +45,12 @@ int info_verb(const Args& args) {
     std::printf("%s: %s %ux%u %u-bit %u colours %d frame%s\n", file.c_str(), type_name(source.type()),
                 first.width, first.height, first.bits, first.colors, n, n == 1 ? "" : "s");
     if (frames) {
+      const ImageStack* stack = source.stack();
+      if (stack && source.frame_record(0)) {
+        std::printf("  screen %ux%u background %u %s colour table\n", stack->GetScreenWidth(),
+                    stack->GetScreenHeight(), stack->GetbkColorIndex(),
+                    stack->GetbGCT() ? "global" : "local");
+      }
       for (int i = 0; i < n; ++i) print_frame(i, source.frame(i), source.frame_record(i));
     }
   }

@@ -16,11 +16,21 @@ const char kHelp[] =
     "      --frames adds one line per frame: size, position, bits, delay (1/100 s), disposal, transparent "
     "index.\n"
     "  convert [--quality Q] [--frame I] IN OUT\n"
-    "      Reads IN and writes OUT in the format of OUT's extension (.bmp .dib .rle .thm .jpg .jpeg .jpe\n"
-    "      .tif .tiff .png; .avi files are read only, about 100 frames of their first video stream).\n"
+    "      Reads IN and writes OUT in the format of OUT's extension (.bmp .dib .rle .thm .gif .pcx .tga\n"
+    "      .jpg .jpeg .jpe .tif .tiff .png; .avi files are read only, about 100 frames of their first video\n"
+    "      stream).\n"
     "      A multi-frame input keeps its frames when OUT holds several; otherwise frame I (default 0) is "
     "written.\n"
     "      --quality Q (0-100) is handed to writers that compress lossily (JPEG; default 50).\n"
+    "  render --size WxH [--mode scale|fit|aspect] [--zoom Z] [--scroll X,Y] [--palette-display]\n"
+    "         [--no-dither-in-advance] IN OUT\n"
+    "      Draws IN as an image window of client size WxH shows it and saves the client area as a 24-bit\n"
+    "      image in the format of OUT's extension; parts the image does not cover are black.\n"
+    "      --mode scale (default) draws to scale at zoom Z (1, 2, 4 ... 128 magnify, -2 ... -128 reduce),\n"
+    "      scrolled to X,Y displayed pixels (kept inside the scroll range); fit stretches to the client\n"
+    "      area; aspect fits it keeping the image's proportions.\n"
+    "      --palette-display emulates a 256-colour screen: true colour is dithered to the fixed palette,\n"
+    "      in advance unless --no-dither-in-advance (then only stretched views are painted).\n"
     "\n"
     "File types are chosen by the final extension, in any case.\n"
     "Exit status: 0 success, 1 a file could not be read or written (the reason on standard error), 2 usage "
@@ -53,5 +63,6 @@ int main(int argc, char** argv) {
   }
   if (verb == "info") return imgtools::info_verb(args);
   if (verb == "convert") return imgtools::convert_verb(args);
+  if (verb == "render") return imgtools::render_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

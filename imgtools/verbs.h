@@ -11,6 +11,7 @@ using Args = std::vector<std::string>;
 
 int info_verb(const Args& args);
 int convert_verb(const Args& args);
+int render_verb(const Args& args);
 
 // Prints a usage error and returns 2.
 int usage_error(const std::string& message);

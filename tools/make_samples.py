@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the bundled sample images (our own pictures) and writes them as BMP files, one RLE8."""
+"""Draws the bundled sample images (our own pictures): BMP files, one RLE8, and an animated GIF."""
 import math
 import struct
 import sys
@@ -86,6 +86,83 @@ def rle8(rows_idx):
     return out
 
 
+def wheel_index(x, y, turn, size):
+    """The colour wheel turned by `turn` of a full circle, in fixed-palette indices; None outside the ring."""
+    cx, cy = x - size / 2, y - size / 2
+    r = math.hypot(cx, cy) * 100 / size
+    if r >= 50:
+        return None
+    if r >= 45:
+        return 0
+    a = ((math.atan2(cy, cx) + math.pi) / (2 * math.pi) + turn) % 1.0
+    h = a * 6
+    i, f = int(h) % 6, h - int(h)
+    q, t = int(255 * (1 - f)), int(255 * f)
+    rgb = [(255, t, 0), (q, 255, 0), (0, 255, t), (0, q, 255), (t, 0, 255), (255, 0, q)][i]
+    k = r / 45
+    red, green, blue = (int(c * k + 255 * (1 - k)) for c in rgb)
+    return (red & 0xE0) | ((green >> 3) & 0x1C) | (blue // 85 + (1 if blue % 85 > 43 else 0))
+
+
+def lzw(indices, m):
+    """GIF LZW data for `indices` with minimum code size m, as sub-blocks with their terminator."""
+    clear, end = 1 << m, (1 << m) + 1
+    codes, width, table = [clear], m + 1, {}
+    widths = [width]
+    nxt, prefix = clear + 2, indices[0]
+    for p in indices[1:]:
+        if (prefix, p) in table:
+            prefix = table[(prefix, p)]
+            continue
+        codes.append(prefix)
+        widths.append(width)
+        if nxt < 4096:
+            table[(prefix, p)] = nxt
+            nxt += 1
+            if nxt > (1 << width) and width < 12:
+                width += 1
+        else:
+            codes.append(clear)
+            widths.append(width)
+            table, nxt, width = {}, clear + 2, m + 1
+        prefix = p
+    codes += [prefix, end]
+    widths += [width, width]
+    bits = count = 0
+    data = bytearray()
+    for c, w in zip(codes, widths):
+        bits |= c << count
+        count += w
+        while count >= 8:
+            data.append(bits & 0xFF)
+            bits >>= 8
+            count -= 8
+    if count:
+        data.append(bits)
+    out = bytearray([m])
+    for i in range(0, len(data), 255):
+        out += bytes([len(data[i:i + 255])]) + data[i:i + 255]
+    return bytes(out + b"\0")
+
+
+def turning_wheel(fixed, size=64, frames=8):
+    """The wheel turning over `frames` frames, 10/100 s each, outside the ring transparent, looping."""
+    pictures = [[wheel_index(x, y, k / frames, size) for y in range(size) for x in range(size)]
+                for k in range(frames)]
+    used = {i for pic in pictures for i in pic if i is not None}
+    clear = min(i for i in range(256) if i not in used)
+    palette = list(fixed)
+    palette[clear] = (0, 0, 0)
+    out = bytearray(b"GIF89a" + struct.pack("<HHBBB", size, size, 0xF7, clear, 0))
+    out += b"".join(bytes(c) for c in palette)
+    out += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\0\0\0"
+    for pic in pictures:
+        out += b"\x21\xF9\x04" + struct.pack("<BHB", (2 << 2) | 1, 10, clear) + b"\0"
+        out += b"\x2C" + struct.pack("<HHHHB", 0, 0, size, size, 0)
+        out += lzw([clear if i is None else i for i in pic], 8)
+    return bytes(out + b"\x3B")
+
+
 def main(folder):
     folder = Path(folder)
     grey = [(0, 0, 0), (255, 255, 255)]
@@ -106,6 +183,7 @@ def main(folder):
         row = b"".join(struct.pack("BBB", *reversed(picture(x, y))) for x in range(W))
         rows24.append(row + b"\0" * (stride(24) - len(row)))
     (folder / "wheel-24bit.bmp").write_bytes(bmp(24, [], rows24))
+    (folder / "wheel-turning.gif").write_bytes(turning_wheel(fixed))
 
 
 if __name__ == "__main__":

@@ -12,10 +12,6 @@
 namespace codaxe::dib {
 namespace {
 
-// Run-length data can describe a huge image in a few bytes; beyond this it is taken as hostile.
-constexpr std::uint64_t kDecodedFloor = std::uint64_t{64} << 20;
-constexpr std::uint64_t kExpansionLimit = 1024;
-
 // Depth 0 keeps the source's depth; it may be re-encoded only as the run-length kind that depth has.
 std::optional<Target> resolve_target(unsigned sourceBits, unsigned bits, std::uint32_t compression) {
   if (bits == 0) {
@@ -35,7 +31,7 @@ bool decoded_size_acceptable(const Layout& l, Target t) {
   const std::uint64_t w = static_cast<std::uint64_t>(l.width);
   const std::uint64_t bytes =
       std::max(dib_stride(w, l.bits), dib_stride(w, t.bits)) * static_cast<std::uint64_t>(l.height);
-  return bytes <= std::max(kDecodedFloor, kExpansionLimit * l.pixelBytes);
+  return run_length_size_acceptable(bytes, l.pixelBytes);
 }
 
 // Indices keep their value when the target table is the source's own; the rest go by colour.

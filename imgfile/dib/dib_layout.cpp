@@ -1,5 +1,7 @@
 #include "imgfile/dib/dib_layout.h"
 
+#include <algorithm>
+
 namespace codaxe::dib {
 namespace {
 
@@ -35,6 +37,12 @@ void read_header(const unsigned char* data, Layout& l, std::int64_t& signedHeigh
 }
 
 }  // namespace
+
+bool run_length_size_acceptable(std::uint64_t decodedBytes, std::uint64_t compressedBytes) {
+  constexpr std::uint64_t kFloor = std::uint64_t{16} << 20;
+  constexpr std::uint64_t kRatio = 1024;
+  return decodedBytes <= std::max(kFloor, kRatio * compressedBytes);
+}
 
 bool known_depth(unsigned bits) {
   return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;

@@ -17,6 +17,10 @@ namespace codaxe::dib {
 bool known_depth(unsigned bits);
 bool compression_fits(unsigned bits, std::uint32_t compression);
 
+// Run-length data can describe a large image in a few bytes. Beyond a fixed ratio to the compressed size (or
+// a floor for small files) it is taken to be hostile rather than a picture, and never expanded.
+bool run_length_size_acceptable(std::uint64_t decodedBytes, std::uint64_t compressedBytes);
+
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::int64_t kMaxDimension = 65535;

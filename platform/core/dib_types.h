@@ -29,6 +29,12 @@ struct RGBQUAD {
 };
 static_assert(sizeof(RGBQUAD) == 4);
 
+// A header followed by its colour table (as many entries as the header says, not one).
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+};
+
 enum : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
 
 // Bytes of one pixel row, padded to a multiple of 4.

@@ -25,6 +25,9 @@ HGLOBAL GlobalFree(HGLOBAL block);
 
 namespace pcore {
 
+// A new, unlocked block with the same bytes; nullptr for no block or when memory is short.
+HGLOBAL duplicate_block(HGLOBAL block);
+
 // Holds a lock for one scope.
 class BlockLock {
  public:

@@ -266,6 +266,12 @@ TEST(BmpCodec, RefusesHostileHeadersCleanly) {
   jpeg.compression = 4;
   refused(jpeg, CE_DATA);
 
+  // Run-length data may not expand beyond a fixed ratio: a few bytes declaring 13323x9216 pixels are refused.
+  LoadedImage bomb =
+      load_image(std::string(SUITE_SOURCE_DIR) + "/fuzz/findings/bmp_reader-timeout-rle4-13323x9216.bmp");
+  EXPECT_EQ(bomb.result, 0);
+  EXPECT_EQ(bomb.error, CE_MEMORY);
+
   // Cut at every length, a valid file gives a clean failure, never a crash or a short read.
   BmpBuilder full;
   full.width = 5;

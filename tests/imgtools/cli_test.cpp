@@ -117,3 +117,54 @@ TEST(ImgtoolsCli, PicksAFrameOfAVideo) {
   EXPECT_EQ(imgtools("convert " + kSamples + "wheel-8bit.bmp " + dir.file("x.avi")).status, 2);
   c.DisposeOfImage();
 }
+
+TEST(ImgtoolsCli, AnimationsKeepTheirFramesOrGiveOneUp) {
+  ScratchDir dir;
+  const std::string anim = kSamples + "wheel-turning.gif";
+  CommandResult info = imgtools("info --frames " + anim);
+  ASSERT_EQ(info.status, 0) << info.out;
+  EXPECT_NE(info.out.find("GIF 64x64 8-bit 256 colours 8 frames"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("screen 64x64 background"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("frame 7: 64x64 at 0,0 8-bit delay 10 disposal 2 transparent "), std::string::npos)
+      << info.out;
+
+  // GIF to GIF keeps the animation; its frames read back in the same colours.
+  const std::string again = dir.file("again.gif");
+  ASSERT_EQ(imgtools("convert " + anim + " " + again).status, 0);
+  Compand in, out;
+  ASSERT_TRUE(in.InitExpander(anim.c_str()) && in.DoExpansion());
+  ASSERT_TRUE(out.InitExpander(again.c_str()) && out.DoExpansion());
+  ASSERT_EQ(out.GetImageStack()->GetFrameNumber(), 8);
+  auto rgb = [](const ImageFrame* f) { return raw_to_rgb(f->pixels, f->palette, f->width, f->height, 8); };
+  for (int i = 0; i < 8; ++i) {
+    const ImageFrame* a = in.GetImageStack()->GetFrameData(i);
+    const ImageFrame* b = out.GetImageStack()->GetFrameData(i);
+    EXPECT_EQ(max_channel_difference(rgb(a), rgb(b)), 0) << i;
+    EXPECT_EQ(b->delay, a->delay);
+    EXPECT_EQ(b->transparent, 1);
+  }
+
+  // --frame picks one frame out into a single-image format.
+  const std::string one = dir.file("three.bmp");
+  ASSERT_EQ(imgtools("convert --frame 3 " + anim + " " + one).status, 0);
+  LoadedImage frame = load_image(one);
+  ASSERT_EQ(frame.result, 1);
+  EXPECT_EQ(max_channel_difference(frame.rgb(), rgb(in.GetImageStack()->GetFrameData(3))), 0);
+  EXPECT_EQ(imgtools("convert --frame 8 " + anim + " " + one).status, 1);
+}
+
+TEST(ImgtoolsCli, ConvertsThroughPcxAndTarga) {
+  ScratchDir dir;
+  const std::string pcx = dir.file("wheel.PCX");
+  const std::string tga = dir.file("wheel.tga");
+  ASSERT_EQ(imgtools("convert " + kSamples + "wheel-8bit.bmp " + pcx).status, 0);
+  ASSERT_EQ(imgtools("convert " + pcx + " " + tga).status, 0);
+  CommandResult run = imgtools("info " + pcx + " " + tga);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, pcx + ": PCX 160x120 8-bit 256 colours 1 frame\n" + tga +
+                         ": TGA 160x120 8-bit 256 colours 1 frame\n");
+  LoadedImage a = load_image(kSamples + "wheel-8bit.bmp");
+  LoadedImage b = load_image(tga);
+  ASSERT_EQ(b.result, 1);
+  EXPECT_EQ(max_channel_difference(a.rgb(), b.rgb()), 0);
+}

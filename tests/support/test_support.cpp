@@ -123,10 +123,15 @@ void write_ppm(const std::string& path, const RgbImage& image) {
   write_file(path, bytes);
 }
 
-bool imagemagick_decode(const std::string& path, RgbImage& out) {
+bool imagemagick_decode(const std::string& path, RgbImage& out, const std::string& options) {
+  return imagemagick_decode_frame(path, 0, out, options);
+}
+
+bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out, const std::string& options) {
   if (!imagemagick_available()) return false;
-  return command_decode(
-      std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[0]' -alpha off -depth 8 ppm:- 2>/dev/null", out);
+  return command_decode(std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[" + std::to_string(frame) + "]' " +
+                            options + " -alpha off -depth 8 ppm:- 2>/dev/null",
+                        out);
 }
 
 std::vector<std::string> imagemagick_variants(const std::string& source, const ScratchDir& dir,

@@ -63,7 +63,11 @@ void write_ppm(const std::string& path, const RgbImage& image);
 
 // How ImageMagick reads a file; false when it is not installed or fails.
 bool imagemagick_available();
-bool imagemagick_decode(const std::string& path, RgbImage& out);
+// `options` go between the input and the output, as in "-auto-orient".
+bool imagemagick_decode(const std::string& path, RgbImage& out, const std::string& options = "");
+// Frame `frame` of a multi-frame file, at the frame's own size.
+bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out,
+                              const std::string& options = "");
 
 // One file per option set, made from `source` by a single ImageMagick run (each run starts slowly), named
 // variant-N.EXTENSION in `dir`; empty when ImageMagick is absent or fails.

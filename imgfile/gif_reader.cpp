@@ -1,0 +1,245 @@
+#include "imgfile/gif_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "imgfile/byte_order.h"
+#include "imgfile/gif_format.h"
+#include "imgfile/gif_lzw.h"
+
+namespace {
+
+// LZW yields at most about 2,730 pixels per byte of data (a 12-bit code for a string of up to 4,093
+// pixels), so a file cannot honestly describe more pixels than this per byte it holds.
+constexpr std::uint64_t kPixelsPerFileByte = 4096;
+// Small enough to allocate without a second thought, large enough for any image a truncated file still
+// means to show.
+constexpr std::uint64_t kFreePixels = std::uint64_t{1} << 26;
+
+}  // namespace
+
+GifReader::GifReader(const std::string& path) : ImageCodec(path) {}
+
+int GifReader::Expand() {
+  if (!open_read()) {
+    error_ = CE_OPEN_WRITE;
+    return 0;
+  }
+  offset_ = 0;
+  pixelBudget_ = std::max(kFreePixels, file_size() * kPixelsPerFileByte);
+  bool ok = read_screen();
+  Step step = ok ? Step::More : Step::Failed;
+  while (step == Step::More) {
+    const int introducer = take_byte();
+    if (introducer == codaxe::gif::kImageSeparator) {
+      step = read_image();
+    } else if (introducer == codaxe::gif::kExtensionIntroducer) {
+      step = read_extension();
+    } else {
+      // The trailer, the end of the file, or a byte that begins no block: the file ends here.
+      step = Step::Done;
+    }
+  }
+  close_file();
+  if (stack_.GetFrameNumber() == 0) return 0;
+  ok = deliver_last_frame() && step == Step::Done;
+  return ok ? 1 : 0;
+}
+
+bool GifReader::take(void* dest, std::size_t n) {
+  if (n == 0) return true;
+  if (offset_ + n > file_size()) return false;
+  offset_ += n;
+  return read_bytes(dest, n);
+}
+
+int GifReader::take_byte() {
+  if (offset_ >= file_size()) return -1;
+  ++offset_;
+  return read_byte();
+}
+
+bool GifReader::read_screen() {
+  unsigned char signature[6];
+  if (!take(signature, sizeof signature)) return fail(codaxe::MSG_READ_HEADER, CE_HEADER);
+  if (std::memcmp(signature, "GIF87a", 6) != 0 && std::memcmp(signature, "GIF89a", 6) != 0) {
+    return fail(codaxe::MSG_NOT_GIF, CE_NOT_GIF);
+  }
+  unsigned char screen[7];
+  if (!take(screen, sizeof screen)) return fail(codaxe::MSG_READ_HEADER, CE_HEADER);
+  const int flags = screen[4];
+  // The stack keeps the logical screen so that saving it again places the frames as this file did.
+  stack_.SetScreenWidth(codaxe::load_u16(screen));
+  stack_.SetScreenHeight(codaxe::load_u16(screen + 2));
+  if (flags & codaxe::gif::kTableFlag) {
+    if (!read_colour_table(flags, globalTable_)) return fail(codaxe::MSG_READ_GCT, CE_DATA);
+    hasGlobalTable_ = true;
+    std::memcpy(palette_, globalTable_, sizeof globalTable_);
+    stack_.SetbkColorIndex(screen[5]);
+    stack_.SetbGCT(1);
+  }
+  return true;
+}
+
+bool GifReader::read_colour_table(int flags, RGBCOLOR* table) {
+  const std::size_t entries = codaxe::gif::table_entries(flags);
+  std::memset(table, 0, 256 * sizeof(RGBCOLOR));
+  return take(table, entries * sizeof(RGBCOLOR));
+}
+
+GifReader::Step GifReader::read_image() {
+  unsigned char descriptor[9];
+  if (!take(descriptor, sizeof descriptor)) return fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+  const unsigned width = codaxe::load_u16(descriptor + 4);
+  const unsigned height = codaxe::load_u16(descriptor + 6);
+  const int flags = descriptor[8];
+  if (flags & codaxe::gif::kTableFlag) {
+    if (!read_colour_table(flags, palette_)) return fail_step(codaxe::MSG_READ_LCT, CE_DATA);
+    stack_.SetbGCT(0);
+  } else if (hasGlobalTable_) {
+    std::memcpy(palette_, globalTable_, sizeof globalTable_);
+  } else {
+    // Neither table: show the indices as grey levels, as other readers do.
+    for (int i = 0; i < 256; ++i) {
+      const auto v = static_cast<unsigned char>(i);
+      palette_[i] = RGBCOLOR{v, v, v};
+    }
+  }
+  const int minCodeSize = take_byte();
+  if (minCodeSize < 0) return fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+  const bool dataWhole = read_sub_blocks();
+  const Control control = control_;
+  control_ = Control{};
+  // An image without pixels has nothing to show; its data has been passed over.
+  if (width == 0 || height == 0) return dataWhole ? Step::More : Step::Done;
+  if (minCodeSize < 1 || minCodeSize > 8) return fail_step(codaxe::MSG_CODE_EXPANSION, CE_DATA);
+
+  const std::uint64_t pixels = std::uint64_t{width} * height;
+  if (pixels > pixelBudget_) return fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+  pixelBudget_ -= pixels;
+  // The decoder copies in 8-byte steps and may write up to 7 bytes past the last pixel.
+  if (!decoded_.reserve(pixels + 8)) return fail_step(codaxe::MSG_MEMORY, CE_MEMORY);
+  const codaxe::LzwResult result =
+      codaxe::lzw_decode(data_.bytes, dataSize_, minCodeSize, decoded_.bytes, pixels);
+  std::memset(decoded_.bytes + result.pixels, 0, pixels - result.pixels);
+
+  const int index =
+      stack_.AppendImageFrame(nullptr, nullptr, nullptr, palette_, static_cast<unsigned short>(width),
+                              static_cast<unsigned short>(height), 8, 256);
+  if (index < 0) return fail_step(codaxe::MSG_MEMORY, CE_MEMORY);
+  ImageFrame* frame = stack_.GetFrameData(index);
+  store_rows(frame->pixels, width, height, flags & codaxe::gif::kInterlaceFlag);
+  frame->left = codaxe::load_u16(descriptor);
+  frame->top = codaxe::load_u16(descriptor + 2);
+  if (control.present) {
+    frame->delay = control.delay;
+    frame->disposal = control.disposal;
+    frame->transparent = control.transparent ? 1 : 0;
+    frame->transparentIndex = control.transparentIndex;
+  }
+  set_description(static_cast<unsigned short>(width), static_cast<unsigned short>(height), 8, 256);
+  lastFrame_ = index;
+
+  if (result.status == codaxe::LzwStatus::BadCode) return fail_step(codaxe::MSG_CODE_EXPANSION, CE_DATA);
+  if (!dataWhole) {
+    // A file cut after the last pixel's data has lost nothing but its end.
+    return result.pixels == pixels ? Step::Done : fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+  }
+  return Step::More;
+}
+
+// Picture row y goes to buffer row height - 1 - y; interlaced rows arrive in four passes.
+void GifReader::store_rows(unsigned char* pixels, unsigned width, unsigned height, bool interlaced) const {
+  const std::size_t stride = dib_stride(width, 8);
+  const unsigned char* from = decoded_.bytes;
+  auto put = [&](unsigned y) {
+    std::memcpy(pixels + (height - 1 - y) * stride, from, width);
+    from += width;
+  };
+  if (!interlaced) {
+    for (unsigned y = 0; y < height; ++y) put(y);
+    return;
+  }
+  for (const auto& pass : codaxe::gif::kInterlacePasses) {
+    for (unsigned y = pass.first; y < height; y += pass.step) put(y);
+  }
+}
+
+GifReader::Step GifReader::read_extension() {
+  const int label = take_byte();
+  if (label < 0) return Step::Done;
+  if (label == codaxe::gif::kGraphicControlLabel) {
+    const int size = take_byte();
+    if (size < 0) return Step::Done;
+    if (size == 4) {
+      unsigned char block[4];
+      if (!take(block, sizeof block)) return Step::Done;
+      control_.present = true;
+      control_.disposal = static_cast<unsigned char>((block[0] >> 2) & 7);
+      control_.transparent = block[0] & 1;
+      control_.delay = codaxe::load_u16(block + 1);
+      control_.transparentIndex = block[3];
+      return skip_sub_blocks() ? Step::More : Step::Done;
+    }
+    return skip_bytes(static_cast<std::size_t>(size)) && skip_sub_blocks() ? Step::More : Step::Done;
+  }
+  return skip_sub_blocks() ? Step::More : Step::Done;
+}
+
+bool GifReader::skip_bytes(std::size_t n) {
+  unsigned char scratch[255];
+  return take(scratch, n);
+}
+
+bool GifReader::skip_sub_blocks() {
+  for (;;) {
+    const int n = take_byte();
+    if (n <= 0) return n == 0;
+    if (!skip_bytes(static_cast<std::size_t>(n))) return false;
+  }
+}
+
+bool GifReader::read_sub_blocks() {
+  dataSize_ = 0;
+  // The data cannot be longer than the rest of the file; one allocation holds it, and every later image's.
+  if (!data_.reserve(file_size() - offset_)) return false;
+  for (;;) {
+    const int n = take_byte();
+    if (n <= 0) return n == 0;
+    const std::size_t have = std::min<std::uint64_t>(static_cast<std::size_t>(n), file_size() - offset_);
+    if (!take(data_.bytes + dataSize_, have)) return false;
+    dataSize_ += have;
+    if (have < static_cast<std::size_t>(n)) return false;
+  }
+}
+
+bool GifReader::Scratch::reserve(std::size_t n) {
+  if (n <= capacity) return true;
+  delete[] bytes;
+  bytes = new (std::nothrow) unsigned char[n];
+  capacity = bytes ? n : 0;
+  return bytes != nullptr;
+}
+
+GifReader::Scratch::~Scratch() {
+  delete[] bytes;
+}
+
+// The codec's own pixel buffer holds the last image, as a single-image reader's would.
+bool GifReader::deliver_last_frame() {
+  const ImageFrame* frame = stack_.GetFrameData(lastFrame_);
+  if (!frame) return false;
+  dispose_image();
+  if (!AllocateImage(dib_stride(frame->width, 8), frame->height)) return false;
+  std::memcpy(image_, frame->pixels, frame->imageSize);
+  std::memcpy(palette_, frame->palette, sizeof frame->palette);
+  imageSize_ = frame->imageSize;
+  set_description(frame->width, frame->height, 8, 256);
+  return true;
+}
+
+GifReader::Step GifReader::fail_step(int message, int error) {
+  fail(message, error);
+  return Step::Failed;
+}
