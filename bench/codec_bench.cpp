@@ -30,18 +30,28 @@ struct RawImage {
   RGBCOLOR palette[256] = {};
 };
 
-// Noise defeats any shortcut for uniform runs; the fixed seed keeps runs comparable.
-RawImage make_image(unsigned short bits) {
+// Noise defeats any shortcut for uniform runs; the fixed seed keeps runs comparable. A photographic picture
+// adds that noise, a few levels deep, to gradients that differ by channel.
+RawImage make_image(unsigned short bits, bool photographic) {
   RawImage image;
   image.bits = bits;
   image.colors = bits == 8 ? 256 : 0;
-  image.pixels.resize(dib_stride(kWidth, bits) * kHeight);
+  const std::size_t stride = dib_stride(kWidth, bits);
+  image.pixels.resize(stride * kHeight);
   std::uint64_t state = 0x9E3779B97F4A7C15ull;
-  for (auto& byte : image.pixels) {
+  for (std::size_t i = 0; i < image.pixels.size(); ++i) {
     state ^= state << 13;
     state ^= state >> 7;
     state ^= state << 17;
-    byte = static_cast<unsigned char>(state >> 24);
+    if (!photographic) {
+      image.pixels[i] = static_cast<unsigned char>(state >> 24);
+      continue;
+    }
+    const std::size_t y = i / stride;
+    const std::size_t x = bits == 24 ? i % stride / 3 : i % stride;
+    const unsigned channel = bits == 24 ? static_cast<unsigned>(i % stride % 3) : 0;
+    image.pixels[i] =
+        static_cast<unsigned char>(x * (channel + 1) / 24 + y / 16 + channel * 60 + (state >> 60));
   }
   for (int i = 0; i < 256; ++i) {
     image.palette[i] = RGBCOLOR{static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i),
@@ -105,7 +115,7 @@ int run_codec_bench(const char* program, int argc, char** argv, std::initializer
   bool ok = true;
   for (const Format& format : formats) {
     for (unsigned short bits : format.depths) {
-      const RawImage image = make_image(bits);
+      const RawImage image = make_image(bits, format.photographic);
       const std::string depth = std::string(format.extension + 1) + " " + std::to_string(bits) + "-bit";
       const std::string ours = (dir / ("ours_" + std::to_string(bits) + format.extension)).string();
       const double ourWrite = best_ms(runs, [&] { return our_write(format.type, image, ours); });

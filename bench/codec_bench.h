@@ -18,6 +18,9 @@ struct Format {
   CompandType type;
   const char* extension;  // with the dot
   std::initializer_list<unsigned short> depths;
+  // Gradients with a little noise instead of pure noise: compressed formats then see something like a
+  // photograph rather than their worst case.
+  bool photographic = false;
 };
 
 // Runs every format at every depth, best of `runs`, and prints one table; returns a process exit status.

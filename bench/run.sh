@@ -12,9 +12,11 @@ quiet() {
   fi
 }
 [ -f build/build.ninja ] || quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-quiet ninja -C build bmp_bench pcx_tga_bench gif_bench
+quiet ninja -C build bmp_bench pcx_tga_bench gif_bench jpeg_tiff_png_bench
 build/bin/bmp_bench "$@"
 echo
 build/bin/pcx_tga_bench "$@"
 echo
 build/bin/gif_bench "$@"
+echo
+build/bin/jpeg_tiff_png_bench "$@"

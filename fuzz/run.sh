@@ -49,6 +49,9 @@ printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned lon
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
   -fno-sanitize-recover=undefined -Wall -Wextra -I.)
 library_sources=(platform/core/*.cpp imgfile/*.cpp imgfile/dib/*.cpp)
+# The outside format libraries are linked as installed, without instrumentation: they are fuzzed upstream.
+read -r -a format_libraries <<<"$(pkg-config --cflags --libs libjpeg libtiff-4 libpng libavformat libavcodec \
+  libswscale libavutil)"
 
 # Rebuilds when any source or header of the library or the fuzz folder is newer than the binary.
 build() {
@@ -58,7 +61,8 @@ build() {
     return 0
   fi
   echo "fuzz: building $t"
-  "$cxx" "${flags[@]}" "${library_sources[@]}" "fuzz/$t.cpp" -o "$bin.tmp" && mv "$bin.tmp" "$bin"
+  "$cxx" "${flags[@]}" "${library_sources[@]}" "fuzz/$t.cpp" "${format_libraries[@]}" -o "$bin.tmp" &&
+    mv "$bin.tmp" "$bin"
 }
 
 # The bitmap reader takes files as they are; the DIB target takes a 3-byte choice of conversion followed by
@@ -79,6 +83,12 @@ seed() {
     python3 fuzz/make_seeds.py "$t" "$dir"
     return
   fi
+  case $t in
+    jpeg_reader | tiff_reader | png_reader)
+      generated_seeds "$t" "$dir"
+      return
+      ;;
+  esac
   for f in samples/*.bmp ../shared/corpus/bmpsuite/*/*.bmp; do
     [ -f "$f" ] || continue
     i=$((i + 1))
@@ -89,6 +99,47 @@ seed() {
       cp "$f" "$dir/seed-$i-$(basename "$f")"
     fi
   done
+}
+
+# Formats read through outside libraries are seeded with small files their tools make from a sample, one
+# per kind the reader tells apart (depths, colour spaces, compressions, interlacing, tiles).
+generated_seeds() {
+  local t=$1 dir=$2 src=samples/wheel-24bit.bmp magick=/usr/bin/convert-im6.q16 i=0 args
+  local small=(-resize 40x30)
+  for f in fuzz/findings/"$t"-*; do
+    [ -f "$f" ] && cp "$f" "$dir/"
+  done
+  case $t in
+    jpeg_reader)
+      for args in "" "-grayscale" "-progressive" "-sample 1x1 -restart 1" "-optimize -quality 20"; do
+        i=$((i + 1))
+        # shellcheck disable=SC2086
+        cjpeg $args -outfile "$dir/seed-$i.jpg" "$src" 2>/dev/null || true
+      done
+      i=$((i + 1))
+      "$magick" "$src" "${small[@]}" -colorspace CMYK "$dir/seed-$i.jpg" 2>/dev/null || true
+      ;;
+    tiff_reader)
+      for args in "-compress none" "-compress lzw" "-type palette -compress zip" "-colors 16 -type palette" \
+        "-colors 4 -type palette -depth 2" "-type grayscale -compress packbits" \
+        "-type grayscale -depth 4" "-type bilevel -compress group4" "-type bilevel -compress fax" \
+        "-type bilevel -define quantum:polarity=min-is-white" "-alpha set -compress lzw" \
+        "-compress jpeg" "-depth 16" "-interlace plane" "-define tiff:tile-geometry=16x16"; do
+        i=$((i + 1))
+        # shellcheck disable=SC2086
+        "$magick" "$src" "${small[@]}" $args "$dir/seed-$i.tif" 2>/dev/null || true
+      done
+      ;;
+    png_reader)
+      for args in "" "-type palette" "-colors 4 -type palette" "-type bilevel" "-type grayscale" \
+        "-type grayscale -depth 4" "-type grayscale -depth 2" "-interlace PNG" "-depth 16" "-alpha set" \
+        "-type grayscale -alpha set"; do
+        i=$((i + 1))
+        # shellcheck disable=SC2086
+        "$magick" "$src" "${small[@]}" $args "$dir/seed-$i.png" 2>/dev/null || true
+      done
+      ;;
+  esac
 }
 
 dictionary() {

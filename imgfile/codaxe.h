@@ -35,6 +35,7 @@ enum CompandType : std::int32_t {
   CT_PCX = 9,
   CT_TGA = 10,
   CT_AVI = 11,
+  CT_PNG = 12,
 };
 
 enum ImgType : std::int32_t { IT_UNSET = 0, IT_BILEVEL = 1, IT_PALETTE = 2, IT_TRUECOLOR = 3 };
@@ -154,10 +155,13 @@ class Compand {
   void DisposeOfImage();
 
   static CompandType FileTypeFromName(const char* name);
-  // Gives `name` the extension of `type` (types 2 to 11); the buffer needs room for 4 more characters.
+  // Gives `name` the extension of `type` (types 2 to 12); the buffer needs room for 4 more characters.
   static int FileNameFromType(char* name, CompandType type);
 
+  // TIFF only. Copies the file's description into `text`, which must hold kImageDescriptionSize bytes (a
+  // longer description is cut), and returns its length, 0 when there is none.
   int ReadImageDescription(char* text);
+  static constexpr std::size_t kImageDescriptionSize = 4096;
   int SaveImageDescription(char* text);
   static void SetErrorMessageOutputStream(std::FILE* stream);
 

@@ -1,10 +1,14 @@
 #include "imgfile/codec_factory.h"
 
+#include "imgfile/avi_reader.h"
 #include "imgfile/bmp_codec.h"
 #include "imgfile/gif_reader.h"
 #include "imgfile/gif_writer.h"
+#include "imgfile/jpeg_codec.h"
 #include "imgfile/pcx_codec.h"
+#include "imgfile/png_codec.h"
 #include "imgfile/tga_codec.h"
+#include "imgfile/tiff_codec.h"
 
 namespace codaxe {
 
@@ -21,6 +25,14 @@ std::shared_ptr<ImageCodec> make_reader(CompandType type, const std::string& pat
       return std::make_shared<PcxReader>(path);
     case CT_TGA:
       return std::make_shared<TgaReader>(path);
+    case CT_JPG:
+      return std::make_shared<JpegReader>(path);
+    case CT_PNG:
+      return std::make_shared<PngCodec>(path);
+    case CT_TIF:
+      return std::make_shared<TiffReader>(path);
+    case CT_AVI:
+      return std::make_shared<AviReader>(path);
     default:
       return nullptr;
   }
@@ -41,6 +53,12 @@ std::shared_ptr<ImageCodec> make_writer(CompandType type, const std::string& pat
       return std::make_shared<PcxWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     case CT_TGA:
       return std::make_shared<TgaWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_JPG:
+      return std::make_shared<JpegWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_PNG:
+      return std::make_shared<PngCodec>(path, width, height, bitsPerPixel, colors, pixels, palette);
+    case CT_TIF:
+      return std::make_shared<TiffWriter>(path, width, height, bitsPerPixel, colors, pixels, palette);
     default:
       return nullptr;
   }

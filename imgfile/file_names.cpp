@@ -13,7 +13,7 @@ struct Extension {
 };
 
 // The first entry of each type is the one written when a name needs an extension.
-constexpr std::array<Extension, 14> kExtensions{{
+constexpr std::array<Extension, 15> kExtensions{{
     {".bmp", CT_BMP},
     {".thm", CT_THM},
     {".dib", CT_DIB},
@@ -27,6 +27,7 @@ constexpr std::array<Extension, 14> kExtensions{{
     {".pcx", CT_PCX},
     {".tga", CT_TGA},
     {".avi", CT_AVI},
+    {".png", CT_PNG},
     {"", CT_NONE},
 }};
 

@@ -51,8 +51,11 @@ void ImageCodec::dispose_image() {
 }
 
 void ImageCodec::ReportError(int id) {
+  ReportText(codaxe::message_text(id));
+}
+
+void ImageCodec::ReportText(const char* text) {
   const char* caption = codaxe::message_text(codaxe::MSG_CAPTION);
-  const char* text = codaxe::message_text(id);
   if (errorStream_) {
     std::fprintf(errorStream_, "\n%s - %s", caption, text);
     std::fflush(errorStream_);
@@ -81,6 +84,11 @@ void ImageCodec::fill_default_palette() {
         RGBCOLOR{static_cast<unsigned char>((i % 8) * 32), static_cast<unsigned char>((i / 8 % 8) * 32),
                  static_cast<unsigned char>((i / 64) * 64)};
   }
+}
+
+bool ImageCodec::believable_size(std::uint64_t imageBytes, std::uint64_t fileBytes, std::uint64_t ratio) {
+  constexpr std::uint64_t kFloorBytes = std::uint64_t{64} << 20;
+  return imageBytes <= kFloorBytes || fileBytes >= imageBytes / ratio;
 }
 
 bool ImageCodec::AllocateImage(std::uint64_t rowBytes, std::uint64_t height) {
@@ -155,17 +163,41 @@ bool ImageCodec::close_file() {
     ok = false;
   }
   fd_ = -1;
-  if (writing_) {
-    if (ok && error_ == 0 && ::rename(tempName_.c_str(), fileName_.c_str()) == 0) {
-      tempName_.clear();
-    } else {
-      if (ok) fail(codaxe::MSG_CLOSE, CE_CLOSE);
-      ok = false;
-      discard_temporary();
-    }
-  }
+  if (writing_) ok = finish_write(ok);
   fill_ = pos_ = 0;
   return ok;
+}
+
+int ImageCodec::open_write_descriptor(int message) {
+  if (!open_write(message)) return -1;
+  int fd = fd_;
+  fd_ = -1;
+  writing_ = false;
+  return fd;
+}
+
+std::FILE* ImageCodec::open_write_stream(int message) {
+  int fd = open_write_descriptor(message);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = ::fdopen(fd, "wb");
+  if (!stream) {
+    ::close(fd);
+    discard_temporary();
+    fail(message, CE_OPEN_WRITE);
+  }
+  return stream;
+}
+
+bool ImageCodec::finish_write(bool ok) {
+  // An error already recorded was reported where it happened; only a failure of the rename itself is news.
+  ok = ok && error_ == 0;
+  if (ok && ::rename(tempName_.c_str(), fileName_.c_str()) == 0) {
+    tempName_.clear();
+    return true;
+  }
+  if (ok) fail(codaxe::MSG_CLOSE, CE_CLOSE);
+  discard_temporary();
+  return false;
 }
 
 bool ImageCodec::refill() {

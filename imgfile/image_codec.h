@@ -49,6 +49,12 @@ class ImageCodec {
   bool open_write(int message = codaxe::MSG_OPEN);
   // For a file being written: flushes and, when no error was recorded, puts it in place of the target.
   bool close_file();
+  // For libraries that write through a descriptor or stream of their own: the temporary file beside the
+  // target, which the caller (or the library) closes; finish_write then puts it in place of the target when
+  // `ok` and no error was recorded, and removes it otherwise. -1 or null after a report.
+  int open_write_descriptor(int message);
+  std::FILE* open_write_stream(int message);
+  bool finish_write(bool ok);
   bool read_bytes(void* dest, std::size_t n);
   int read_byte();  // -1 after a reported failure
   // Up to `n` bytes, fewer only at the end of the file, which it does not report: for decoders that decide
@@ -64,11 +70,16 @@ class ImageCodec {
   // A zero-filled pixel block of `height` rows of `rowBytes` rounded up to 4, plus 256 spare bytes.
   bool AllocateImage(std::uint64_t rowBytes, std::uint64_t height);
   void ReportError(int id);
+  // Reports the text of an outside library (libjpeg, libtiff, libpng) the way ReportError reports ours.
+  void ReportText(const char* text);
   // Reports `id` and records `error`; returns 0 so that callers can `return fail(...)`.
   int fail(int id, int error);
   void set_description(unsigned short width, unsigned short height, unsigned short bits,
                        unsigned short colors);
   void fill_default_palette();
+  // Compressed data can describe far more pixels than it holds, but not without bound: a file that asks for
+  // more than `ratio` times its size (and more than a floor every real image fits) is taken to be hostile.
+  static bool believable_size(std::uint64_t imageBytes, std::uint64_t fileBytes, std::uint64_t ratio);
 
   HGLOBAL hImage_ = nullptr;
   unsigned char* image_ = nullptr;

@@ -73,6 +73,8 @@ const char* type_name(CompandType type) {
       return "TGA";
     case CT_AVI:
       return "AVI";
+    case CT_PNG:
+      return "PNG";
     default:
       return "unknown";
   }

@@ -9,6 +9,8 @@ packages=(
   imagemagick graphicsmagick python3-pil
   libgif-dev giflib-tools
   libmagick++-6.q16-dev libgraphicsmagick++1-dev
+  libjpeg62-turbo-dev libtiff-dev libpng-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libjpeg-turbo-progs libtiff-tools ffmpeg
 )
 
 missing=()

@@ -77,6 +77,47 @@ TEST(ImgtoolsCli, ExitStatusSaysWhatWentWrong) {
   EXPECT_NE(unwritable.out.find("Error writing bitmap data"), std::string::npos) << unwritable.out;
 }
 
+TEST(ImgtoolsCli, ConvertsThroughTheLibraryFormats) {
+  ScratchDir dir;
+  const std::string png = dir.file("w.png");
+  const std::string tif = dir.file("w.TIFF");
+  const std::string jpg = dir.file("w.jpeg");
+  for (const std::string& out : {png, tif, jpg}) {
+    CommandResult run = imgtools("convert --quality 90 " + kSamples + "wheel-8bit.bmp " + out);
+    ASSERT_EQ(run.status, 0) << out << ": " << run.out;
+  }
+  CommandResult info = imgtools("info " + png + " " + tif + " " + jpg);
+  EXPECT_EQ(info.out, png + ": PNG 160x120 8-bit 256 colours 1 frame\n" + tif +
+                          ": TIFF 160x120 8-bit 256 colours 1 frame\n" + jpg +
+                          ": JPEG 160x120 24-bit 0 colours 1 frame\n");
+  EXPECT_EQ(load_image(png).pixels, load_image(kSamples + "wheel-8bit.bmp").pixels);
+}
+
+TEST(ImgtoolsCli, PicksAFrameOfAVideo) {
+  if (run_command("command -v ffmpeg >/dev/null") != 0) GTEST_SKIP() << "ffmpeg absent";
+  ScratchDir dir;
+  const std::string avi = dir.file("clip.avi");
+  ASSERT_EQ(
+      run_command("ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=10 -frames:v 7 -c:v mjpeg " + avi), 0);
+  CommandResult info = imgtools("info --frames " + avi);
+  EXPECT_EQ(info.status, 0);
+  EXPECT_EQ(info.out.substr(0, info.out.find('\n')), avi + ": AVI 32x24 24-bit 0 colours 7 frames");
+  EXPECT_NE(info.out.find("  frame 6: 32x24 at 0,0 24-bit delay 10 disposal 0 transparent none\n"),
+            std::string::npos)
+      << info.out;
+  const std::string out = dir.file("six.bmp");
+  ASSERT_EQ(imgtools("convert --frame 6 " + avi + " " + out).status, 0);
+  Compand c;
+  ASSERT_EQ(c.InitExpander(avi.c_str()), 1);
+  ASSERT_EQ(c.DoExpansion(), 1);
+  const ImageFrame* six = c.GetImageStack()->GetFrameData(6);
+  LoadedImage written = load_image(out);
+  EXPECT_EQ(written.pixels, std::vector<unsigned char>(six->pixels, six->pixels + six->imageSize));
+  EXPECT_EQ(imgtools("convert --frame 7 " + avi + " " + out).status, 1);
+  EXPECT_EQ(imgtools("convert " + kSamples + "wheel-8bit.bmp " + dir.file("x.avi")).status, 2);
+  c.DisposeOfImage();
+}
+
 TEST(ImgtoolsCli, AnimationsKeepTheirFramesOrGiveOneUp) {
   ScratchDir dir;
   const std::string anim = kSamples + "wheel-turning.gif";

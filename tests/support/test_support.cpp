@@ -94,23 +94,34 @@ bool imagemagick_available() {
   return ::access(IMAGEMAGICK_CONVERT, X_OK) == 0;
 }
 
-namespace {
-
-// Reads a binary PPM from a command's standard output.
-bool decode_ppm_from(const std::string& command, RgbImage& out) {
+// Grey maps (P5) are widened to RGB so that they compare with the 8-bit images of greyscale readers.
+bool command_decode(const std::string& command, RgbImage& out) {
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return false;
   int maxval = 0;
-  bool ok = std::fscanf(pipe, "P6 %d %d %d", &out.width, &out.height, &maxval) == 3 && maxval == 255 &&
-            std::fgetc(pipe) != EOF;
+  char kind = 0;
+  bool ok = std::fscanf(pipe, "P%c %d %d %d", &kind, &out.width, &out.height, &maxval) == 4 &&
+            maxval == 255 && (kind == '5' || kind == '6') && std::fgetc(pipe) != EOF;
   if (ok) {
-    out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
-    ok = std::fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
+    const std::size_t pixels = static_cast<std::size_t>(out.width) * out.height;
+    out.rgb.resize(pixels * 3);
+    if (kind == '6') {
+      ok = std::fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
+    } else {
+      std::vector<unsigned char> grey(pixels);
+      ok = std::fread(grey.data(), 1, pixels, pipe) == pixels;
+      for (std::size_t i = 0; i < pixels; ++i) std::fill_n(&out.rgb[3 * i], 3, grey[i]);
+    }
   }
   return ::pclose(pipe) == 0 && ok;
 }
 
-}  // namespace
+void write_ppm(const std::string& path, const RgbImage& image) {
+  std::string head = "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
+  std::vector<unsigned char> bytes(head.begin(), head.end());
+  bytes.insert(bytes.end(), image.rgb.begin(), image.rgb.end());
+  write_file(path, bytes);
+}
 
 bool imagemagick_decode(const std::string& path, RgbImage& out, const std::string& options) {
   return imagemagick_decode_frame(path, 0, out, options);
@@ -118,9 +129,24 @@ bool imagemagick_decode(const std::string& path, RgbImage& out, const std::strin
 
 bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out, const std::string& options) {
   if (!imagemagick_available()) return false;
-  return decode_ppm_from(std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[" + std::to_string(frame) +
-                             "]' " + options + " -alpha off -depth 8 ppm:- 2>/dev/null",
-                         out);
+  return command_decode(std::string(IMAGEMAGICK_CONVERT) + " '" + path + "[" + std::to_string(frame) + "]' " +
+                            options + " -alpha off -depth 8 ppm:- 2>/dev/null",
+                        out);
+}
+
+std::vector<std::string> imagemagick_variants(const std::string& source, const ScratchDir& dir,
+                                              const std::vector<std::string>& options,
+                                              const std::string& extension) {
+  if (!imagemagick_available()) return {};
+  std::vector<std::string> paths;
+  std::string command = std::string(IMAGEMAGICK_CONVERT) + " -respect-parentheses '" + source + "'";
+  for (const std::string& o : options) {
+    paths.push_back(dir.file("variant-" + std::to_string(paths.size()) + extension));
+    command += " \\( +clone " + o + " -write '" + paths.back() + "' +delete \\)";
+  }
+  command += " null: 2>/dev/null";
+  if (run_command(command) != 0) return {};
+  return paths;
 }
 
 bool pillow_available() {
@@ -132,7 +158,24 @@ bool pillow_decode(const std::string& path, RgbImage& out) {
   const char* script =
       "import sys; from PIL import Image; im = Image.open(sys.argv[1]).convert(\"RGB\"); "
       "sys.stdout.buffer.write(b\"P6 %d %d 255\\n\" % im.size + im.tobytes())";
-  return decode_ppm_from(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' 2>/dev/null", out);
+  return command_decode(std::string(DEBIAN_PYTHON) + " -c '" + script + "' '" + path + "' 2>/dev/null", out);
+}
+
+bool pillow_decode_all(const std::vector<std::string>& paths, std::vector<RgbImage>& out) {
+  const char* script =
+      "import sys; from PIL import Image\n"
+      "for p in sys.argv[1:]:\n"
+      "  im = Image.open(p).convert(\"RGB\"); open(p + \".ppm\", \"wb\").write(b\"P6 %d %d 255\\n\" % "
+      "im.size + "
+      "im.tobytes())\n";
+  std::string command = std::string(DEBIAN_PYTHON) + " -c '" + script + "'";
+  for (const std::string& p : paths) command += " '" + p + "'";
+  if (run_command(command + " >/dev/null 2>&1") != 0) return false;
+  out.assign(paths.size(), {});
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!command_decode("cat '" + paths[i] + ".ppm'", out[i])) return false;
+  }
+  return true;
 }
 
 bool pillow_run(const std::string& script, const std::string& path) {

@@ -57,6 +57,10 @@ RgbImage raw_to_rgb(const unsigned char* pixels, const void* palette, int width,
 // Largest difference of any channel, or -1 when the sizes differ.
 int max_channel_difference(const RgbImage& a, const RgbImage& b);
 
+// Reads the binary PPM (P6) or PGM (P5) a shell command prints; false when it fails.
+bool command_decode(const std::string& command, RgbImage& out);
+void write_ppm(const std::string& path, const RgbImage& image);
+
 // How ImageMagick reads a file; false when it is not installed or fails.
 bool imagemagick_available();
 // `options` go between the input and the output, as in "-auto-orient".
@@ -65,9 +69,17 @@ bool imagemagick_decode(const std::string& path, RgbImage& out, const std::strin
 bool imagemagick_decode_frame(const std::string& path, int frame, RgbImage& out,
                               const std::string& options = "");
 
+// One file per option set, made from `source` by a single ImageMagick run (each run starts slowly), named
+// variant-N.EXTENSION in `dir`; empty when ImageMagick is absent or fails.
+std::vector<std::string> imagemagick_variants(const std::string& source, const ScratchDir& dir,
+                                              const std::vector<std::string>& options,
+                                              const std::string& extension);
+
 // The same for Pillow (Debian's python3-pil).
 bool pillow_available();
 bool pillow_decode(const std::string& path, RgbImage& out);
+// Pillow's reading of several files with one interpreter; false when any of them fails.
+bool pillow_decode_all(const std::vector<std::string>& paths, std::vector<RgbImage>& out);
 // Runs a short Pillow script with `path` as sys.argv[1]; true when it exits 0.
 bool pillow_run(const std::string& script, const std::string& path);
 

@@ -1,0 +1,145 @@
+// PNG: exact round trips of every depth we write, and other programs' files read as they read them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/support/codaxe_io.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::string kSamples = std::string(SUITE_SOURCE_DIR) + "/samples/";
+
+struct Variant {
+  const char* options;
+  unsigned short bits;
+  unsigned short colors;  // 0: not checked (ImageMagick adds a background entry to its palettes)
+  int tolerance;          // ImageMagick rounds 16-bit samples where we keep the high byte
+};
+
+}  // namespace
+
+TEST(PngCodec, RoundTripsEveryDepthExactly) {
+  ScratchDir dir;
+  for (unsigned short bits : {1, 4, 8, 24}) {
+    for (unsigned short width : {1, 7, 33, 64}) {
+      SCOPED_TRACE("bits " + std::to_string(bits) + " width " + std::to_string(width));
+      RawPicture pic = make_picture(width, 11, bits, bits * 3 + width);
+      std::string path = dir.file("rt.png");
+      ASSERT_EQ(save_image(CT_PNG, path, pic), 1);
+      LoadedImage back = load_image(path);
+      ASSERT_EQ(back.result, 1);
+      EXPECT_EQ(back.bits, bits);
+      EXPECT_EQ(back.colors, pic.colors);
+      // The palette's colours are all different, so equal colours mean equal indices.
+      EXPECT_EQ(std::memcmp(back.palette.data(), pic.palette.data(), 3 * pic.colors), 0);
+      EXPECT_EQ(max_channel_difference(back.rgb(),
+                                       raw_to_rgb(pic.pixels.data(), pic.palette.data(), width, 11, bits)),
+                0);
+    }
+  }
+}
+
+TEST(PngCodec, PaletteCoversEveryIndexInUse) {
+  ScratchDir dir;
+  RawPicture pic = make_picture(16, 4, 8, 2);
+  pic.colors = 3;  // but the pixels use all 256 indices
+  std::string path = dir.file("few.png");
+  ASSERT_EQ(save_image(CT_PNG, path, pic), 1);
+  LoadedImage back = load_image(path);
+  ASSERT_EQ(back.result, 1);
+  EXPECT_EQ(back.pixels, pic.pixels);  // 8-bit rows have no unused bits
+  int most = 0;
+  for (unsigned char p : pic.pixels) most = std::max<int>(most, p);
+  EXPECT_EQ(back.colors, most + 1);
+  if (pillow_available()) {
+    RgbImage theirs;
+    ASSERT_TRUE(pillow_decode(path, theirs));
+    EXPECT_EQ(max_channel_difference(back.rgb(), theirs), 0);
+  }
+}
+
+TEST(PngCodec, ReadsWhatImageMagickWritesAsItDoes) {
+  if (!imagemagick_available()) GTEST_SKIP() << "ImageMagick absent";
+  ScratchDir dir;
+  RecordingMessageBox boxes;
+  const Variant variants[] = {
+      {"PNG24:", 24, 0, 0},
+      {"-interlace PNG PNG24:", 24, 0, 0},
+      {"-alpha set PNG32:", 24, 0, 0},
+      {"-depth 16 PNG48:", 24, 0, 1},
+      {"-type palette PNG8:", 8, 0, 0},
+      {"-colors 4 -type palette -define png:bit-depth=2 -define png:color-type=3 PNG:", 4, 0, 0},
+      {"-colors 12 -type palette -define png:bit-depth=4 -define png:color-type=3 PNG:", 4, 0, 0},
+      {"-type bilevel -define png:color-type=3 PNG:", 1, 2, 0},
+      {"-type bilevel -define png:color-type=0 PNG:", 1, 2, 0},
+      {"-colorspace gray -depth 2 -define png:bit-depth=2 -define png:color-type=0 PNG:", 4, 4, 0},
+      {"-colorspace gray -depth 4 -define png:bit-depth=4 -define png:color-type=0 PNG:", 4, 16, 0},
+      {"-colorspace gray -define png:color-type=0 PNG:", 8, 256, 0},
+      {"-colorspace gray -depth 16 -define png:color-type=0 PNG:", 8, 256, 1},
+      {"-colorspace gray -alpha set -define png:color-type=4 PNG:", 8, 256, 0},
+  };
+  int i = 0;
+  for (const Variant& v : variants) {
+    const std::string path = dir.file("im" + std::to_string(i++) + ".png");
+    ASSERT_EQ(run_command(std::string(IMAGEMAGICK_CONVERT) + " " + kSamples + "wheel-24bit.bmp " + v.options +
+                          path + " 2>/dev/null"),
+              0)
+        << v.options;
+    SCOPED_TRACE(v.options);
+    LoadedImage ours = load_image(path);
+    ASSERT_EQ(ours.result, 1);
+    EXPECT_EQ(ours.bits, v.bits);
+    if (v.colors) {
+      EXPECT_EQ(ours.colors, v.colors);
+    }
+    RgbImage theirs;
+    ASSERT_TRUE(imagemagick_decode(path, theirs));
+    EXPECT_LE(max_channel_difference(ours.rgb(), theirs), v.tolerance);
+  }
+  EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(PngCodec, BrokenFilesFailWithAMessage) {
+  ScratchDir dir;
+  RawPicture pic = make_picture(50, 40, 24, 9);
+  std::string whole = dir.file("whole.png");
+  ASSERT_EQ(save_image(CT_PNG, whole, pic), 1);
+  const std::vector<unsigned char> bytes = read_file(whole);
+
+  const std::string cut = dir.file("cut.png");
+  write_file(cut, std::vector<unsigned char>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+  RecordingMessageBox boxes;
+  LoadedImage ours = load_image(cut);
+  EXPECT_EQ(ours.result, 0);
+  EXPECT_EQ(ours.error, CE_DATA);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Error reading bitmap data"});
+
+  std::vector<unsigned char> corrupt = bytes;
+  corrupt[bytes.size() / 2] ^= 0x55;  // inside the compressed image data
+  write_file(cut, corrupt);
+  boxes.texts.clear();
+  ours = load_image(cut);
+  EXPECT_EQ(ours.result, 0);
+  EXPECT_EQ(ours.error, CE_DATA);
+  ASSERT_EQ(boxes.texts.size(), 1u);  // libpng's or zlib's own words
+  EXPECT_NE(boxes.texts[0].find("IDAT"), std::string::npos) << boxes.texts[0];
+
+  // A text chunk that claims a gigabyte is skipped, not read into memory, and the file then ends.
+  const unsigned char chunk[] = {0x40, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'a', 'b'};
+  std::vector<unsigned char> claims(bytes.begin(), bytes.begin() + 33 + sizeof chunk);
+  std::copy(std::begin(chunk), std::end(chunk), claims.begin() + 33);
+  write_file(cut, claims);
+  boxes.texts.clear();
+  ours = load_image(cut);
+  EXPECT_EQ(ours.result, 0);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Error reading bitmap data"});
+
+  write_file(cut, {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0});
+  boxes.texts.clear();
+  ours = load_image(cut);
+  EXPECT_EQ(ours.error, CE_HEADER);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Error reading image file header"});
+}
