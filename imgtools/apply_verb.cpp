@@ -58,8 +58,8 @@ int apply_verb(const Args& args) {
   if (args.size() < 3) return usage_error("apply: needs IN OUT OPERATION[:VALUES] ...");
   const std::string& in = args[0];
   const std::string& out = args[1];
-  const CompandType outType = Compand::FileTypeFromName(out.c_str());
-  if (outType == CT_NONE || outType == CT_AVI) {
+  const CompandType outType = writable_type(out);
+  if (outType == CT_NONE) {
     return usage_error("apply: " + out + " does not name a file type this tool writes");
   }
   std::vector<Step> steps;

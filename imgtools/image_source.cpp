@@ -80,19 +80,29 @@ const char* type_name(CompandType type) {
   }
 }
 
-int save_image(const std::string& out, CompandType type, const RawImage& img) {
+CompandType writable_type(const std::string& out) {
+  CompandType type = Compand::FileTypeFromName(out.c_str());
+  return type == CT_AVI ? CT_NONE : type;
+}
+
+int save_image(const std::string& out, CompandType type, const RawImage& img, ImageStack* frames,
+               int quality) {
   // The writer gives the name its extension in place; OUT already has it, but the buffer needs the room.
   std::vector<char> name(out.begin(), out.end());
   name.resize(out.size() + 8, '\0');
   Compand writer;
   Compand::SetErrorMessageOutputStream(stderr);
-  if (!writer.InitCompressor(type, name.data(), img.width, img.height, img.bits, img.colors, img.pixels,
-                             img.palette)) {
+  const int ready = frames ? writer.InitCompressor(type, name.data(), frames)
+                           : writer.InitCompressor(type, name.data(), img.width, img.height, img.bits,
+                                                   img.colors, img.pixels, img.palette);
+  if (!ready) {
     std::fprintf(stderr, "%s: %s files cannot be written yet\n", out.c_str(), type_name(type));
     return 1;
   }
+  if (quality >= 0) writer.SetCompressionQuality(static_cast<unsigned short>(quality));
   writer.SetImageType(img.colors == 0 ? IT_TRUECOLOR : img.colors <= 2 ? IT_BILEVEL : IT_PALETTE);
-  if (!writer.DoCompression() || writer.GetError() != 0) {
+  const int written = frames ? writer.SaveImageStack() : writer.DoCompression();
+  if (!written || writer.GetError() != 0) {
     std::fprintf(stderr, "\n%s: could not be written\n", out.c_str());
     return 1;
   }

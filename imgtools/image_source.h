@@ -40,6 +40,11 @@ class ImageSource {
 const char* type_name(CompandType type);
 
 // Writes one image in the format `type`; on failure says why on standard error and returns 1, else 0.
-int save_image(const std::string& out, CompandType type, const RawImage& img);
+// Writes `img` to `out` (or, when `frames` is given, the whole stack to a multi-frame format), handing the
+// quality to the writer when it is 0 or more; prints why on failure and returns the exit status.
+int save_image(const std::string& out, CompandType type, const RawImage& img, ImageStack* frames = nullptr,
+               int quality = -1);
+// The type `out` is written as, or CT_NONE when no writer takes that name.
+CompandType writable_type(const std::string& out);
 
 }  // namespace imgtools

@@ -143,8 +143,8 @@ int render_verb(const Args& args) {
   if (o.width == 0) return usage_error("render: needs --size WxH");
   const std::string& in = files[0];
   const std::string& out = files[1];
-  CompandType outType = Compand::FileTypeFromName(out.c_str());
-  if (outType == CT_NONE || outType == CT_AVI) {
+  CompandType outType = writable_type(out);
+  if (outType == CT_NONE) {
     return usage_error("render: " + out + " does not name a file type this tool writes");
   }
 
