@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "ivorel/windows/imagedescriptor.h"
+#include "platform/core/resize_param.h"
 
 // 21 positional 32-bit words; which words an operation reads, and which it reads as IEEE floats, belongs to
 // the operation. Word 0 is not read by the point, colour, frame or geometry operations.
@@ -58,6 +59,10 @@ std::uint32_t row_bytes(std::uint32_t width, int bitsPerPixel);
 int progress_frame(int first, int last, int current);
 
 }  // namespace ivorel
+
+// The resize factor of a scale position -1000 ... 1000 (shown as "%d %"): 100 doubles, -100 halves, and the
+// ends are 20 and 1/20.
+float ScaleFromPosition(int position);
 
 class TProcessImage {
  public:

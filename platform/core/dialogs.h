@@ -7,12 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "platform/core/resize_param.h"
+
 namespace pcore {
 
 enum class ParameterDialog {
   ImageProcTest,        // up to three integers and two reals; an absent field is disabled
   FilterControl,        // integers[0]: the application strength, 1 ... 10
   BriteContrastAdjust,  // integers[0]: brightness, integers[1]: contrast, each -48 ... 48
+  QuantizeControl,      // integers[0]: the colour count, 18 ... 256 (set to 256 before the dialog shows)
+  ResizeControl,        // resize: the record behind `resize`, read and written by the dialog
 };
 
 struct ParameterRequest {
@@ -21,6 +25,7 @@ struct ParameterRequest {
   std::string description;      // the explanatory text of FilterControl
   std::optional<std::int32_t> integers[3];
   std::optional<float> reals[2];
+  _RESIZE_PARAM* resize = nullptr;  // ResizeControl only
 };
 
 class ParameterDialogService {
