@@ -1,0 +1,13 @@
+// The window tests run inside one QApplication (offscreen unless a platform is chosen), so that every test
+// drives real widgets without a person at the screen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
