@@ -2,6 +2,7 @@
 // image lies, and the crop rubber band with the crop it ends in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ivorel/processing/processing.h"
@@ -344,4 +345,27 @@ TEST(CropBand, ACropUnderTenPixelsOnlyRepaints) {
   EXPECT_EQ(c.w.dirty, 0);
   EXPECT_EQ(c.host.invalidations, invalidations + 1);
   EXPECT_FALSE(c.host.lastErase);
+}
+
+TEST(ImagePaint, TheBackgroundKeepsToTheClipRegionAndNoImagePaintsNothing) {
+  MemoryHost host(64, 48);
+  ImageWndFunctions w(&host, make_descriptor(20, 10, 24, 0));
+  {
+    draw::WindowDC dc(&host);
+    dc.get()->clip = draw::Region{{RECT{30, 5, 40, 20}}};
+    w.EvEraseBkGnd(dc.get());
+  }
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const bool inClip = x >= 30 && x < 40 && y >= 5 && y < 20;
+      ASSERT_EQ(host.surface.at(x, y), inClip ? hatch(x, y) : 0u) << x << "," << y;
+    }
+  }
+  // Without an image (a failed load) a paint leaves the window to its background.
+  testing_support::ScriptedMessageBox boxes;
+  ImageWndFunctions none(&host, "/nonexistent.bmp");
+  std::fill(host.surface.pixels.begin(), host.surface.pixels.end(), 0u);
+  RECT all = host.client_rect();
+  none.Paint(all, 0);
+  EXPECT_EQ(std::count(host.surface.pixels.begin(), host.surface.pixels.end(), 0u), 64 * 48);
 }
