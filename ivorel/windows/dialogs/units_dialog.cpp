@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -47,7 +48,9 @@ int unit_to_pixels(double value, int resolution, Unit unit) {
   if (unit == Unit::Cm) pixels = resolution * value * kInchPerCm;
   // A huge typed value saturates instead of overflowing.
   if (std::isnan(pixels)) return 0;
-  pixels = std::trunc(pixels);
+  // Truncation must not turn a rounding error into a lost pixel (2.54 cm at 72 pixels per inch comes to
+  // 71.99999999999999): a product within a billionth of a whole number counts as that number.
+  pixels = std::trunc(pixels + std::copysign(1e-9 * std::max(1.0, std::fabs(pixels)), pixels));
   if (pixels >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
   if (pixels <= std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
   return static_cast<int>(pixels);
