@@ -11,4 +11,11 @@ void answer_next_modal(std::function<void(QWidget*)> answer) {
   });
 }
 
+QList<QWidget*> top_level_windows(const QString& title) {
+  QList<QWidget*> found;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowTitle() == title) found.append(w);
+  return found;
+}
+
 }  // namespace testing_support

@@ -39,4 +39,7 @@ inline void type_into(QWidget* dialog, int id, const QString& text) {
 // the application header clashes with the display library's class name.
 void answer_next_modal(std::function<void(QWidget*)> answer);
 
+// The visible top-level windows titled `title`.
+QList<QWidget*> top_level_windows(const QString& title);
+
 }  // namespace testing_support
