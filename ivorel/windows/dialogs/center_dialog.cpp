@@ -1,6 +1,7 @@
 #include "ivorel/windows/dialogs/center_dialog.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <stdexcept>
@@ -60,6 +61,15 @@ QHBoxLayout* CCenterDialog::button_row() {
   row->addWidget(findChild<QWidget*>(QStringLiteral("2")));
   row->addStretch();
   return row;
+}
+
+void CCenterDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() == Qt::NoModifier &&
+      (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    OnOK();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void CCenterDialog::showEvent(QShowEvent* event) {

@@ -23,6 +23,8 @@ class CCenterDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Enter is OK, as with a default push button (the bitmap buttons cannot be default buttons).
+  void keyPressEvent(QKeyEvent* event) override;
   // A row holding OK and Cancel, for the derived dialog's layout.
   QHBoxLayout* button_row();
   // OK was pressed: a derived dialog stores its values and calls accept(), or keeps the dialog open.

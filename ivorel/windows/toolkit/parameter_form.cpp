@@ -27,10 +27,14 @@ ParameterForm::ParameterForm(const imgtools::Operation& op, QWidget* parent) : Q
   auto* form = new QFormLayout(this);
   form->setContentsMargins(0, 0, 0, 0);
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  // Word meanings are sentences: each goes above its controls rather than squeezing them.
+  form->setRowWrapPolicy(QFormLayout::WrapAllRows);
   if (op.words.empty()) form->addRow(new QLabel(tr("This operation has no parameters."), this));
   for (const imgtools::ParameterWord& word : op.words) {
     auto* label = new QLabel(QString::fromUtf8(word.meaning), this);
     label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    label->setMinimumWidth(340);
     auto* row = new QHBoxLayout;
     const int index = word.index;
     if (word.type == imgtools::WordType::Real) {
@@ -51,6 +55,7 @@ ParameterForm::ParameterForm(const imgtools::Operation& op, QWidget* parent) : Q
       spin->setMinimumWidth(72);
       if (word.high - word.low <= kSliderRange) {
         auto* slider = new QSlider(Qt::Horizontal, this);
+        slider->setMinimumWidth(180);
         slider->setRange(spin->minimum(), spin->maximum());
         slider->setPageStep(std::max(1, (spin->maximum() - spin->minimum()) / 10));
         row->addWidget(slider, 1);

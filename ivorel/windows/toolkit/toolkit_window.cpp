@@ -51,6 +51,7 @@ ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(pa
 
   tabWidget_ = new QTabWidget(this);
   tabWidget_->setUsesScrollButtons(true);
+  tabWidget_->setMinimumWidth(400);
   for (std::size_t i = 0; i < tabs_.size(); ++i)
     tabWidget_->addTab(build_page(tabs_[i], pages_[i]), QString::fromUtf8(tabs_[i].name.c_str()));
   summary_ = new QLabel(this);
