@@ -1,5 +1,7 @@
 #include "ivorel/windows/dialogs/dialog_controls.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <cmath>
 #include <limits>
 
@@ -34,6 +36,31 @@ QLabel* static_text(QWidget* parent, int id, const QString& text, Qt::Alignment 
   if (id) label->setObjectName(QString::number(id));
   label->setAlignment(align | Qt::AlignVCenter);
   return label;
+}
+
+QGridLayout* value_bar_grid(QWidget* parent, const QString& title, QLabel* value, const QString& low,
+                            QScrollBar* bar, const QString& high) {
+  auto* grid = new QGridLayout;
+  grid->addWidget(static_text(parent, 0, title), 0, 0, 1, 2);
+  grid->addWidget(value, 0, 2);
+  grid->addWidget(static_text(parent, 0, low), 1, 0);
+  grid->addWidget(bar, 1, 1);
+  grid->addWidget(static_text(parent, 0, high), 1, 2);
+  grid->setColumnStretch(1, 1);
+  bar->setMinimumWidth(200);
+  return grid;
+}
+
+QWidget* ok_cancel_buttons(QDialog* dialog, std::function<void()> onOk) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
+  QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+  ok->setObjectName(QStringLiteral("1"));
+  cancel->setObjectName(QStringLiteral("2"));
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, dialog, std::move(onOk));
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  return buttons;
 }
 
 QLineEdit* edit_field(QWidget* parent, int id, const QString& text) {

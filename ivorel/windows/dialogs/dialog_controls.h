@@ -2,9 +2,12 @@
 // logic find them by that name), the step bars, and the numeric validation a dialog framework does on OK.
 #pragma once
 
+#include <QDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <functional>
 #include <optional>
 
 namespace ivorel::dialogs {
@@ -15,6 +18,15 @@ QScrollBar* step_bar(QWidget* parent, int id, Qt::Orientation orientation, int l
 
 // A text control; `id` 0 leaves it unnamed (a plain label).
 QLabel* static_text(QWidget* parent, int id, const QString& text, Qt::Alignment align = Qt::AlignLeft);
+
+// The layout of a value bar: `title` with the value text on the right above the bar, which lies between
+// the words for its two ends. Row 2 is left for the derived dialog.
+QGridLayout* value_bar_grid(QWidget* parent, const QString& title, QLabel* value, const QString& low,
+                            QScrollBar* bar, const QString& high);
+
+// Plain OK (id 1, the default) and Cancel (id 2) push buttons for a dialog without bitmap buttons; OK calls
+// `onOk`, which accepts or keeps the dialog open.
+QWidget* ok_cancel_buttons(QDialog* dialog, std::function<void()> onOk);
 
 QLineEdit* edit_field(QWidget* parent, int id, const QString& text);
 

@@ -1,6 +1,5 @@
 #include "ivorel/windows/dialogs/filter_control_dialog.h"
 
-#include <QGridLayout>
 #include <QVBoxLayout>
 
 #include "ivorel/windows/dialogs/dialog_controls.h"
@@ -16,13 +15,8 @@ FilterControlDialog::FilterControlDialog(QWidget* parent, int* strength, const Q
   auto* value = static_text(this, 101, QString::number(*strength), Qt::AlignRight);
   connect(bar, &QScrollBar::valueChanged, value, [value](int v) { value->setText(QString::number(v)); });
 
-  auto* grid = new QGridLayout;
-  grid->addWidget(static_text(this, 0, QStringLiteral("Application Strength")), 0, 0, 1, 2);
-  grid->addWidget(value, 0, 2);
-  grid->addWidget(static_text(this, 0, QStringLiteral("Weak")), 1, 0);
-  grid->addWidget(bar, 1, 1);
-  grid->addWidget(static_text(this, 0, QStringLiteral("Strong")), 1, 2);
-  grid->setColumnStretch(1, 1);
+  QGridLayout* grid = value_bar_grid(this, QStringLiteral("Application Strength"), value,
+                                     QStringLiteral("Weak"), bar, QStringLiteral("Strong"));
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(text);

@@ -1,8 +1,6 @@
 #include "ivorel/windows/dialogs/image_proc_test_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 #include <cfloat>
 #include <limits>
@@ -26,14 +24,7 @@ ImageProcTestDialog::ImageProcTestDialog(QWidget* parent, std::int32_t* int1, st
     form->addRow(integer ? QStringLiteral("Integer %1:").arg(i + 1) : QStringLiteral("Real %1:").arg(i - 2),
                  edits_[i]);
   }
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
-  QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-  ok->setObjectName(QStringLiteral("1"));
-  cancel->setObjectName(QStringLiteral("2"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &ImageProcTestDialog::OnOK);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  QWidget* buttons = ok_cancel_buttons(this, [this] { OnOK(); });
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);

@@ -1,6 +1,5 @@
 #include "ivorel/windows/dialogs/quantize_control_dialog.h"
 
-#include <QGridLayout>
 #include <QVBoxLayout>
 
 #include "ivorel/windows/dialogs/dialog_controls.h"
@@ -15,19 +14,13 @@ QuantizeControlDialog::QuantizeControlDialog(QWidget* parent, int* colors)
   connect(bar, &QScrollBar::valueChanged, value,
           [value](int v) { value->setText(QString::asprintf("%d", v)); });
 
-  auto* grid = new QGridLayout;
-  grid->addWidget(static_text(this, 0, QStringLiteral("Number of Colors")), 0, 0, 1, 2);
-  grid->addWidget(value, 0, 2);
-  grid->addWidget(static_text(this, 0, QStringLiteral("Fewer Colors")), 1, 0);
-  grid->addWidget(bar, 1, 1);
-  grid->addWidget(static_text(this, 0, QStringLiteral("More Colors")), 1, 2);
+  QGridLayout* grid = value_bar_grid(this, QStringLiteral("Number of Colors"), value,
+                                     QStringLiteral("Fewer Colors"), bar, QStringLiteral("More Colors"));
   auto* ends = new QHBoxLayout;
   ends->addWidget(static_text(this, 0, QStringLiteral("18")));
   ends->addStretch();
   ends->addWidget(static_text(this, 0, QStringLiteral("256")));
   grid->addLayout(ends, 2, 1);
-  grid->setColumnStretch(1, 1);
-  bar->setMinimumWidth(200);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(static_text(this, 0, QStringLiteral("Select the number of colors to")));

@@ -1,10 +1,8 @@
 #include "ivorel/windows/dialogs/units_dialog.h"
 
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -104,14 +102,7 @@ UnitsDialog::UnitsDialog(QWidget* parent, int width, int height, int xResolution
   rates->addWidget(yResolutionEdit_, 2, 1);
   rates->addWidget(static_text(conversion, 0, QStringLiteral("pixels in vertical direction")), 2, 2);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
-  QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-  ok->setObjectName(QStringLiteral("1"));
-  cancel->setObjectName(QStringLiteral("2"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &UnitsDialog::OnOK);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  QWidget* buttons = ok_cancel_buttons(this, [this] { OnOK(); });
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(sizes);
