@@ -117,6 +117,10 @@ TEST(ResizeControlDialog, ScaleBarDoublesAndHalves) {
     EXPECT_EQ(param.height, height);
     EXPECT_FLOAT_EQ(param.scale, ScaleFromPosition(position));
   }
+  // The new size is shown as it will be, not cut to 16 bits.
+  ResizeControlDialog large(nullptr, 4000, 3000);
+  control<QScrollBar>(&large, 100)->setValue(1000);
+  EXPECT_EQ(text_of(&large, 103), "80000");
   _RESIZE_PARAM param;
   ResizeControlDialog dialog(nullptr, &param);
   QScrollBar* bar = control<QScrollBar>(&dialog, 100);
