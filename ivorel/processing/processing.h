@@ -85,6 +85,18 @@ class TProcessImage {
   void ConvertToGray();
   void HistogramEq();
 
+  // Geometry: mirrors, quarter turns and resizing of the stored image.
+  void FlipHorz();
+  void FlipVert();
+  void RotateCW();
+  void RotateCCW();
+  void Resize();
+
+  // Bilinear blend of four bytes (upper pair, lower pair) at the fractional part of x and y; 0 for null.
+  static unsigned char bilinearcc(double x, double y, unsigned char* four);
+  // bilinearcc on each of red, green and blue of four colours; black for null.
+  static RGBCOLOR bilinear(double x, double y, RGBCOLOR* four);
+
   ivorel::Outcome LastOutcome() const { return outcome_; }
   // The processor's own view of the image (kept in step with the image object's descriptor).
   unsigned short Width() const { return width_; }
@@ -107,6 +119,17 @@ class TProcessImage {
   void ProgressCursor(int first, int last, int current, const char* name);
 
   void doHistogramEq(int strength);
+
+  int FlipImage(int horizontal);
+  int doFlipImage(int horizontal);
+  int RotateImage(int direction);
+  int doRotateImage(int direction);
+  int doResize();
+  // Puts a block of new dimensions in place of the pixels (of the working copy while one is held) and frees
+  // the former block.
+  void ReplacePixels(HGLOBAL block, unsigned char* data, std::uint32_t size, unsigned short width,
+                     unsigned short height);
+  void SetDimensions(unsigned short width, unsigned short height);
 
   // Helpers of the operation frame.
   HWND WindowHandle() const { return window_; }
@@ -166,6 +189,11 @@ class TProcessImageEx : public TProcessImage {
   void PseudoColor();
   void HighLight();
 
+  // Geometry on the effect buffers, and canvas enlargement of the stored image.
+  void FineRotate();
+  void Shear();
+  void EnlargeCanvas();
+
   // The colour table of the next PseudoColor; null selects the built-in table. Reset by every call.
   static RGBCOLOR* pPseudoColorPalette;
 
@@ -175,6 +203,8 @@ class TProcessImageEx : public TProcessImage {
   void doGammaCorrection(int left, int top, int width, int height, double gamma, int mode);
   void doSaturationHue(int factor, int hue, int luminance, int left, int top, int width, int height);
   void doHighLight(int left, int top, int width, int height, int centreX, int centreY);
+  void doRotate(int left, int top, int width, int height, double angle, int keep);
+  void doShear(int left, int top, int width, int height, int angle, int vertical);
 
   // Calls pixel(source, destination) for every pixel of a rectangle of the effect buffers, with the
   // progress step per row.
