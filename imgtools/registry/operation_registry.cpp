@@ -100,8 +100,8 @@ std::vector<Operation> declare() {
          "8 bottom right",
          I, 0, 8, 4},
         {2, "fill: 0 black, 1 white, 2 the first colour, 3 the second colour", I, 0, 3, 0},
-        {11, "width factor", R, 1, 20, 1},
-        {12, "height factor", R, 1, 20, 1}},
+        {11, "width factor", R, 1, 20, 1.5},
+        {12, "height factor", R, 1, 20, 1.5}},
        [](TProcessImageEx& p) { p.EnlargeCanvas(); }},
   };
 }
