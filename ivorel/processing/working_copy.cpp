@@ -295,7 +295,7 @@ int TProcessImageEx::start24bitAlg() {
   if (!ClaimWorkingCopy()) return 1;
   const std::size_t stride = static_cast<std::size_t>(width_) * 3;
   const std::size_t bytes = stride * height_;
-  source_ = new (std::nothrow) unsigned char[bytes]();
+  source_ = new (std::nothrow) unsigned char[bytes];
   destination_ = source_ ? new (std::nothrow) unsigned char[bytes] : nullptr;
   if (!destination_) {
     delete[] source_;
