@@ -52,7 +52,12 @@ void turn_rows(const unsigned char* old, std::uint32_t oldStride, int oldWidth, 
         const std::size_t sx = static_cast<std::size_t>(direction ? r : oldWidth - 1 - r) * Bytes;
         unsigned char* d =
             out + static_cast<std::size_t>(r) * outStride + static_cast<std::size_t>(c0) * Bytes;
-        for (int k = 0; k < c1 - c0; ++k, d += Bytes) std::memcpy(d, rows[k] + sx, Bytes);
+        int k = 0;
+        if (Bytes == 3 && sx + 4 <= oldStride) {
+          // Whole words: each store's fourth byte is the next pixel's first, which the next store writes.
+          for (; k < c1 - c0 - 1; ++k, d += 3) std::memcpy(d, rows[k] + sx, 4);
+        }
+        for (; k < c1 - c0; ++k, d += Bytes) std::memcpy(d, rows[k] + sx, Bytes);
       }
     }
   }

@@ -53,8 +53,9 @@ void TProcessImageEx::Shear() {
   if (fill >= 2) c = ivorel::colour_triple(ivorel::second_colour());
   // The buffers hold a true-colour image blue first, a promoted palette image red first.
   const unsigned char order[3] = {savedDepth_ ? c.red : c.blue, c.green, savedDepth_ ? c.blue : c.red};
-  const std::size_t bytes = static_cast<std::size_t>(width_) * height_ * 3;
-  for (std::size_t i = 0; i < bytes; i += 3) std::memcpy(destination_ + i, order, 3);
+  const std::size_t stride = static_cast<std::size_t>(width_) * 3;
+  for (std::size_t i = 0; i < stride; i += 3) std::memcpy(destination_ + i, order, 3);
+  for (int y = 1; y < height_; ++y) std::memcpy(destination_ + y * stride, destination_, stride);
   doShear(0, 0, width_, height_, angle, vertical);
   SetOutcome(Outcome::Ran);
   end24bitAlg();
