@@ -82,11 +82,16 @@ void TProcessImage::RotateCCW() {
 }
 
 int TProcessImage::FlipImage(int horizontal) {
+  return AtStoredOrWorkingDepth([&] { return doFlipImage(horizontal); });
+}
+
+// Palette images of 1 and 4 bits are worked on as their promoted copy; 8- and 24-bit images as they are.
+int TProcessImage::AtStoredOrWorkingDepth(const std::function<int()>& work) {
   if ((bitsPerPixel_ == 1 || bitsPerPixel_ == 4) && !init24BitAlg()) {
     SetOutcome(Outcome::Failed);
     return 0;
   }
-  if (!doFlipImage(horizontal)) {
+  if (!work()) {
     ReleaseWorkingCopy();
     SetOutcome(Outcome::Failed);
     return 0;
@@ -132,18 +137,8 @@ int TProcessImage::doFlipImage(int horizontal) {
 }
 
 int TProcessImage::RotateImage(int direction) {
-  if ((bitsPerPixel_ == 1 || bitsPerPixel_ == 4) && !init24BitAlg()) {
-    SetOutcome(Outcome::Failed);
-    return 0;
-  }
-  if (!doRotateImage(savedDepth_ != 0 ? !direction : direction)) {
-    ReleaseWorkingCopy();
-    SetOutcome(Outcome::Failed);
-    return 0;
-  }
-  SetOutcome(Outcome::Ran);
-  if (savedDepth_ < 8) exit24BitAlg();
-  return 1;
+  // The promoted copy is upside down: the sense of the turn swaps with it.
+  return AtStoredOrWorkingDepth([&] { return doRotateImage(savedDepth_ != 0 ? !direction : direction); });
 }
 
 int TProcessImage::doRotateImage(int direction) {

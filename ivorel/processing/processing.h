@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "ivorel/windows/imagedescriptor.h"
 #include "platform/core/resize_param.h"
@@ -121,6 +122,8 @@ class TProcessImage {
   void doHistogramEq(int strength);
 
   int FlipImage(int horizontal);
+  // Runs `work` on the image, promoted first when it has 1 or 4 bits, and brings it back.
+  int AtStoredOrWorkingDepth(const std::function<int()>& work);
   int doFlipImage(int horizontal);
   int RotateImage(int direction);
   int doRotateImage(int direction);

@@ -77,39 +77,34 @@ void blend_indices(const Four& f, const RGBCOLOR* palette, double fx, double fy,
                  static_cast<unsigned char>(index)};
 }
 
-}  // namespace
-
-int TProcessImage::interpolate(double x, double y, RGBCOLOR& out) {
+// A sample of the stored image when (x, y) lies at least `reach` pixels inside its right and bottom edges
+// and not left of or above it; black otherwise. The fraction is x - ix, or x mod 1 made non-negative.
+int sample(const unsigned char* data, int width, int height, int bits, const RGBCOLOR* palette, double x,
+           double y, int reach, bool positive, Blend blend, RGBCOLOR& out) {
   out = RGBCOLOR{};
   int ix, iy;
-  if (!imageData_ || !integer_part(x, ix) || !integer_part(y, iy)) return 0;
-  // Two rows and columns short of the edge, as resizing has always sampled.
-  if (ix < 0 || iy < 0 || ix > width_ - 3 || iy > height_ - 3) return 0;
-  const double fx = x - ix, fy = y - iy;
-  if (bitsPerPixel_ == 24) {
-    blend_bytes(neighbours(imageData_, rowBytes24_, ix, iy, 3), fx, fy, weighted, out);
-  } else if (bitsPerPixel_ == 8) {
-    blend_indices(neighbours(imageData_, rowBytes8_, ix, iy, 1), palette_, fx, fy, weighted, out);
+  if (!data || !integer_part(x, ix) || !integer_part(y, iy)) return 0;
+  if (ix < 0 || iy < 0 || ix > width - reach || iy > height - reach) return 0;
+  const double fx = positive ? positive_fraction(x) : x - ix, fy = positive ? positive_fraction(y) : y - iy;
+  if (bits == 24) {
+    blend_bytes(neighbours(data, ivorel::row_bytes(width, 24), ix, iy, 3), fx, fy, blend, out);
+  } else if (bits == 8) {
+    blend_indices(neighbours(data, ivorel::row_bytes(width, 8), ix, iy, 1), palette, fx, fy, blend, out);
   } else {
     return 0;
   }
   return 1;
 }
 
+}  // namespace
+
+int TProcessImage::interpolate(double x, double y, RGBCOLOR& out) {
+  // Two rows and columns short of the edge, as resizing has always sampled.
+  return sample(imageData_, width_, height_, bitsPerPixel_, palette_, x, y, 3, false, weighted, out);
+}
+
 int TProcessImage::interpolate_bilinear(double x, double y, RGBCOLOR& out) {
-  out = RGBCOLOR{};
-  int ix, iy;
-  if (!imageData_ || !integer_part(x, ix) || !integer_part(y, iy)) return 0;
-  if (ix < 0 || iy < 0 || ix > width_ - 2 || iy > height_ - 2) return 0;
-  const double fx = positive_fraction(x), fy = positive_fraction(y);
-  if (bitsPerPixel_ == 24) {
-    blend_bytes(neighbours(imageData_, rowBytes24_, ix, iy, 3), fx, fy, linear, out);
-  } else if (bitsPerPixel_ == 8) {
-    blend_indices(neighbours(imageData_, rowBytes8_, ix, iy, 1), palette_, fx, fy, linear, out);
-  } else {
-    return 0;
-  }
-  return 1;
+  return sample(imageData_, width_, height_, bitsPerPixel_, palette_, x, y, 2, true, linear, out);
 }
 
 int TProcessImageEx::interpolate(double x, double y, RGBCOLOR& out) {

@@ -9,10 +9,7 @@
 #include "processing_support.h"
 #include "tests/support/test_support.h"
 
-using testing_support::block_of;
-using testing_support::random_bytes;
-using testing_support::run_with_block;
-using testing_support::TestImage;
+using namespace testing_support;
 using Outcome = ivorel::Outcome;
 
 namespace {

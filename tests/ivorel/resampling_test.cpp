@@ -9,10 +9,7 @@
 #include "ivorel/processing/drawing_colours.h"
 #include "processing_support.h"
 
-using testing_support::block_of;
-using testing_support::random_bytes;
-using testing_support::run_with_block;
-using testing_support::TestImage;
+using namespace testing_support;
 using Outcome = ivorel::Outcome;
 
 namespace {
@@ -193,6 +190,18 @@ TEST(FineRotate, MatchesTheReferenceForAnyAngle) {
     const std::vector<unsigned char> want = rotated(top_first(image), w, h, angle, keep);
     ASSERT_EQ(run_with_block(image, block_of({{1, angle}, {3, keep}}), fine_rotate), Outcome::Ran);
     EXPECT_EQ(top_first(image), want) << angle << " keep " << keep;
+  }
+}
+
+TEST(FineRotate, LargerPicturesWithPaddedRowsMatchToo) {
+  // Enough pixels that some land next to a pixel border or a rounding step, where the fast turn must
+  // defer to the polar one.
+  const int w = 301, h = 203;
+  for (int angle : {17, 45, -73}) {
+    TestImage image(w, h, 24, 0, random_bytes(ivorel::row_bytes(w, 24) * h, angle + 1000));
+    const std::vector<unsigned char> want = rotated(top_first(image), w, h, angle, 0);
+    ASSERT_EQ(run_with_block(image, block_of({{1, angle}}), fine_rotate), Outcome::Ran);
+    EXPECT_EQ(top_first(image), want) << angle;
   }
 }
 
