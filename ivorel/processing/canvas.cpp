@@ -93,7 +93,7 @@ void TProcessImageEx::EnlargeCanvas() {
   // Extents are 16-bit and sizes 32-bit wherever an image is described.
   const std::uint32_t stride = ivorel::row_bytes(static_cast<std::uint32_t>(newWidth), depth);
   const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(newHeight);
-  if (newWidth > 65535 || newHeight > 65535 || size > UINT32_MAX || !imageData_) {
+  if (newWidth > 65535 || newHeight > 65535 || size > UINT32_MAX || !imageData_ || w == 0 || h == 0) {
     return SetOutcome(Outcome::Declined);
   }
   pcore::WaitCursor wait;

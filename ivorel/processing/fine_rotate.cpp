@@ -155,8 +155,9 @@ void TProcessImageEx::doRotate(int left, int top, int width, int height, double 
     };
     within(cx - e * sa, ca, left - 1.0, right + 1.0);
     within(cy - e * ca, -sa, top - 1.0, bottom + 1.0);
-    xs = static_cast<int>(std::ceil(from));
-    xe = to < from ? xs - 1 : static_cast<int>(to);
+    // Both ends lie within x0 ... x1 unless the span is empty, and then `from` may be far beyond any int.
+    xs = to < from ? x0 : static_cast<int>(std::ceil(from));
+    xe = to < from ? x0 - 1 : static_cast<int>(to);
   };
   // Square tiles: the source pixels one tile reads stay in the cache, where a whole row at a slant would
   // touch a new source row every few pixels.

@@ -103,7 +103,7 @@ int TProcessImage::AtStoredOrWorkingDepth(const std::function<int()>& work) {
 
 int TProcessImage::doFlipImage(int horizontal) {
   pcore::WaitCursor wait;
-  if (!imageData_ || (bitsPerPixel_ != 8 && bitsPerPixel_ != 24)) return 0;
+  if (!imageData_ || width_ == 0 || height_ == 0 || (bitsPerPixel_ != 8 && bitsPerPixel_ != 24)) return 0;
   const std::uint32_t stride = bitsPerPixel_ == 24 ? rowBytes24_ : rowBytes8_;
   unsigned char* scratch = new (std::nothrow) unsigned char[stride];
   if (!scratch) {

@@ -83,7 +83,7 @@ int TProcessImage::doResize() {
   }
   SetOutcome(Outcome::Ran);
   if (newWidth == width_ && newHeight == height_) return 0;
-  if (!imageData_ || (bitsPerPixel_ != 8 && bitsPerPixel_ != 24)) {
+  if (!imageData_ || width_ == 0 || height_ == 0 || (bitsPerPixel_ != 8 && bitsPerPixel_ != 24)) {
     SetOutcome(Outcome::Failed);
     return 0;
   }
