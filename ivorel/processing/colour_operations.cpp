@@ -9,6 +9,7 @@
 #include "platform/core/cursor.h"
 
 using ivorel::clamp_byte;
+using ivorel::clamp_rect;
 using ivorel::Outcome;
 
 RGBCOLOR* TProcessImageEx::pPseudoColorPalette = nullptr;
@@ -36,17 +37,6 @@ bool integer_parameters(const _IMAGE_PROC_DATA* block, HWND owner, int count, in
 RGBCOLOR builtin_entry(int i) {
   const auto level8 = [](int k) { return static_cast<unsigned char>((510 * k + 7) / 14); };
   return RGBCOLOR{level8(i / 32), level8((i / 4) % 8), static_cast<unsigned char>(85 * (i % 4))};
-}
-
-// Clamps a rectangle to the image; false when nothing is left.
-bool clamp_rect(int imageWidth, int imageHeight, int& left, int& top, int& width, int& height) {
-  const int right = std::min(left + width, imageWidth);
-  const int bottom = std::min(top + height, imageHeight);
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  width = right - left;
-  height = bottom - top;
-  return width > 0 && height > 0;
 }
 
 }  // namespace

@@ -30,6 +30,17 @@ inline int l100_entry(const RGBCOLOR& c) {
   return (30 * c.red + 59 * c.green + 11 * c.blue) / 100;
 }
 
+// Clamps a rectangle to the image; false when nothing is left.
+inline bool clamp_rect(int imageWidth, int imageHeight, int& left, int& top, int& width, int& height) {
+  const int right = std::min(left + width, imageWidth);
+  const int bottom = std::min(top + height, imageHeight);
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  width = right - left;
+  height = bottom - top;
+  return width > 0 && height > 0;
+}
+
 // Runs the dialog of `request` for the window `owner`; true on OK.
 inline bool ask_parameters(pcore::ParameterRequest& request, const void* owner) {
   request.owner = owner;

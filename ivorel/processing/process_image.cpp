@@ -113,16 +113,6 @@ void TProcessImage::ReportNoMemory(const char* text) {
   ErrorMessage(t.data(), caption);
 }
 
-int TProcessImage::interpolate(double, double, RGBCOLOR& out) {
-  // Resampling belongs to the geometry operations; until they exist every sample is black.
-  out = RGBCOLOR{};
-  return 0;
-}
-
-int TProcessImage::interpolate_bilinear(double x, double y, RGBCOLOR& out) {
-  return interpolate(x, y, out);
-}
-
 void TProcessImage::BuildNewDisplayObject() {
   if (!image_ || !image_->display) return;
   const int clip = image_->display->IsClipMode();

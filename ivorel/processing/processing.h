@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "ivorel/windows/imagedescriptor.h"
 #include "platform/core/resize_param.h"
@@ -90,6 +91,18 @@ class TProcessImage {
   void BeginCrop();
   void EndCrop(POINT& corner1, POINT& corner2);
 
+  // Geometry: mirrors, quarter turns and resizing of the stored image.
+  void FlipHorz();
+  void FlipVert();
+  void RotateCW();
+  void RotateCCW();
+  void Resize();
+
+  // Bilinear blend of four bytes (upper pair, lower pair) at the fractional part of x and y; 0 for null.
+  static unsigned char bilinearcc(double x, double y, unsigned char* four);
+  // bilinearcc on each of red, green and blue of four colours; black for null.
+  static RGBCOLOR bilinear(double x, double y, RGBCOLOR* four);
+
   ivorel::Outcome LastOutcome() const { return outcome_; }
   // The processor's own view of the image (kept in step with the image object's descriptor).
   unsigned short Width() const { return width_; }
@@ -112,6 +125,19 @@ class TProcessImage {
   void ProgressCursor(int first, int last, int current, const char* name);
 
   void doHistogramEq(int strength);
+
+  int FlipImage(int horizontal);
+  // Runs `work` on the image, promoted first when it has 1 or 4 bits, and brings it back.
+  int AtStoredOrWorkingDepth(const std::function<int()>& work);
+  int doFlipImage(int horizontal);
+  int RotateImage(int direction);
+  int doRotateImage(int direction);
+  int doResize();
+  // Puts a block of new dimensions in place of the pixels (of the working copy while one is held) and frees
+  // the former block.
+  void ReplacePixels(HGLOBAL block, unsigned char* data, std::uint32_t size, unsigned short width,
+                     unsigned short height);
+  void SetDimensions(unsigned short width, unsigned short height);
 
   // Helpers of the operation frame.
   HWND WindowHandle() const { return window_; }
@@ -171,6 +197,11 @@ class TProcessImageEx : public TProcessImage {
   void PseudoColor();
   void HighLight();
 
+  // Geometry on the effect buffers, and canvas enlargement of the stored image.
+  void FineRotate();
+  void Shear();
+  void EnlargeCanvas();
+
   // The colour table of the next PseudoColor; null selects the built-in table. Reset by every call.
   static RGBCOLOR* pPseudoColorPalette;
 
@@ -180,6 +211,8 @@ class TProcessImageEx : public TProcessImage {
   void doGammaCorrection(int left, int top, int width, int height, double gamma, int mode);
   void doSaturationHue(int factor, int hue, int luminance, int left, int top, int width, int height);
   void doHighLight(int left, int top, int width, int height, int centreX, int centreY);
+  void doRotate(int left, int top, int width, int height, double angle, int keep);
+  void doShear(int left, int top, int width, int height, int angle, int vertical);
 
   // Calls pixel(source, destination) for every pixel of a rectangle of the effect buffers, with the
   // progress step per row.

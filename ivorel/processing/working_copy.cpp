@@ -25,6 +25,7 @@ struct WorkingCopy {
   HGLOBAL former = nullptr;
   unsigned char* formerData = nullptr;
   std::uint32_t formerSize = 0;
+  unsigned short formerWidth = 0, formerHeight = 0;
 };
 WorkingCopy held;
 
@@ -95,9 +96,44 @@ void TProcessImage::ReleaseWorkingCopy() {
     GlobalUnlock(held.working);
     GlobalFree(held.working);
     InstallBlock(held.former, held.formerData, static_cast<unsigned short>(savedDepth_), held.formerSize);
+    SetDimensions(held.formerWidth, held.formerHeight);
     savedDepth_ = 0;
   }
   held = WorkingCopy{};
+}
+
+void TProcessImage::SetDimensions(unsigned short width, unsigned short height) {
+  width_ = width;
+  height_ = height;
+  rowBytes8_ = ivorel::row_bytes(width, 8);
+  rowBytes24_ = ivorel::row_bytes(width, 24);
+  if (!image_) return;
+  image_->image.width = width;
+  image_->image.height = height;
+}
+
+void TProcessImage::ReplacePixels(HGLOBAL block, unsigned char* data, std::uint32_t size,
+                                  unsigned short width, unsigned short height) {
+  HGLOBAL old = hImageData_;
+  if (held.owner == this && held.working && held.working == old) {
+    // The working copy changes shape; the image object keeps its former pixels until the way back.
+    held.working = block;
+    held.workingData = data;
+    hImageData_ = block;
+    imageData_ = data;
+    imageSize_ = size;
+    width_ = width;
+    height_ = height;
+    rowBytes8_ = ivorel::row_bytes(width, 8);
+    rowBytes24_ = ivorel::row_bytes(width, 24);
+  } else {
+    InstallBlock(block, data, bitsPerPixel_, size);
+    SetDimensions(width, height);
+  }
+  if (old) {
+    GlobalUnlock(old);
+    GlobalFree(old);
+  }
 }
 
 int TProcessImage::ReduceIntoStored(const unsigned char* pixels, std::size_t stride, unsigned char* out,
@@ -158,6 +194,8 @@ int TProcessImage::init24BitAlg() {
   held.former = hImageData_;
   held.formerData = imageData_;
   held.formerSize = imageSize_;
+  held.formerWidth = width_;
+  held.formerHeight = height_;
   savedDepth_ = static_cast<std::uint32_t>(depth);
   // The image object keeps describing the former pixels until the way back; only the processor sees the
   // working copy.
@@ -176,7 +214,19 @@ void TProcessImage::exit24BitAlg() {
   }
   if (held.owner != this) return;
   const int depth = static_cast<int>(savedDepth_);
-  if (!ReduceIntoStored(held.workingData, rowBytes24_, held.formerData, depth)) {
+  const std::uint32_t storedSize = ivorel::row_bytes(width_, depth) * height_;
+  // An operation that changed the picture's shape needs stored rows of the new shape.
+  HGLOBAL target = held.former;
+  unsigned char* targetData = held.formerData;
+  if (width_ != held.formerWidth || height_ != held.formerHeight) {
+    target = GlobalAlloc(storedSize);
+    targetData = static_cast<unsigned char*>(GlobalLock(target));
+  }
+  if (!targetData || !ReduceIntoStored(held.workingData, rowBytes24_, targetData, depth)) {
+    if (target && target != held.former) {
+      GlobalUnlock(target);
+      GlobalFree(target);
+    }
     ReleaseWorkingCopy();
     ReportNoMemory("No memory available to return the image to its colour depth. The image is unchanged.");
     BuildNewDisplayObject();
@@ -184,8 +234,12 @@ void TProcessImage::exit24BitAlg() {
   }
   GlobalUnlock(held.working);
   GlobalFree(held.working);
-  InstallBlock(held.former, held.formerData, static_cast<unsigned short>(depth),
-               ivorel::row_bytes(width_, depth) * height_);
+  if (target != held.former) {
+    GlobalUnlock(held.former);
+    GlobalFree(held.former);
+  }
+  InstallBlock(target, targetData, static_cast<unsigned short>(depth), storedSize);
+  SetDimensions(width_, height_);
   held = WorkingCopy{};
   savedDepth_ = 0;
   CopyPaletteToImage(colors_);
@@ -233,10 +287,6 @@ void TProcessImageEx::FreeBuffers() {
   if (held.owner == this && !held.working) held = WorkingCopy{};
 }
 
-int TProcessImageEx::interpolate(double x, double y, RGBCOLOR& out) {
-  return TProcessImage::interpolate(x, y, out);
-}
-
 int TProcessImageEx::start24bitAlg() {
   savedCursor = pcore::current_cursor();
   pcore::set_cursor(pcore::CursorShape::Wait);
@@ -245,7 +295,7 @@ int TProcessImageEx::start24bitAlg() {
   if (!ClaimWorkingCopy()) return 1;
   const std::size_t stride = static_cast<std::size_t>(width_) * 3;
   const std::size_t bytes = stride * height_;
-  source_ = new (std::nothrow) unsigned char[bytes]();
+  source_ = new (std::nothrow) unsigned char[bytes];
   destination_ = source_ ? new (std::nothrow) unsigned char[bytes] : nullptr;
   if (!destination_) {
     delete[] source_;
