@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "display/window.h"
 #include "imgfile/codaxe.h"
+#include "ivorel/processing/processing.h"
 #include "platform/core/dialogs.h"
 #include "platform/core/message_box.h"
 
@@ -34,6 +36,32 @@ inline int l100_entry(const RGBCOLOR& c) {
 inline bool ask_parameters(pcore::ParameterRequest& request, const void* owner) {
   request.owner = owner;
   return pcore::run_parameter_dialog(request) == pcore::kIdOk;
+}
+
+// Reads `count` integer words from the block (words 1 ... count), or asks for them with `values` as the
+// presets; false when the dialog was cancelled.
+inline bool integer_parameters(const _IMAGE_PROC_DATA* block, HWND owner, int count, int* values) {
+  if (block) {
+    for (int i = 0; i < count; ++i) values[i] = block->words[1 + i];
+    return true;
+  }
+  pcore::ParameterRequest request;
+  for (int i = 0; i < count; ++i) request.integers[i] = values[i];
+  if (!ask_parameters(request, owner)) return false;
+  for (int i = 0; i < count; ++i) values[i] = request.integers[i].value_or(values[i]);
+  UpdateWindow(owner);
+  return true;
+}
+
+// Clamps a rectangle to the image; false when nothing is left.
+inline bool clamp_rect(int imageWidth, int imageHeight, int& left, int& top, int& width, int& height) {
+  const int right = std::min(left + width, imageWidth);
+  const int bottom = std::min(top + height, imageHeight);
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  width = right - left;
+  height = bottom - top;
+  return width > 0 && height > 0;
 }
 
 }  // namespace ivorel

@@ -295,3 +295,11 @@ void TProcessImageEx::end24bitAlg() {
   if (changed) MarkDirty();
   pcore::set_cursor(savedCursor);
 }
+
+void TProcessImageEx::EndEffect() {
+  if (LastOutcome() != ivorel::Outcome::Failed) return end24bitAlg();
+  if (savedDepth_ != 0) bitsPerPixel_ = static_cast<unsigned short>(savedDepth_);
+  savedDepth_ = 0;
+  FreeBuffers();
+  pcore::set_cursor(savedCursor);
+}
