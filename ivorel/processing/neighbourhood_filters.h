@@ -37,7 +37,8 @@ bool sharpen_value(const unsigned char* source, unsigned char* destination, int 
 void gradient_edges(const unsigned char* source, unsigned char* destination, int imageWidth, PixelRect rect,
                     int mode, const RowProgress& progress);
 
-// Stretches the destination so that its brightest luminance is 255 (nothing when it is black).
+// Stretches pixels so that their brightest luminance, (11 x byte 0 + 16 x byte 1 + 5 x byte 2) / 32,
+// becomes 255 (nothing when it is 0).
 void stretch_to_brightest(unsigned char* pixels, std::size_t count);
 
 // Adds the relief of `angle` (0 ... 7) of the source's interior to the destination.
