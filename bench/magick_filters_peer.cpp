@@ -53,6 +53,8 @@ bool run(const char* filter) {
       image.edge(1);
     } else if (f == "motion-blur-0x32") {
       image.motionBlur(0, 32, 0);
+    } else if (f == "motion-blur-0x4") {
+      image.motionBlur(0, 4, 0);
     } else {
       return false;
     }

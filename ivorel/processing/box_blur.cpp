@@ -15,54 +15,92 @@ using ivorel::Outcome;
 
 namespace {
 
-// Rows [from, to) of the rectangle; `columns` holds 3 x width running column sums.
+// One row's column sums moved down a row: `enter` comes in, `leave` goes out (either may be absent).
+// Modular arithmetic keeps the sums exact even while the subtraction runs ahead of the addition.
+template <typename Sum>
+void slide_columns(Sum* columns, const unsigned char* enter, const unsigned char* leave, int bytes) {
+  if (enter && leave) {
+    for (int i = 0; i < bytes; ++i) columns[i] += static_cast<Sum>(enter[i]) - static_cast<Sum>(leave[i]);
+  } else if (enter) {
+    for (int i = 0; i < bytes; ++i) columns[i] += enter[i];
+  } else if (leave) {
+    for (int i = 0; i < bytes; ++i) columns[i] -= leave[i];
+  }
+}
+
+__attribute__((target_clones("avx2", "default"))) void slide_columns_32(std::uint32_t* columns,
+                                                                        const unsigned char* enter,
+                                                                        const unsigned char* leave,
+                                                                        int bytes) {
+  slide_columns(columns, enter, leave, bytes);
+}
+
+__attribute__((target_clones("avx2", "default"))) void divide_sums(const std::uint32_t* sums,
+                                                                   unsigned char* out, int bytes,
+                                                                   std::uint32_t multiplier, unsigned shift) {
+  for (int i = 0; i < bytes; ++i) {
+    out[i] = static_cast<unsigned char>((static_cast<std::uint64_t>(sums[i]) * multiplier) >> shift);
+  }
+}
+
+// Rows [from, to) of the rectangle; `columns` and `windows` hold 3 x width sums each: over the window's
+// rows, and over the window.
 template <typename Sum>
 void blur_band(const unsigned char* source, unsigned char* destination, std::size_t stride, int width,
-               int height, int hx, int hy, int from, int to, Sum* columns,
+               int height, int hx, int hy, int from, int to, Sum* columns, Sum* windows,
                const ivorel::RowProgress* progress, int progressRows) {
   const int bytes = 3 * width;
   const auto row = [&](int y) { return source + static_cast<std::size_t>(y) * stride; };
   std::fill(columns, columns + bytes, Sum{0});
   for (int y = std::max(0, from - hy); y <= std::min(height - 1, from + hy); ++y) {
-    const unsigned char* r = row(y);
-    for (int i = 0; i < bytes; ++i) columns[i] += r[i];
+    slide_columns(columns, row(y), nullptr, bytes);
   }
-  const int window = 2 * hx + 1;
+  // Pixels [innerFrom, innerTo) have the whole window's width inside the rectangle.
+  const int innerFrom = std::min(hx, width), innerTo = std::max(innerFrom, width - hx);
   for (int y = from; y < to; ++y) {
     if (progress && *progress) (*progress)(ivorel::band_progress_row(y, from, to, progressRows));
     if (y > from) {
-      // Modular arithmetic keeps the sums exact even while the subtraction runs ahead of the addition.
       const unsigned char* enter = y + hy < height ? row(y + hy) : nullptr;
       const unsigned char* leave = y - hy - 1 >= 0 ? row(y - hy - 1) : nullptr;
-      if (enter && leave) {
-        for (int i = 0; i < bytes; ++i) columns[i] += static_cast<Sum>(enter[i]) - static_cast<Sum>(leave[i]);
-      } else if (enter) {
-        for (int i = 0; i < bytes; ++i) columns[i] += enter[i];
-      } else if (leave) {
-        for (int i = 0; i < bytes; ++i) columns[i] -= leave[i];
+      if constexpr (sizeof(Sum) == 4) {
+        slide_columns_32(columns, enter, leave, bytes);
+      } else {
+        slide_columns(columns, enter, leave, bytes);
       }
     }
-    const int rowsIn = std::min(height - 1, y + hy) - std::max(0, y - hy) + 1;
-    const ivorel::ByteQuotient inner(static_cast<std::uint64_t>(rowsIn) * window);
     Sum s[3] = {0, 0, 0};
     for (int x = 0; x <= std::min(width - 1, hx); ++x) {
       for (int c = 0; c < 3; ++c) s[c] += columns[3 * x + c];
     }
-    unsigned char* out = destination + static_cast<std::size_t>(y) * stride;
     for (int x = 0; x < width; ++x) {
-      if (x >= hx && x + hx < width) {
-        for (int c = 0; c < 3; ++c) out[3 * x + c] = static_cast<unsigned char>(inner(s[c]));
-      } else {
-        const std::uint64_t count =
-            static_cast<std::uint64_t>(rowsIn) * (std::min(width - 1, x + hx) - std::max(0, x - hx) + 1);
-        for (int c = 0; c < 3; ++c) out[3 * x + c] = static_cast<unsigned char>(s[c] / count);
-      }
+      for (int c = 0; c < 3; ++c) windows[3 * x + c] = s[c];
       if (x + 1 + hx < width) {
         for (int c = 0; c < 3; ++c) s[c] += columns[3 * (x + 1 + hx) + c];
       }
       if (x - hx >= 0) {
         for (int c = 0; c < 3; ++c) s[c] -= columns[3 * (x - hx) + c];
       }
+    }
+    const int rowsIn = std::min(height - 1, y + hy) - std::max(0, y - hy) + 1;
+    const ivorel::ByteQuotient inner(static_cast<std::uint64_t>(rowsIn) * (2 * hx + 1));
+    unsigned char* out = destination + static_cast<std::size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      if (x == innerFrom && innerTo > innerFrom) {
+        const int n = 3 * (innerTo - innerFrom);
+        if constexpr (sizeof(Sum) == 4) {
+          if (inner.narrow()) {
+            divide_sums(windows + 3 * x, out + 3 * x, n, inner.multiplier(), inner.shift());
+            x = innerTo - 1;
+            continue;
+          }
+        }
+        for (int i = 3 * x; i < 3 * innerTo; ++i) out[i] = static_cast<unsigned char>(inner(windows[i]));
+        x = innerTo - 1;
+        continue;
+      }
+      const std::uint64_t count =
+          static_cast<std::uint64_t>(rowsIn) * (std::min(width - 1, x + hx) - std::max(0, x - hx) + 1);
+      for (int c = 0; c < 3; ++c) out[3 * x + c] = static_cast<unsigned char>(windows[3 * x + c] / count);
     }
   }
 }
@@ -71,15 +109,16 @@ template <typename Sum>
 bool blur(const unsigned char* source, unsigned char* destination, std::size_t stride, int width, int height,
           int hx, int hy, const ivorel::RowProgress& progress) {
   const int bands = ivorel::band_count(height, 3 * static_cast<std::size_t>(width));
-  std::vector<Sum> columns;
+  std::vector<Sum> sums;
+  const std::size_t perBand = 6 * static_cast<std::size_t>(width);
   try {
-    columns.resize(static_cast<std::size_t>(bands) * 3 * width);
+    sums.resize(static_cast<std::size_t>(bands) * perBand);
   } catch (const std::bad_alloc&) {
     return false;
   }
   ivorel::run_row_bands(0, height, bands, [&](int band, int from, int to) {
-    blur_band<Sum>(source, destination, stride, width, height, hx, hy, from, to,
-                   columns.data() + static_cast<std::size_t>(band) * 3 * width,
+    Sum* own = sums.data() + band * perBand;
+    blur_band<Sum>(source, destination, stride, width, height, hx, hy, from, to, own, own + 3 * width,
                    band == 0 ? &progress : nullptr, height);
   });
   return true;

@@ -20,6 +20,10 @@ class ByteQuotient {
   unsigned operator()(std::uint64_t n) const {
     return static_cast<unsigned>(multiplier_ ? (n * multiplier_) >> shift_ : n / divisor_);
   }
+  // Whether n * multiplier() >> shift() is the quotient with a 32-bit multiplier, as vector code wants it.
+  bool narrow() const { return multiplier_ != 0 && multiplier_ <= UINT32_MAX; }
+  std::uint32_t multiplier() const { return static_cast<std::uint32_t>(multiplier_); }
+  unsigned shift() const { return shift_; }
 
  private:
   std::uint64_t divisor_;

@@ -103,7 +103,8 @@ void kernel_row_wide(const unsigned char* up, const unsigned char* mid, const un
       const std::int64_t p = mid[i];
       const std::int64_t d = s - p;
       // |d| * |strength| above 2^62 is far beyond the byte range either way.
-      if (d != 0 && std::abs(d) > (std::int64_t{1} << 62) / std::max<std::int64_t>(1, std::abs(strength))) {
+      if (d != 0 && std::abs(d) > (std::int64_t{1} << 62) /
+                                      std::max<std::int64_t>(1, std::abs(std::int64_t{strength}))) {
         s = (d > 0) == (strength > 0) ? 255 : 0;
       } else {
         s = p + d * strength / 10;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "filter_support.h"
+#include "ivorel/processing/byte_quotient.h"
 #include "ivorel/processing/hexcone.h"
 #include "ivorel/processing/neighbourhood_filters.h"
 
@@ -127,6 +128,25 @@ Picture apply_24(const Picture& picture, const _IMAGE_PROC_DATA& block, void (TP
   const Outcome o = run_with_block(*image, block, [&](TProcessImageEx& p) { (p.*op)(); });
   if (outcome) *outcome = o;
   return picture_of(*image);
+}
+
+TEST(ByteQuotient, IsTheIntegerQuotientOfEveryByteAverage) {
+  // Every numerator an average of bytes can have, for small divisors; the ends and random ones for large.
+  for (std::uint64_t d = 1; d <= 300; ++d) {
+    const ivorel::ByteQuotient q(d);
+    for (std::uint64_t n = 0; n <= 255 * d; ++n) ASSERT_EQ(q(n), n / d) << n << "/" << d;
+  }
+  std::mt19937_64 rng(3);
+  for (int i = 0; i < 2000; ++i) {
+    const std::uint64_t d = 1 + rng() % (i < 1000 ? 100000 : 40000000);
+    const ivorel::ByteQuotient q(d);
+    for (std::uint64_t n : {std::uint64_t{0}, d - 1, d, 255 * d - 1, 255 * d, rng() % (255 * d + 1)}) {
+      ASSERT_EQ(q(n), n / d) << n << "/" << d;
+      if (q.narrow() && n <= UINT32_MAX) {
+        ASSERT_EQ((n * q.multiplier()) >> q.shift(), n / d);
+      }
+    }
+  }
 }
 
 TEST(BoxBlur, MatchesTheReferenceForEveryWindowAndAtTheCorners) {

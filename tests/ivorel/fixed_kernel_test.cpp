@@ -62,7 +62,7 @@ TEST(FixedKernels, EveryKernelAndStrengthMatchesTheReference) {
   // 37 pixels make 111 bytes a row: one padding byte, which must come out 0 as well.
   const Picture picture = random_picture(37, 23, 5);
   for (const Fixed& f : kFixed) {
-    for (int strength : {0, 3, 7, 10, 25, -4, INT_MAX}) {
+    for (int strength : {0, 3, 7, 10, 25, -4, INT_MAX, INT_MIN}) {
       auto image = stored_24(picture);
       for (int y = 0; y < 23; ++y) image->object.image.imageData[y * image->stride() + 111] = 0xEE;
       ASSERT_EQ(run(*image, f, strength), Outcome::Ran);
