@@ -158,10 +158,7 @@ void TProcessImageEx::Blur() {
     if (!procData_) return SetOutcome(Outcome::Declined);
     ++size;
   }
-  if (start24bitAlg() != 0) return SetOutcome(Outcome::Failed);
-  SetOutcome(Outcome::Ran);
-  doBlurConvolv(0, 0, width_, height_, size);
-  EndEffect();
+  RunEffect([&] { doBlurConvolv(0, 0, width_, height_, size); });
 }
 
 void TProcessImageEx::doBlurConvolv(int left, int top, int width, int height, int size) {

@@ -350,20 +350,30 @@ void TProcessImage::NorthWestEdges() {
   ConvoluteImage(f.kernel(), f.strength(), f.text());
 }
 
+namespace {
+
+using KernelOperation = void (TProcessImage::*)();
+
+// The kernel that word 2 of the block numbers 1, 2 or 3; null without a block or for another number.
+KernelOperation numbered(const _IMAGE_PROC_DATA* block, const KernelOperation (&kernels)[3]) {
+  const int n = block ? block->words[2] : 0;
+  return n >= 1 && n <= 3 ? kernels[n - 1] : nullptr;
+}
+
+}  // namespace
+
 void TProcessImageEx::HighPassHelper() {
-  const int kernel = procData_ ? procData_->words[2] : 0;
-  if (kernel == 1) return HighPass1();
-  if (kernel == 2) return HighPass2();
-  if (kernel == 3) return HighPass3();
-  SetOutcome(Outcome::Declined);
+  const KernelOperation op =
+      numbered(procData_, {&TProcessImage::HighPass1, &TProcessImage::HighPass2, &TProcessImage::HighPass3});
+  if (!op) return SetOutcome(Outcome::Declined);
+  (this->*op)();
 }
 
 void TProcessImageEx::LowPassHelper() {
-  const int kernel = procData_ ? procData_->words[2] : 0;
-  if (kernel == 1) return LowPass1();
-  if (kernel == 2) return LowPass2();
-  if (kernel == 3) return LowPass3();
-  SetOutcome(Outcome::Declined);
+  const KernelOperation op =
+      numbered(procData_, {&TProcessImage::LowPass1, &TProcessImage::LowPass2, &TProcessImage::LowPass3});
+  if (!op) return SetOutcome(Outcome::Declined);
+  (this->*op)();
 }
 
 void TProcessImageEx::EdgeEnhanceHelper() {
@@ -377,7 +387,7 @@ void TProcessImageEx::EdgeEnhanceHelper() {
     return SetOutcome(Outcome::Ran);
   }
   // Indexed by (h + 1) * 3 + (v + 1).
-  void (TProcessImage::*const compass[9])() = {
+  const KernelOperation compass[9] = {
       &TProcessImage::SouthWestEdges,
       &TProcessImage::WestEdges,
       &TProcessImage::NorthWestEdges,

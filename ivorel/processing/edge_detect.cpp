@@ -106,12 +106,11 @@ void stretch_to_brightest(unsigned char* pixels, std::size_t count) {
 void TProcessImageEx::EdgeDetect() {
   int values[2] = {0, 0};
   if (!ivorel::integer_parameters(procData_, window_, 2, values)) return SetOutcome(Outcome::Declined);
-  if (start24bitAlg() != 0) return SetOutcome(Outcome::Failed);
-  SetOutcome(Outcome::Ran);
-  doEdgeConvolv(0, 0, width_, height_, values[0]);
-  ivorel::stretch_to_brightest(destination_, 3 * static_cast<std::size_t>(width_) * height_);
-  end24bitAlg();
-  if (values[1] == 0) return;
+  RunEffect([&] {
+    doEdgeConvolv(0, 0, width_, height_, values[0]);
+    ivorel::stretch_to_brightest(destination_, 3 * static_cast<std::size_t>(width_) * height_);
+  });
+  if (values[1] == 0 || LastOutcome() != Outcome::Ran) return;
   _IMAGE_PROC_DATA own;
   own.words[1] = 3;
   _IMAGE_PROC_DATA* caller = SetImageProcData(&own);

@@ -200,11 +200,10 @@ void TProcessImageEx::MotionBlur() {
   if (!ivorel::integer_parameters(procData_, window_, 3, values)) return SetOutcome(Outcome::Declined);
   if (values[2] < 0 || values[2] > 255) return SetOutcome(Outcome::Declined);
   const auto sign = [](int v) { return (v > 0) - (v < 0); };
-  if (start24bitAlg() != 0) return SetOutcome(Outcome::Failed);
-  SetOutcome(Outcome::Ran);
-  doMotionBlur(0, 0, width_, height_, sign(values[0]), sign(values[1]),
-               static_cast<unsigned char>(values[2]));
-  EndEffect();
+  RunEffect([&] {
+    doMotionBlur(0, 0, width_, height_, sign(values[0]), sign(values[1]),
+                 static_cast<unsigned char>(values[2]));
+  });
 }
 
 void TProcessImageEx::doMotionBlur(int left, int top, int width, int height, int rowStep, int columnStep,

@@ -222,6 +222,14 @@ class TProcessImageEx : public TProcessImage {
   // end24bitAlg after an effect that ran; after one that failed (LastOutcome Failed), drops the buffers and
   // leaves the stored image as it was.
   void EndEffect();
+  // The frame of an effect once its parameters are known: the buffers, the worker, the way back.
+  template <typename Worker>
+  void RunEffect(Worker worker) {
+    if (start24bitAlg() != 0) return SetOutcome(ivorel::Outcome::Failed);
+    SetOutcome(ivorel::Outcome::Ran);
+    worker();
+    EndEffect();
+  }
   void doInvertPic24(int left, int top, int width, int height, int t1, int t2, int t3, int mode);
   void doBlurConvolv(int left, int top, int width, int height, int size);
   void doSharpConvolv(int left, int top, int width, int height, int strength);

@@ -105,10 +105,7 @@ void TProcessImageEx::Sharpen() {
   int strength = 5;
   if (!ivorel::integer_parameters(procData_, window_, 1, &strength)) return SetOutcome(Outcome::Declined);
   if (strength < 0 || strength > 10) return SetOutcome(Outcome::Declined);
-  if (start24bitAlg() != 0) return SetOutcome(Outcome::Failed);
-  SetOutcome(Outcome::Ran);
-  doSharpConvolv(0, 0, width_, height_, strength);
-  EndEffect();
+  RunEffect([&] { doSharpConvolv(0, 0, width_, height_, strength); });
 }
 
 void TProcessImageEx::doSharpConvolv(int left, int top, int width, int height, int strength) {
