@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "filter_support.h"
+#include "imgtools/registry/operation_registry.h"
 #include "ivorel/processing/byte_quotient.h"
 #include "ivorel/processing/hexcone.h"
 #include "ivorel/processing/neighbourhood_filters.h"
@@ -353,6 +354,45 @@ TEST(EffectFilters, BandsOfALargeImageAndPaletteImagesMatch) {
   Picture streaked = gray;
   reference_motion(streaked, {0, 0, 19, 11}, -1, 0, 5);
   EXPECT_EQ(picture_of(*streak), streaked);
+}
+
+}  // namespace
+
+namespace {
+
+// Every filter of the registry on pictures down to a single pixel, at every depth, with its defaults and
+// its extreme words: nothing may read or write outside the buffers (the sanitizer build watches) and the
+// depth must come back.
+TEST(EffectFilters, EveryFilterRunsOnTinyPicturesAtEveryDepth) {
+  const char* filters[] = {"HighPassHelper", "LowPassHelper", "EdgeEnhanceHelper", "NorthWestEdges",
+                           "Blur",           "Sharpen",       "EdgeDetect",        "MotionBlur"};
+  for (auto [w, h] : {std::pair{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 2}, {2, 3}, {5, 4}}) {
+    for (int bits : {1, 4, 8, 24}) {
+      for (const char* name : filters) {
+        const imgtools::Operation* op = imgtools::find_operation(name);
+        ASSERT_TRUE(op) << name;
+        std::vector<_IMAGE_PROC_DATA> blocks(3);
+        std::string error;
+        ASSERT_TRUE(imgtools::fill_block(*op, "", blocks[0], error));
+        blocks[1] = blocks[2] = blocks[0];
+        for (const imgtools::ParameterWord& word : op->words) {
+          blocks[1].words[word.index] = static_cast<int>(word.low);
+          blocks[2].words[word.index] = static_cast<int>(word.high);
+        }
+        for (const _IMAGE_PROC_DATA& block : blocks) {
+          const int colours = bits == 24 ? 0 : 1 << bits;
+          TestImage image(w, h, bits, colours, random_bytes(ivorel::row_bytes(w, bits) * h, w * 10 + h));
+          for (int i = 0; i < colours; ++i) {
+            image.object.image.palette[i] =
+                RGBCOLOR{static_cast<unsigned char>(i * 37), static_cast<unsigned char>(i), 9};
+          }
+          run_with_block(image, block, [&](TProcessImageEx& p) { op->run(p); });
+          ASSERT_EQ(image.object.image.bitsPerPixel, bits) << name << " " << w << "x" << h;
+          ASSERT_EQ(image.object.image.imageSize, ivorel::row_bytes(w, bits) * h);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
