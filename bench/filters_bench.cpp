@@ -124,6 +124,10 @@ int main(int argc, char** argv) {
        [](TProcessImageEx& p) { p.MotionBlur(); },
        {0, 1, 32},
        "motion-blur-0x32"},
+      {"MotionBlur 0,1,4 / -motion-blur 0x4",
+       [](TProcessImageEx& p) { p.MotionBlur(); },
+       {0, 1, 4},
+       "motion-blur-0x4"},
   };
   std::printf("filters_bench: %dx%d 24-bit, best of %d, %s in-process\n", kWidth, kHeight, runs,
               peer ? peer->name : "no peer");
