@@ -19,20 +19,6 @@ namespace {
 // Module-wide, as the table of the last gamma run.
 double gammaTable[256];
 
-// Reads `count` integer words from the block, or asks for them; false when the dialog was cancelled.
-bool integer_parameters(const _IMAGE_PROC_DATA* block, HWND owner, int count, int* values) {
-  if (block) {
-    for (int i = 0; i < count; ++i) values[i] = block->words[1 + i];
-    return true;
-  }
-  pcore::ParameterRequest request;
-  for (int i = 0; i < count; ++i) request.integers[i] = values[i];
-  if (!ivorel::ask_parameters(request, owner)) return false;
-  for (int i = 0; i < count; ++i) values[i] = request.integers[i].value_or(values[i]);
-  UpdateWindow(owner);
-  return true;
-}
-
 // The table of new images' palettes: eight levels of red and green, four of blue.
 RGBCOLOR builtin_entry(int i) {
   const auto level8 = [](int k) { return static_cast<unsigned char>((510 * k + 7) / 14); };
@@ -43,7 +29,7 @@ RGBCOLOR builtin_entry(int i) {
 
 void TProcessImageEx::GammaCorrection() {
   int values[2] = {10, 0};
-  if (!integer_parameters(procData_, window_, 2, values)) return SetOutcome(Outcome::Declined);
+  if (!ivorel::integer_parameters(procData_, window_, 2, values)) return SetOutcome(Outcome::Declined);
   if (start24bitAlg() != 0) return SetOutcome(Outcome::Failed);
   doGammaCorrection(0, 0, width_, height_, values[0] * 0.1, values[1]);
   SetOutcome(Outcome::Ran);
@@ -52,7 +38,7 @@ void TProcessImageEx::GammaCorrection() {
 
 void TProcessImageEx::doGammaCorrection(int left, int top, int width, int height, double gamma, int mode) {
   if (gamma < 0.1) return;
-  if (!clamp_rect(width_, height_, left, top, width, height)) return;
+  if (!ivorel::clamp_rect(width_, height_, left, top, width, height)) return;
   unsigned char rounded[256];
   for (int i = 0; i < 256; ++i) {
     gammaTable[i] = std::pow(i / 255.0, 1.0 / gamma) * 255.0;
@@ -78,7 +64,7 @@ void TProcessImageEx::doGammaCorrection(int left, int top, int width, int height
 
 void TProcessImageEx::SaturationHue() {
   int values[3] = {0, 0, 0};
-  if (!integer_parameters(procData_, window_, 3, values)) return SetOutcome(Outcome::Declined);
+  if (!ivorel::integer_parameters(procData_, window_, 3, values)) return SetOutcome(Outcome::Declined);
   const int factor = values[0] + 100;
   SetOutcome(Outcome::Ran);
   if (factor == 100 && values[1] == 0 && values[2] == 0) return;
@@ -89,7 +75,7 @@ void TProcessImageEx::SaturationHue() {
 
 void TProcessImageEx::doSaturationHue(int factor, int hue, int luminance, int left, int top, int width,
                                       int height) {
-  if (!clamp_rect(width_, height_, left, top, width, height)) return;
+  if (!ivorel::clamp_rect(width_, height_, left, top, width, height)) return;
   const double angle = hue * std::numbers::pi / 180.0;
   const auto cosA = static_cast<std::int64_t>(std::cos(angle) * 256.0);
   const auto sinA = static_cast<std::int64_t>(std::sin(angle) * 256.0);
@@ -170,7 +156,7 @@ void TProcessImageEx::HighLight() {
     }
   } else {
     int values[2] = {cx, cy};
-    if (integer_parameters(nullptr, window_, 2, values)) {
+    if (ivorel::integer_parameters(nullptr, window_, 2, values)) {
       cx = values[0];
       cy = values[1];
     }
@@ -186,7 +172,7 @@ void TProcessImageEx::HighLight() {
 }
 
 void TProcessImageEx::doHighLight(int left, int top, int width, int height, int cx, int cy) {
-  if (!clamp_rect(width_, height_, left, top, width, height)) return;
+  if (!ivorel::clamp_rect(width_, height_, left, top, width, height)) return;
   if (width < 3 || height < 3) return;
   const int x1 = left + width - 1, y1 = top + height - 1;
   const auto at = [&](int x, int y) { return source_ + 3 * (static_cast<std::size_t>(y) * width_ + x); };

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "display/window.h"
 #include "imgfile/codaxe.h"
+#include "ivorel/processing/processing.h"
 #include "platform/core/dialogs.h"
 #include "platform/core/message_box.h"
 
@@ -45,6 +47,21 @@ inline bool clamp_rect(int imageWidth, int imageHeight, int& left, int& top, int
 inline bool ask_parameters(pcore::ParameterRequest& request, const void* owner) {
   request.owner = owner;
   return pcore::run_parameter_dialog(request) == pcore::kIdOk;
+}
+
+// Reads `count` integer words from the block (words 1 ... count), or asks for them with `values` as the
+// presets; false when the dialog was cancelled.
+inline bool integer_parameters(const _IMAGE_PROC_DATA* block, HWND owner, int count, int* values) {
+  if (block) {
+    for (int i = 0; i < count; ++i) values[i] = block->words[1 + i];
+    return true;
+  }
+  pcore::ParameterRequest request;
+  for (int i = 0; i < count; ++i) request.integers[i] = values[i];
+  if (!ask_parameters(request, owner)) return false;
+  for (int i = 0; i < count; ++i) values[i] = request.integers[i].value_or(values[i]);
+  UpdateWindow(owner);
+  return true;
 }
 
 }  // namespace ivorel

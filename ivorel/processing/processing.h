@@ -103,6 +103,22 @@ class TProcessImage {
   // bilinearcc on each of red, green and blue of four colours; black for null.
   static RGBCOLOR bilinear(double x, double y, RGBCOLOR* four);
 
+  // Fixed 3 x 3 kernels with a strength control.
+  void HighPass1();
+  void HighPass2();
+  void HighPass3();
+  void LowPass1();
+  void LowPass2();
+  void LowPass3();
+  void NorthEdges();
+  void NorthEastEdges();
+  void EastEdges();
+  void SouthEastEdges();
+  void SouthEdges();
+  void SouthWestEdges();
+  void WestEdges();
+  void NorthWestEdges();
+
   ivorel::Outcome LastOutcome() const { return outcome_; }
   // The processor's own view of the image (kept in step with the image object's descriptor).
   unsigned short Width() const { return width_; }
@@ -125,6 +141,8 @@ class TProcessImage {
   void ProgressCursor(int first, int last, int current, const char* name);
 
   void doHistogramEq(int strength);
+  int ConvoluteImage(KERNEL* kernel, int defaultStrength, char* text);
+  int doConvoluteImage(KERNEL* kernel, int defaultStrength, char* text);
 
   int FlipImage(int horizontal);
   // Runs `work` on the image, promoted first when it has 1 or 4 bits, and brings it back.
@@ -202,6 +220,15 @@ class TProcessImageEx : public TProcessImage {
   void Shear();
   void EnlargeCanvas();
 
+  // Neighbourhood filters.
+  void HighPassHelper();
+  void LowPassHelper();
+  void EdgeEnhanceHelper();
+  void Blur();
+  void Sharpen();
+  void EdgeDetect();
+  void MotionBlur();
+
   // The colour table of the next PseudoColor; null selects the built-in table. Reset by every call.
   static RGBCOLOR* pPseudoColorPalette;
 
@@ -230,7 +257,25 @@ class TProcessImageEx : public TProcessImage {
  private:
   int start24bitAlg();
   void end24bitAlg();
+  // end24bitAlg after an effect that ran; after one that failed (LastOutcome Failed), drops the buffers and
+  // leaves the stored image as it was.
+  void EndEffect();
+  // The frame of an effect once its parameters are known: the buffers, the worker, the way back.
+  template <typename Worker>
+  void RunEffect(Worker worker) {
+    if (start24bitAlg() != 0) return SetOutcome(ivorel::Outcome::Failed);
+    SetOutcome(ivorel::Outcome::Ran);
+    worker();
+    EndEffect();
+  }
   void doInvertPic24(int left, int top, int width, int height, int t1, int t2, int t3, int mode);
+  void doBlurConvolv(int left, int top, int width, int height, int size);
+  void doSharpConvolv(int left, int top, int width, int height, int strength);
+  void doEdgeConvolv(int left, int top, int width, int height, int mode);
+  // The relief of one of eight directions added to the destination (the tin-foil effect's emboss).
+  void doAngleConvolv(int left, int top, int width, int height, int angle);
+  void doMotionBlur(int left, int top, int width, int height, int rowStep, int columnStep,
+                    unsigned char length);
   // Asks for the inversion thresholds of `mode`; false when the operation ends.
   bool InversionThresholds(int mode, int& t1, int& t2, int& t3);
   void FreeBuffers();

@@ -1,0 +1,73 @@
+// ImageMagick's neighbourhood filters through Magick++, and its mean statistic (MagickCore) for the box.
+#include <Magick++.h>
+
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "bench/filter_peer.h"
+
+namespace {
+
+Magick::Image held;
+
+bool hold(const unsigned char* bgr, int width, int height) {
+  try {
+    Magick::InitializeMagick(nullptr);
+    held = Magick::Image(width, height, "BGR", Magick::CharPixel, bgr);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool mean(Magick::Image& image, size_t size) {
+  MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+  MagickCore::Image* result =
+      MagickCore::StatisticImage(image.constImage(), MagickCore::MeanStatistic, size, size, exception);
+  MagickCore::DestroyExceptionInfo(exception);
+  if (!result) return false;
+  image.replaceImage(result);
+  return true;
+}
+
+bool run(const char* filter) {
+  try {
+    Magick::Image image = held;
+    const std::string f = filter;
+    if (f == "convolve-sharpen") {
+      const double k[9] = {-1, -1, -1, -1, 9, -1, -1, -1, -1};
+      image.convolve(3, k);
+    } else if (f == "convolve-mean") {
+      const double k[9] = {1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9.};
+      image.convolve(3, k);
+    } else if (f == "mean-5") {
+      return mean(image, 5);
+    } else if (f == "blur-0x1") {
+      image.blur(0, 1);
+    } else if (f == "blur-0x5") {
+      image.blur(0, 5);
+    } else if (f == "sharpen-0x1") {
+      image.sharpen(0, 1);
+    } else if (f == "edge-1") {
+      image.edge(1);
+    } else if (f == "motion-blur-0x32") {
+      image.motionBlur(0, 32, 0);
+    } else if (f == "motion-blur-0x4") {
+      image.motionBlur(0, 4, 0);
+    } else {
+      return false;
+    }
+    return image.columns() > 0;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+const FilterPeer peer{"ImageMagick", hold, run};
+
+}  // namespace
+
+FILTER_PEER_EXPORT {
+  return &peer;
+}
