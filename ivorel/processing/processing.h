@@ -85,6 +85,11 @@ class TProcessImage {
   void ConvertToGray();
   void HistogramEq();
 
+  // Interactive crop: BeginCrop arms the image window's rubber band; EndCrop cuts the image to the
+  // rectangle between two corners given in client coordinates of a window that shows the image to fit.
+  void BeginCrop();
+  void EndCrop(POINT& corner1, POINT& corner2);
+
   ivorel::Outcome LastOutcome() const { return outcome_; }
   // The processor's own view of the image (kept in step with the image object's descriptor).
   unsigned short Width() const { return width_; }

@@ -29,4 +29,16 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// Shows the wait cursor for one scope and then puts back whatever cursor was showing before.
+class RestoringWaitCursor {
+ public:
+  RestoringWaitCursor() : previous_(current_cursor()) { set_cursor(CursorShape::Wait); }
+  ~RestoringWaitCursor() { set_cursor(previous_); }
+  RestoringWaitCursor(const RestoringWaitCursor&) = delete;
+  RestoringWaitCursor& operator=(const RestoringWaitCursor&) = delete;
+
+ private:
+  CursorShape previous_;
+};
+
 }  // namespace pcore
