@@ -368,7 +368,7 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event) {
   CIMDIFrameWnd* frame = child_->Frame();
   if (!frame) return;
   QMenu menu(this);
-  for (int id : {ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,
+  for (int id : std::initializer_list<int>{ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,
                  ivorel::cmd::kViewNormal, ivorel::cmd::kViewZoom2X, ivorel::cmd::kViewZoomIn2X, 0,
                  ivorel::cmd::kCrop, ivorel::cmd::kDuplicate, ivorel::cmd::kFullScreen,
                  ivorel::cmd::kViewInformation, 0, ivorel::cmd::kSave, ivorel::cmd::kSaveAs, ivorel::cmd::kClose}) {

@@ -272,7 +272,7 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             break;
           case cmd::kCrop:
             if (active) {
-              active->EnableCropping();
+              TProcessImage(active).BeginCrop();
               active->View()->viewport()->setCursor(Qt::CrossCursor);
               ShowPrompt(tr("Drag a rectangle over the image to crop it"));
             }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "imgfile/codaxe.h"
+#include "ivorel/windows/frame/image_info_dialog.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "platform/core/message_box.h"
@@ -51,6 +52,7 @@ void InitImageProcDLL() {
   done = true;
   pqt::install_services();
   pqt::install_file_dialogs();
+  ivorel::install_new_image_dialog_qt();
 }
 
 CEditDrawImageTemplate* Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp() {

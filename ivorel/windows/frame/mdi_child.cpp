@@ -48,9 +48,11 @@ HWND CMDIChildImageWnd::Handle() const {
 
 int CMDIChildImageWnd::MCreate() {
   if (QMdiArea* area = frame_ ? frame_->MdiArea() : nullptr) area->addSubWindow(this);
+  // Qt lays a window out only once it is shown, and sizing to the image needs the real frame thickness:
+  // a window with an image is shown first, one without never appears.
+  if (hasImage) show();
   SetupWindow();
   if (hasImage) {
-    show();
     raise();
     if (mdiArea()) mdiArea()->setActiveSubWindow(this);
     view_->setFocus();

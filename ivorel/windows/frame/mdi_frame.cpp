@@ -171,6 +171,11 @@ bool CIMDIFrameWnd::event(QEvent* e) {
 
 // ---- Opening and new images
 
+void CIMDIFrameWnd::SetDocTemplate(CEditDrawImageTemplate* docTemplate) {
+  template_ = docTemplate;
+  if (template_) template_->SetFrame(this);
+}
+
 CMDIChildImageWnd* CIMDIFrameWnd::OpenImageFile(const QString& path) {
   if (!template_) return nullptr;
   const QByteArray local = path.toLocal8Bit();

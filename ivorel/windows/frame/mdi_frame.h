@@ -59,7 +59,8 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   QToolBar* ToolBar(int barId) const { return toolbars_.value(barId); }
   QMdiArea* MdiArea() const { return mdiArea_; }
 
-  void SetDocTemplate(CEditDrawImageTemplate* docTemplate) { template_ = docTemplate; }
+  // The template that makes every image window of this frame (New, Open, Paste, captures).
+  void SetDocTemplate(CEditDrawImageTemplate* docTemplate);
   CEditDrawImageTemplate* DocTemplate() const { return template_; }
 
   // A new blank image from the new-image dialog.
