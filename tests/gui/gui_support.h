@@ -14,6 +14,7 @@
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
 #include "platform/core/new_image_dialog.h"
+#include "tests/support/test_support.h"
 
 namespace gui_testing {
 
