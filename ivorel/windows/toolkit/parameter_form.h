@@ -1,0 +1,34 @@
+// The controls of one operation's parameter words, built from the word declarations: a spin box with a
+// slider for every integer word and a spin box for every real one, each with the word's range. Every change
+// goes straight into the words the toolkit remembers for the operation.
+#pragma once
+
+#include <QWidget>
+
+#include "imgtools/registry/operation_registry.h"
+
+class QAbstractSpinBox;
+
+namespace ivorel::toolkit {
+
+class ParameterForm : public QWidget {
+  Q_OBJECT
+ public:
+  ParameterForm(const imgtools::Operation& op, QWidget* parent);
+
+  const imgtools::Operation& operation() const { return op_; }
+  // The control of word `index` (named "w<index>"), or null.
+  QAbstractSpinBox* word_control(int index) const;
+  // Back to the declared defaults.
+  void reset();
+
+ signals:
+  void changed();
+
+ private:
+  void show_words();
+
+  const imgtools::Operation& op_;
+};
+
+}  // namespace ivorel::toolkit

@@ -1,0 +1,249 @@
+#include "ivorel/windows/toolkit/toolkit_window.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstring>
+
+#include "ivorel/windows/toolkit/parameter_form.h"
+#include "ivorel/windows/toolkit/preview_image.h"
+
+namespace ivorel::toolkit {
+
+namespace {
+
+// How soon after a change the preview runs (changes in between run it once), and how often the toolkit
+// looks whether the active image changed under it.
+constexpr int kPreviewDelayMs = 60;
+constexpr int kWatchIntervalMs = 500;
+
+QLabel* picture_label(QWidget* parent, const char* name) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setAlignment(Qt::AlignCenter);
+  label->setFixedSize(ToolkitWindow::kPreviewLimit + 4, ToolkitWindow::kPreviewLimit + 4);
+  label->setFrameShape(QFrame::StyledPanel);
+  label->setStyleSheet(QStringLiteral("QLabel { background: #d8d8d8; }"));
+  return label;
+}
+
+bool same_pixels(const _IMAGEDESCRIPTOR& a, const _IMAGEDESCRIPTOR& b) {
+  return a.width == b.width && a.height == b.height && a.bitsPerPixel == b.bitsPerPixel &&
+         a.imageSize == b.imageSize && std::memcmp(a.imageData, b.imageData, a.imageSize) == 0 &&
+         std::memcmp(a.palette, b.palette, sizeof a.palette) == 0;
+}
+
+}  // namespace
+
+ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle(title);
+  setObjectName(QStringLiteral("ImageProcessingToolkit"));
+  tabs_ = toolkit_tabs();
+  pages_.resize(tabs_.size());
+
+  tabWidget_ = new QTabWidget(this);
+  tabWidget_->setUsesScrollButtons(true);
+  tabWidget_->setMinimumWidth(400);
+  for (std::size_t i = 0; i < tabs_.size(); ++i)
+    tabWidget_->addTab(build_page(tabs_[i], pages_[i]), QString::fromUtf8(tabs_[i].name.c_str()));
+  summary_ = new QLabel(this);
+  summary_->setWordWrap(true);
+  summary_->setObjectName(QStringLiteral("summary"));
+
+  auto* preview = new QGroupBox(tr("Preview"), this);
+  auto* pictures = new QGridLayout(preview);
+  before_ = picture_label(preview, "before");
+  after_ = picture_label(preview, "after");
+  pictures->addWidget(new QLabel(tr("Original"), preview), 0, 0, Qt::AlignHCenter);
+  pictures->addWidget(new QLabel(tr("Result"), preview), 0, 1, Qt::AlignHCenter);
+  pictures->addWidget(before_, 1, 0);
+  pictures->addWidget(after_, 1, 1);
+
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("status"));
+  auto* buttons = new QDialogButtonBox(this);
+  auto* defaults = buttons->addButton(tr("Defaults"), QDialogButtonBox::ResetRole);
+  apply_ = buttons->addButton(QDialogButtonBox::Apply);
+  auto* close = buttons->addButton(QDialogButtonBox::Close);
+  apply_->setDefault(true);
+  connect(defaults, &QPushButton::clicked, this, [this] {
+    if (ParameterForm* form = current_form()) form->reset();
+  });
+  connect(apply_, &QPushButton::clicked, this, &ToolkitWindow::apply);
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(tabWidget_, 1);
+  left->addWidget(summary_);
+  auto* top = new QHBoxLayout;
+  top->addLayout(left, 1);
+  top->addWidget(preview, 0, Qt::AlignTop);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top, 1);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(status_, 1);
+  bottom->addWidget(buttons);
+  layout->addLayout(bottom);
+
+  previewTimer_ = new QTimer(this);
+  previewTimer_->setSingleShot(true);
+  previewTimer_->setInterval(kPreviewDelayMs);
+  connect(previewTimer_, &QTimer::timeout, this, &ToolkitWindow::refresh_preview);
+  watchTimer_ = new QTimer(this);
+  watchTimer_->setInterval(kWatchIntervalMs);
+  connect(watchTimer_, &QTimer::timeout, this, &ToolkitWindow::watch_image);
+  connect(tabWidget_, &QTabWidget::currentChanged, this, &ToolkitWindow::selection_changed);
+
+  if (tabs_.empty()) {
+    summary_->setText(tr("No image operations are available."));
+    apply_->setEnabled(false);
+  }
+  selection_changed();
+}
+
+ToolkitWindow::~ToolkitWindow() = default;
+
+QWidget* ToolkitWindow::build_page(const Tab& tab, Page& page) {
+  auto* widget = new QWidget(this);
+  auto* layout = new QVBoxLayout(widget);
+  page.list = new QListWidget(widget);
+  page.list->setObjectName(QStringLiteral("operations"));
+  page.forms = new QStackedWidget(widget);
+  for (const imgtools::Operation* op : tab.operations) {
+    auto* item = new QListWidgetItem(QString::fromUtf8(op->name), page.list);
+    item->setToolTip(QString::fromUtf8(op->summary));
+    auto* form = new ParameterForm(*op, page.forms);
+    page.forms->addWidget(form);
+    page.formOf.push_back(form);
+    connect(form, &ParameterForm::changed, this, &ToolkitWindow::schedule_preview);
+  }
+  // A tab with one operation needs no list to choose from.
+  page.list->setVisible(tab.operations.size() > 1);
+  page.list->setMaximumHeight(110);
+  page.list->setCurrentRow(0);
+  connect(page.list, &QListWidget::currentRowChanged, this, [this, &page](int row) {
+    if (row >= 0) page.forms->setCurrentIndex(row);
+    selection_changed();
+  });
+  layout->addWidget(page.list);
+  layout->addWidget(page.forms);
+  layout->addStretch();
+  return widget;
+}
+
+void ToolkitWindow::select_tab(const char* tab) {
+  int index = 0;
+  for (std::size_t i = 0; tab && i < tabs_.size(); ++i)
+    if (tabs_[i].name == tab) index = static_cast<int>(i);
+  tabWidget_->setCurrentIndex(index);
+  selection_changed();
+}
+
+ParameterForm* ToolkitWindow::current_form() const {
+  const int tab = tabWidget_->currentIndex();
+  if (tab < 0 || tab >= static_cast<int>(pages_.size())) return nullptr;
+  const Page& page = pages_[tab];
+  const int row = std::max(0, page.list->currentRow());
+  return row < static_cast<int>(page.formOf.size()) ? page.formOf[row] : nullptr;
+}
+
+void ToolkitWindow::select_operation_row(int row) {
+  const int tab = tabWidget_->currentIndex();
+  if (tab >= 0 && tab < static_cast<int>(pages_.size())) pages_[tab].list->setCurrentRow(row);
+}
+
+void ToolkitWindow::selection_changed() {
+  ParameterForm* form = current_form();
+  select_operation(form ? &form->operation() : nullptr);
+  if (form) {
+    summary_->setText(QStringLiteral("<b>%1</b>: %2")
+                          .arg(QString::fromUtf8(form->operation().name),
+                               QString::fromUtf8(form->operation().summary).toHtmlEscaped()));
+  }
+  schedule_preview();
+}
+
+void ToolkitWindow::schedule_preview() {
+  previewTimer_->start();
+}
+
+void ToolkitWindow::refresh_preview() {
+  previewTimer_->stop();
+  ImageDescriptorAndDisplayObj* image = toolkit_image();
+  source_ = image ? reduced_copy(image->image, kPreviewLimit) : nullptr;
+  result_ = QImage();
+  before_->clear();
+  after_->clear();
+  apply_->setEnabled(image && current_form());
+  if (!image) {
+    status_->setText(tr("No image window is active."));
+    return;
+  }
+  if (!source_) {
+    status_->setText(tr("This image cannot be previewed."));
+    return;
+  }
+  before_->setPixmap(QPixmap::fromImage(to_qimage(source_->object.image)));
+  ParameterForm* form = current_form();
+  if (!form) return;
+  // The operation runs on a copy of the reduced image, which stays as it is for the next run.
+  std::unique_ptr<OwnedImage> work = reduced_copy(source_->object.image, 1 << 16);
+  if (!work) return;
+  const Outcome outcome = run_operation(form->operation(), words_of(form->operation()), work->object);
+  switch (outcome) {
+    case Outcome::Ran:
+      result_ = to_qimage(work->object.image);
+      after_->setPixmap(QPixmap::fromImage(result_));
+      status_->setText(
+          image->image.width > source_->object.image.width
+              ? tr("Preview of %1 x %2 pixels, reduced").arg(image->image.width).arg(image->image.height)
+              : tr("Preview of %1 x %2 pixels").arg(image->image.width).arg(image->image.height));
+      break;
+    case Outcome::Declined:
+      status_->setText(tr("The operation does not accept these values."));
+      break;
+    default:
+      status_->setText(tr("The operation cannot run on this image."));
+      break;
+  }
+}
+
+void ToolkitWindow::watch_image() {
+  ImageDescriptorAndDisplayObj* image = toolkit_image();
+  if (!image) {
+    if (source_ || apply_->isEnabled()) refresh_preview();
+    return;
+  }
+  const std::unique_ptr<OwnedImage> now = reduced_copy(image->image, kPreviewLimit);
+  if (!source_ || !now || !same_pixels(now->object.image, source_->object.image)) refresh_preview();
+}
+
+void ToolkitWindow::apply() {
+  ImageDescriptorAndDisplayObj* image = toolkit_image();
+  if (!image) return refresh_preview();
+  const Outcome outcome = apply_selected(image);
+  refresh_preview();
+  if (outcome == Outcome::Declined) status_->setText(tr("The operation does not accept these values."));
+  if (outcome == Outcome::Failed) status_->setText(tr("The operation could not run on this image."));
+}
+
+void ToolkitWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  watchTimer_->start();
+  schedule_preview();
+}
+
+void ToolkitWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  watchTimer_->stop();
+}
+
+}  // namespace ivorel::toolkit
