@@ -11,6 +11,24 @@
 #include "apps/pictaro/main_frame.h"
 #include "apps/pictaro/single_instance.h"
 #include "ivorel/windows/frame/image_template.h"
+#include "ivorel/windows/frame/mdi_child.h"
+#include "ivorel/windows/toolkit/processing_toolkit.h"
+
+namespace {
+
+// The image tools' part of start-up: the processing toolkit behind the frame's function references, working
+// on the frame's active image.
+void InitImageToolsDLL(CIMDIFrameWnd* frame) {
+  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
+  CIMDIFrameWnd::pPopupImageProcessingPreviewDialog = ivorel::PopupImageProcessingPreviewDialog;
+  CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
+  ivorel::SetToolkitImageSource([frame]() -> ImageDescriptorAndDisplayObj* {
+    CMDIChildImageWnd* active = frame->GetActiveMDIChild();
+    return active && active->HasImage() ? active : nullptr;
+  });
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -38,6 +56,7 @@ int main(int argc, char** argv) {
 
   InitImageProcDLL();
   CMainFrame frame;
+  InitImageToolsDLL(&frame);
   CEditDrawImageTemplate* docTemplate = Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp();
   frame.SetDocTemplate(docTemplate);
 

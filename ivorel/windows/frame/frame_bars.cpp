@@ -352,6 +352,13 @@ void CIMDIFrameWnd::CreateStatusBar() {
     timerPane_->setText(QString::asprintf("%02lld:%02lld", (seconds / 60) % 100, seconds % 60));
   });
   paneTimer_->start(1000);
+  // Command states are refreshed while the application idles, as the platform's command updates were, so
+  // that changes made by other windows (the toolkit's Apply, the clipboard) show on the toolbars too.
+  auto* idle = new QTimer(this);
+  connect(idle, &QTimer::timeout, this, [this] {
+    if (isVisible() && !isMinimized()) UpdateCommandStates();
+  });
+  idle->start(300);
   UpdateMemoryPane();
   timerPane_->setText("00:00");
   bar->showMessage(tr("Ready"));

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "imgfile/codaxe.h"
-#include "ivorel/windows/frame/image_template.h"
+#include "ivorel/windows/dialogs/smart_window_position.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "platform/core/message_box.h"

@@ -1,11 +1,10 @@
 #include "ivorel/windows/frame/image_template.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 #include "imgfile/codaxe.h"
+#include "ivorel/windows/dialogs/parameter_dialogs.h"
 #include "ivorel/windows/frame/image_info_dialog.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
@@ -53,34 +52,9 @@ void InitImageProcDLL() {
   pqt::install_services();
   pqt::install_file_dialogs();
   ivorel::install_new_image_dialog_qt();
+  ivorel::InstallQtParameterDialogs();
 }
 
 CEditDrawImageTemplate* Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp() {
   return new CEditDrawImageTemplate(100);
-}
-
-int SmartWindowPosition(QWidget* window, QWidget* reference) {
-  if (!window || !reference) return 0;
-  const QRect ref = reference->frameGeometry();
-  QRect win = window->frameGeometry();
-  if (!win.intersects(ref.adjusted(-5, -5, 5, 5))) return 0;
-  QScreen* screen = reference->screen() ? reference->screen() : QGuiApplication::primaryScreen();
-  const QRect s = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  const int w = win.width(), h = win.height();
-  QPoint place;
-  // Below, right, above, left of the reference, 1 pixel apart, centred on it; else the screen's corner.
-  if (ref.bottom() + 1 + h <= s.bottom())
-    place = QPoint(ref.center().x() - w / 2, ref.bottom() + 2);
-  else if (ref.right() + 1 + w <= s.right())
-    place = QPoint(ref.right() + 2, ref.center().y() - h / 2);
-  else if (ref.top() - 1 - h >= s.top())
-    place = QPoint(ref.center().x() - w / 2, ref.top() - 1 - h);
-  else if (ref.left() - 1 - w >= s.left())
-    place = QPoint(ref.left() - 1 - w, ref.center().y() - h / 2);
-  else
-    place = QPoint(s.right() + 1 - w, s.bottom() + 1 - h);
-  place.setX(std::clamp(place.x(), s.left(), std::max(s.left(), s.right() + 1 - w)));
-  place.setY(std::clamp(place.y(), s.top(), std::max(s.top(), s.bottom() + 1 - h)));
-  window->move(place);
-  return 1;
 }

@@ -43,5 +43,3 @@ class CEditDrawImageTemplate {
 void InitImageProcDLL();
 // A new template for the application to keep; its frame is set by CIMDIFrameWnd::SetDocTemplate.
 CEditDrawImageTemplate* Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp();
-// Moves `window` clear of `reference` (see the implementation); 1 when it moved, 0 when it did not overlap.
-int SmartWindowPosition(QWidget* window, QWidget* reference);
