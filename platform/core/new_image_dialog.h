@@ -11,7 +11,7 @@ struct NewImageRequest {
   int bitsPerPixel = 24;  // 1, 4, 8 or 24
   int xResolution = 100;  // dots per inch
   int yResolution = 100;
-  int background = 0;  // 1 white, 2 red, 3 green, 4 blue, anything else black
+  int background = 1;  // 1 white, 2 red, 3 green, 4 blue, anything else black
 };
 
 class NewImageDialogService {

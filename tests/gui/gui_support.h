@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ivorel/windows/frame/command_table.h"
+#include "ivorel/windows/frame/image_info_dialog.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"

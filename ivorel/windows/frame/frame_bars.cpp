@@ -204,6 +204,8 @@ void CIMDIFrameWnd::CreateActions() {
     action->setIcon(command_icon(c.id, style()));
     action->setShortcut(command_shortcut(c.id));
     action->setCheckable(checkable(c));
+    // A checked entry shows its check mark in menus; the icon is for the toolbars.
+    if (action->isCheckable()) action->setIconVisibleInMenu(false);
     const int id = c.id;
     connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     actions_.insert(c.id, action);

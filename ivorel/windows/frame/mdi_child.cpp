@@ -1,6 +1,8 @@
 #include "ivorel/windows/frame/mdi_child.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QStyle>
 #include <QMdiArea>
 
 #include "ivorel/processing/processing.h"
@@ -27,6 +29,8 @@ CMDIChildImageWnd::CMDIChildImageWnd(CIMDIFrameWnd* frame, CMDIChildImageWnd& so
 void CMDIChildImageWnd::Init() {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName("ImageWindow");
+  setWindowIcon(QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_FileIcon)
+                                                    : QApplication::windowIcon());
   view_ = new CDrawView(this);
   setWidget(view_);
   AttachHost(view_);
@@ -36,9 +40,13 @@ void CMDIChildImageWnd::Init() {
 }
 
 CMDIChildImageWnd::~CMDIChildImageWnd() {
+  destroying_ = true;
   if (view_) RemovePropA(view_, ivorel::kUndoStoreProperty);
   // The logic must not call a host that Qt is about to delete with this window.
   AttachHost(nullptr);
+  // Leaving the MDI area now, while the window logic still exists, so that the activation signals this
+  // sends reach a whole window and not one half destroyed.
+  if (QMdiArea* area = mdiArea()) area->removeSubWindow(this);
   if (frame_) QMetaObject::invokeMethod(frame_, [f = frame_] { f->UpdateCommandStates(); }, Qt::QueuedConnection);
 }
 

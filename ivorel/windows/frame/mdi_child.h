@@ -31,6 +31,8 @@ class CMDIChildImageWnd : public QMdiSubWindow, public ImageWndFunctions {
   CIMDIFrameWnd* Frame() const { return frame_; }
   CDrawView* View() const { return view_; }
   HWND Handle() const;
+  // True from the start of the window's destruction: the frame then leaves it alone.
+  bool Destroying() const { return destroying_; }
 
   // Undo and redo act on the mask's store while the mask is shown, on the image's otherwise.
   void SaveUndoData();

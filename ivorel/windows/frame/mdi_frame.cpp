@@ -75,6 +75,8 @@ bool CIMDIFrameWnd::OnCreate() {
   connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this, previous = QPointer<CMDIChildImageWnd>()](
                                                              QMdiSubWindow* sub) mutable {
     auto* child = qobject_cast<CMDIChildImageWnd*>(sub);
+    if (child && child->Destroying()) child = nullptr;
+    if (previous && previous->Destroying()) previous = nullptr;
     if (previous && previous != child) previous->EvMDIActivate(child ? child->Handle() : nullptr, previous->Handle());
     if (child) child->EvMDIActivate(child->Handle(), previous ? previous->Handle() : nullptr);
     previous = child;
