@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "tests/gui/gui_support.h"
 
 using namespace gui_testing;
@@ -53,6 +54,17 @@ TEST(FrameScreenshots, FrameMenusAndDialogs) {
   f.frame().ExecuteCommand(cmd::kTileVertical);
   settle();
   f.frame().grab().save(shot_path("frame-tiled"));
+  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
+  ivorel::SetToolkitImageSource([&f]() -> ImageDescriptorAndDisplayObj* { return f.active(); });
+  f.frame().ExecuteCommand(cmd::kBrightness);
+  settle();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowTitle() == "Image Processing" && w->isVisible()) {
+      w->grab().save(shot_path("toolkit-from-frame"));
+      w->close();
+    }
+  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = nullptr;
+  ivorel::SetToolkitImageSource(nullptr);
   grab_modal("image-information", [&] { f.frame().ExecuteCommand(cmd::kViewInformation); });
   ivorel::install_new_image_dialog_qt();
   grab_modal("new-image", [&] { f.frame().ExecuteCommand(cmd::kFileNew); });

@@ -31,6 +31,8 @@ void CMDIChildImageWnd::Init() {
   setObjectName("ImageWindow");
   setWindowIcon(QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_FileIcon)
                                                     : QApplication::windowIcon());
+  // Room for the caption's title and buttons; a narrower image shows the hatched background beside it.
+  setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("M")) * 18);
   view_ = new CDrawView(this);
   setWidget(view_);
   AttachHost(view_);
