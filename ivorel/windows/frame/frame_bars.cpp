@@ -331,6 +331,7 @@ void CIMDIFrameWnd::CreateStatusBar() {
     return label;
   };
   positionPane_ = pane("PositionPane", 260);
+  imagePane_ = pane("ImagePane", 200);
   colourPane_ = pane("ColourPane", 40);
   memoryPane_ = pane("MemoryPane", 110);
   timerPane_ = pane("TimerPane", 50);
@@ -364,6 +365,17 @@ void CIMDIFrameWnd::CreateStatusBar() {
   UpdateMemoryPane();
   timerPane_->setText("00:00");
   bar->showMessage(tr("Ready"));
+}
+
+void CIMDIFrameWnd::UpdateImagePane() {
+  CMDIChildImageWnd* active = GetActiveMDIChild();
+  if (!active || !active->HasImage()) {
+    imagePane_->clear();
+    return;
+  }
+  const _IMAGEDESCRIPTOR& im = active->image;
+  imagePane_->setText(QString::asprintf("Image is %dx%d, %dbits, %dKb", im.width, im.height, im.bitsPerPixel,
+                                        static_cast<int>(im.imageSize / 1024)));
 }
 
 void CIMDIFrameWnd::UpdateMemoryPane() {

@@ -133,7 +133,10 @@ bool CIMDIFrameWnd::IsCommandEnabled(int id) const {
 bool CIMDIFrameWnd::IsCommandChecked(int id) const {
   const FrameCommand* c = ivorel::find_command(id);
   if (!c) return false;
-  if (c->checkedIndex >= 0) return IsCommandEnabled(id) || GetChildCount() > 0 ? menuUpdate_.item[c->checkedIndex] != 0 : false;
+  if (c->checkedIndex >= 0) {
+    auto* self = const_cast<CIMDIFrameWnd*>(this);
+    return self->GetActiveMDIChild() && menuUpdate_.item[c->checkedIndex] != 0;
+  }
   auto visible = [this](int bar) { return toolbars_.value(bar) && toolbars_.value(bar)->isVisible(); };
   switch (id) {
     case cmd::kToggleToolbar:
@@ -154,13 +157,11 @@ bool CIMDIFrameWnd::IsCommandChecked(int id) const {
 }
 
 void CIMDIFrameWnd::UpdateCommandStates() {
-  const bool anyImage = GetActiveMDIChild() != nullptr;
+  if (imagePane_) UpdateImagePane();
   for (auto it = actions_.begin(); it != actions_.end(); ++it) {
     QAction* action = it.value();
     action->setEnabled(IsCommandEnabled(it.key()));
-    if (action->isCheckable()) action->setChecked(anyImage || ivorel::find_command(it.key())->checkedIndex < 0
-                                                      ? IsCommandChecked(it.key())
-                                                      : false);
+    if (action->isCheckable()) action->setChecked(IsCommandChecked(it.key()));
   }
 }
 

@@ -111,6 +111,7 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   void ShowManual();
   void OpenFileManager();
   void UpdateMemoryPane();
+  void UpdateImagePane();
   void LoadSettings();
   void SaveSettings();
 
@@ -121,6 +122,7 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   QMap<int, QToolBar*> toolbars_;
   QMenu* windowMenu_ = nullptr;
   QLabel* positionPane_ = nullptr;
+  QLabel* imagePane_ = nullptr;
   QLabel* colourPane_ = nullptr;
   QLabel* memoryPane_ = nullptr;
   QLabel* timerPane_ = nullptr;
