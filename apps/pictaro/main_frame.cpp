@@ -17,7 +17,8 @@ long long available_memory() {
   long long kb = 0;
   for (const QByteArray& line : info.readAll().split('\n')) {
     const QList<QByteArray> parts = line.simplified().split(' ');
-    if (parts.size() >= 2 && (parts[0] == "MemAvailable:" || parts[0] == "SwapFree:")) kb += parts[1].toLongLong();
+    if (parts.size() >= 2 && (parts[0] == "MemAvailable:" || parts[0] == "SwapFree:"))
+      kb += parts[1].toLongLong();
   }
   return kb * 1024;
 }
@@ -74,7 +75,8 @@ void CMainFrame::OnAppAbout() {
   QMessageBox box(this);
   box.setWindowTitle(tr("About Pictaro"));
   box.setIconPixmap(windowIcon().pixmap(64, 64));
-  box.setText(tr("<h3>Pictaro %1</h3><p>An image editor for the Linux desktop.</p>").arg(QApplication::applicationVersion()));
+  box.setText(tr("<h3>Pictaro %1</h3><p>An image editor for the Linux desktop.</p>")
+                  .arg(QApplication::applicationVersion()));
   box.setInformativeText(
       tr("Opens, views, processes and saves BMP, DIB, RLE, GIF, JPEG, PCX, Targa, TIFF and PNG images.<br>"
          "Free software of the image suite."));

@@ -1,9 +1,9 @@
 #include "apps/pictaro/single_instance.h"
 
+#include <unistd.h>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcessEnvironment>
-#include <unistd.h>
 
 namespace pictaro {
 

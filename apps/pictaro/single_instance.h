@@ -22,7 +22,8 @@ class InstanceServer : public QObject {
   Q_OBJECT
 
  public:
-  InstanceServer(const QString& name, std::function<void(const QStringList&)> open, QObject* parent = nullptr);
+  InstanceServer(const QString& name, std::function<void(const QStringList&)> open,
+                 QObject* parent = nullptr);
   bool listening() const;
 
  private:

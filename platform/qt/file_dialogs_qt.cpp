@@ -34,7 +34,7 @@ class QtFileDialogs : public pcore::FileDialogService {
     QFileDialog dialog(dialog_parent(), QString::fromStdString(request.title));
     const bool save = request.kind == pcore::FileDialogKind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save                     ? QFileDialog::AnyFile
+    dialog.setFileMode(save                    ? QFileDialog::AnyFile
                        : request.allowMultiple ? QFileDialog::ExistingFiles
                                                : QFileDialog::ExistingFile);
     QStringList filters;
@@ -42,7 +42,8 @@ class QtFileDialogs : public pcore::FileDialogService {
     dialog.setNameFilters(filters);
     const int index = request.filterIndex - 1;
     if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
-    if (save && index >= 0 && index < filters.size()) dialog.setDefaultSuffix(suffix_of(request.filters[index]));
+    if (save && index >= 0 && index < filters.size())
+      dialog.setDefaultSuffix(suffix_of(request.filters[index]));
     // Picking another type makes its extension the one a bare name gets.
     if (save)
       QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {

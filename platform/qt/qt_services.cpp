@@ -63,7 +63,7 @@ class QtMessageBox : public pcore::MessageBoxService {
         return pcore::kIdCancel;
       default:
         return buttons == pcore::MessageButtons::OkCancel && answer != QMessageBox::Ok ? pcore::kIdCancel
-                                                                                        : pcore::kIdOk;
+                                                                                       : pcore::kIdOk;
     }
   }
 };

@@ -18,7 +18,8 @@ namespace cmd = ivorel::cmd;
 namespace {
 
 void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
+                    Qt::NoModifier);
   QCoreApplication::sendEvent(target, &event);
 }
 
@@ -46,7 +47,8 @@ TEST(FrameEditing, CropCutsToTheDraggedRectangleAndUndoBringsTheImageBack) {
   f.frame().ExecuteCommand(cmd::kCrop);
   EXPECT_TRUE(child->cropArmed);
   const QSize client = child->View()->viewport()->size();
-  drag(child, QPoint(client.width() / 4, client.height() / 4), QPoint(client.width() * 3 / 4, client.height() * 3 / 4));
+  drag(child, QPoint(client.width() / 4, client.height() / 4),
+       QPoint(client.width() * 3 / 4, client.height() * 3 / 4));
   EXPECT_FALSE(child->cropArmed);
   EXPECT_LT(child->image.width, width);
   EXPECT_LT(child->image.height, height);
@@ -106,7 +108,8 @@ TEST(FrameEditing, ClosingAModifiedImageAsksFirst) {
   f.frame().ExecuteCommand(cmd::kClose);
   settle();
   ASSERT_EQ(boxes.texts.size(), 1u);
-  EXPECT_EQ(boxes.texts[0], "Image window closing. Save \"" + sample("wheel-4bit.bmp") + "\" before closing?");
+  EXPECT_EQ(boxes.texts[0],
+            "Image window closing. Save \"" + sample("wheel-4bit.bmp") + "\" before closing?");
   EXPECT_EQ(boxes.captions[0], "User Advisory");
   EXPECT_EQ(f.window_count(), 1);
   EXPECT_EQ(f.frame().GetChildCount(), 1);
@@ -167,7 +170,9 @@ TEST(FrameEditing, ThePositionPaneShowsTheColourUnderTheCursor) {
   mouse(viewport, QEvent::MouseMove, QPoint(0, 0), Qt::NoButton);
   const QLabel* pane = f.frame().findChild<QLabel*>("PositionPane");
   ASSERT_NE(pane, nullptr);
-  const unsigned char* topLeft = child->image.imageData + (child->image.height - 1) * ((child->image.width * 3 + 3) / 4 * 4);
-  const QString expected = QString::asprintf("Pos.-(0,0) RGBI-(%d,%d,%d)", topLeft[2], topLeft[1], topLeft[0]);
+  const unsigned char* topLeft =
+      child->image.imageData + (child->image.height - 1) * ((child->image.width * 3 + 3) / 4 * 4);
+  const QString expected =
+      QString::asprintf("Pos.-(0,0) RGBI-(%d,%d,%d)", topLeft[2], topLeft[1], topLeft[0]);
   EXPECT_TRUE(pane->text().startsWith(expected)) << pane->text().toStdString();
 }

@@ -21,8 +21,8 @@ int ScriptedFileDialog::run(pcore::FileDialogRequest& request) {
   return pcore::kIdOk;
 }
 
-int ScriptedMessageBox::show(const void*, const std::string& text, const std::string& caption, pcore::MessageIcon,
-                             pcore::MessageButtons buttons) {
+int ScriptedMessageBox::show(const void*, const std::string& text, const std::string& caption,
+                             pcore::MessageIcon, pcore::MessageButtons buttons) {
   texts.push_back(text);
   captions.push_back(caption);
   if (answers.empty()) return pcore::default_button(buttons);

@@ -6,10 +6,10 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -35,7 +35,8 @@ TEST(PictaroShell, ASecondStartHandsItsFilesToTheFirst) {
   QTimer::singleShot(0, [&] { handed = pictaro::hand_over_to_running_instance(name, files); });
   QElapsedTimer clock;
   clock.start();
-  while (deliveries == 0 && clock.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  while (deliveries == 0 && clock.elapsed() < 3000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   EXPECT_TRUE(handed);
   EXPECT_EQ(deliveries, 1);
   EXPECT_EQ(received, files);

@@ -23,10 +23,10 @@ enum class Enable {
 
 // What a command does.
 enum class Act {
-  Frame,       // a handler of the frame's own
-  Message,     // a private message to the active image window
-  Toolkit,     // opens the processing toolkit on a tab
-  Processor,   // a processor runs an operation of the registry on the active image
+  Frame,      // a handler of the frame's own
+  Message,    // a private message to the active image window
+  Toolkit,    // opens the processing toolkit on a tab
+  Processor,  // a processor runs an operation of the registry on the active image
 };
 
 struct FrameCommand {

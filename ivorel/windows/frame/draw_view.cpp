@@ -133,7 +133,8 @@ void CDrawView::paintEvent(QPaintEvent* event) {
   // The surface keeps 0x00RRGGBB; Qt wants the top byte set for RGB32.
   QImage shown(r.size(), QImage::Format_RGB32);
   for (int y = 0; y < r.height(); ++y) {
-    const std::uint32_t* src = &surface_.pixels[static_cast<std::size_t>(r.top() + y) * surface_.width + r.left()];
+    const std::uint32_t* src =
+        &surface_.pixels[static_cast<std::size_t>(r.top() + y) * surface_.width + r.left()];
     auto* dst = reinterpret_cast<std::uint32_t*>(shown.scanLine(y));
     for (int x = 0; x < r.width(); ++x) dst[x] = src[x] | 0xFF000000u;
   }
@@ -144,7 +145,7 @@ void CDrawView::paintEvent(QPaintEvent* event) {
 void CDrawView::resizeEvent(QResizeEvent*) {
   EnsureSurface();
   if (!child_) return;
-  const int kind = child_->isMaximized() ? ivorel::kSizeMaximized
+  const int kind = child_->isMaximized()   ? ivorel::kSizeMaximized
                    : child_->isMinimized() ? ivorel::kSizeMinimized
                                            : ivorel::kSizeRestored;
   child_->EvSize(kind, ivorel::Extent{viewport()->width(), viewport()->height()});
@@ -207,7 +208,8 @@ void CDrawView::scroll_client(int dx, int dy) {
     if (sy < 0 || sy >= h) continue;
     for (int x = 0; x < w; ++x) {
       const int sx = x - dx;
-      if (sx >= 0 && sx < w) moved[static_cast<std::size_t>(y) * w + x] = surface_.pixels[static_cast<std::size_t>(sy) * w + sx];
+      if (sx >= 0 && sx < w)
+        moved[static_cast<std::size_t>(y) * w + x] = surface_.pixels[static_cast<std::size_t>(sy) * w + sx];
     }
   }
   surface_.pixels.swap(moved);
@@ -240,7 +242,8 @@ void CDrawView::send_menu_update(const _MENUUPDATE& menu) {
   // Only the active window's state is the frame's menu state: a message to every window (cascade, tile)
   // must not leave the menus showing whichever window answered last.
   if (another_child_active()) return;
-  ivorel::send_image_message(child_->Frame(), ivorel::kMsgMenuUpdate, 0, reinterpret_cast<std::intptr_t>(&menu));
+  ivorel::send_image_message(child_->Frame(), ivorel::kMsgMenuUpdate, 0,
+                             reinterpret_cast<std::intptr_t>(&menu));
 }
 
 void CDrawView::child_closing() {
@@ -368,10 +371,11 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event) {
   CIMDIFrameWnd* frame = child_->Frame();
   if (!frame) return;
   QMenu menu(this);
-  for (int id : std::initializer_list<int>{ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,
-                 ivorel::cmd::kViewNormal, ivorel::cmd::kViewZoom2X, ivorel::cmd::kViewZoomIn2X, 0,
-                 ivorel::cmd::kCrop, ivorel::cmd::kDuplicate, ivorel::cmd::kFullScreen,
-                 ivorel::cmd::kViewInformation, 0, ivorel::cmd::kSave, ivorel::cmd::kSaveAs, ivorel::cmd::kClose}) {
+  for (int id : std::initializer_list<int>{
+           ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,
+           ivorel::cmd::kViewNormal, ivorel::cmd::kViewZoom2X, ivorel::cmd::kViewZoomIn2X, 0,
+           ivorel::cmd::kCrop, ivorel::cmd::kDuplicate, ivorel::cmd::kFullScreen,
+           ivorel::cmd::kViewInformation, 0, ivorel::cmd::kSave, ivorel::cmd::kSaveAs, ivorel::cmd::kClose}) {
     if (id == 0)
       menu.addSeparator();
     else if (QAction* action = frame->CommandAction(id))

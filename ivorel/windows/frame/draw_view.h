@@ -71,8 +71,8 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
 
   CMDIChildImageWnd* child_;
   DeviceBitmap surface_;
-  QRegion pending_;        // invalid, waiting for the next paint
-  QRegion pendingErase_;   // the part of it whose background is erased first
+  QRegion pending_;       // invalid, waiting for the next paint
+  QRegion pendingErase_;  // the part of it whose background is erased first
   bool painting_ = false;
   bool settingBars_ = false;
 };

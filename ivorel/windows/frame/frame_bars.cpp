@@ -200,7 +200,9 @@ void CIMDIFrameWnd::CreateActions() {
     const char* end = ivorel::prompt_line_end(c.prompt);
     const QString status = QString::fromUtf8(c.prompt, static_cast<int>(end - c.prompt));
     action->setStatusTip(status);
-    action->setToolTip(*end ? QString::fromUtf8(end + 1) : status.isEmpty() ? action->text().remove('&') : status);
+    action->setToolTip(*end               ? QString::fromUtf8(end + 1)
+                       : status.isEmpty() ? action->text().remove('&')
+                                          : status);
     action->setIcon(command_icon(c.id, style()));
     action->setShortcut(command_shortcut(c.id));
     action->setCheckable(checkable(c));
@@ -226,29 +228,34 @@ QMenu* CIMDIFrameWnd::AddMenu(QMenu* parent, const char* title, std::initializer
 }
 
 void CIMDIFrameWnd::CreateMenus() {
-  QMenu* file = AddMenu(nullptr, "&File", {cmd::kFileNew, cmd::kFileOpenMany, cmd::kOpen, cmd::kClose, 0,
-                                            cmd::kSave, cmd::kSaveAs, 0, cmd::kSelectScanner, cmd::kAcquire, 0,
-                                            cmd::kPrintSetup, cmd::kImageLayout, cmd::kPrintPreview, cmd::kPrint, 0});
-  AddMenu(file, "&Capture", {cmd::kCaptureScreen, cmd::kCaptureExcludingSelf, cmd::kCaptureWindowBehind,
-                             cmd::kCaptureSelf});
+  QMenu* file = AddMenu(nullptr, "&File",
+                        {cmd::kFileNew, cmd::kFileOpenMany, cmd::kOpen, cmd::kClose, 0, cmd::kSave,
+                         cmd::kSaveAs, 0, cmd::kSelectScanner, cmd::kAcquire, 0, cmd::kPrintSetup,
+                         cmd::kImageLayout, cmd::kPrintPreview, cmd::kPrint, 0});
+  AddMenu(file, "&Capture",
+          {cmd::kCaptureScreen, cmd::kCaptureExcludingSelf, cmd::kCaptureWindowBehind, cmd::kCaptureSelf});
   file->addSeparator();
   file->addAction(actions_.value(cmd::kExit));
 
-  AddMenu(nullptr, "&Edit", {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kPaste, cmd::kEmptyClipboard, 0,
-                             cmd::kDuplicate, cmd::kCrop});
+  AddMenu(nullptr, "&Edit",
+          {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kPaste, cmd::kEmptyClipboard, 0, cmd::kDuplicate,
+           cmd::kCrop});
 
-  QMenu* view = AddMenu(nullptr, "&View", {cmd::kViewToScale, cmd::kViewToFit, cmd::kViewToFitAspect, 0,
-                                           cmd::kViewNormal, cmd::kViewZoom2X, cmd::kViewZoom4X, cmd::kViewZoom8X,
-                                           cmd::kViewZoomIn2X, cmd::kViewZoomIn4X, cmd::kViewZoomIn8X, 0,
-                                           cmd::kFullScreen, cmd::kViewInformation, 0});
-  AddMenu(view, "&Bars", {cmd::kToggleToolbar, cmd::kToggleStatusBar, cmd::kToggleSelectionBar,
-                          cmd::kToggleCaptureBar, cmd::kToggleMaskBar, cmd::kToggleConfigBar,
-                          cmd::kToggleStrengthBar, 0, cmd::kTogglePalette, cmd::kToggleMainMenu});
+  QMenu* view =
+      AddMenu(nullptr, "&View",
+              {cmd::kViewToScale, cmd::kViewToFit, cmd::kViewToFitAspect, 0, cmd::kViewNormal,
+               cmd::kViewZoom2X, cmd::kViewZoom4X, cmd::kViewZoom8X, cmd::kViewZoomIn2X, cmd::kViewZoomIn4X,
+               cmd::kViewZoomIn8X, 0, cmd::kFullScreen, cmd::kViewInformation, 0});
+  AddMenu(view, "&Bars",
+          {cmd::kToggleToolbar, cmd::kToggleStatusBar, cmd::kToggleSelectionBar, cmd::kToggleCaptureBar,
+           cmd::kToggleMaskBar, cmd::kToggleConfigBar, cmd::kToggleStrengthBar, 0, cmd::kTogglePalette,
+           cmd::kToggleMainMenu});
 
-  QMenu* image = AddMenu(nullptr, "&Image", {cmd::kRotateCW, cmd::kRotateCCW, 474, cmd::kMirrorVert,
-                                             cmd::kMirrorHorz, 483, 0, cmd::kResize, 475, cmd::kCrop, 0});
-  AddMenu(image, "&Colours", {cmd::kBrightness, 476, 479, 423, 0, cmd::kGray, cmd::kInvert, 432, 433, 0,
-                              cmd::kColorize});
+  QMenu* image = AddMenu(nullptr, "&Image",
+                         {cmd::kRotateCW, cmd::kRotateCCW, 474, cmd::kMirrorVert, cmd::kMirrorHorz, 483, 0,
+                          cmd::kResize, 475, cmd::kCrop, 0});
+  AddMenu(image, "&Colours",
+          {cmd::kBrightness, 476, 479, 423, 0, cmd::kGray, cmd::kInvert, 432, 433, 0, cmd::kColorize});
   AddMenu(image, "&Depth", {424, 425, 488, 489, 0, cmd::kPromote, 428});
 
   QMenu* filters = AddMenu(nullptr, "F&ilters", {451, 452, 459, 0, 408, 409, 410, 0, 411, 412, 413, 0});
@@ -256,13 +263,14 @@ void CIMDIFrameWnd::CreateMenus() {
   filters->addSeparator();
   for (int id : {453, 490, 422, 491}) filters->addAction(actions_.value(id));
 
-  AddMenu(nullptr, "E&ffects", {454, 455, 478, 473, 477, 0, 456, 457, 458, 460, 0, 471, 472, 482, 484, 486,
-                                487, 485, 0, 480, 481});
+  AddMenu(nullptr, "E&ffects", {454, 455, 478, 473, 477, 0,   456, 457, 458, 460, 0,
+                                471, 472, 482, 484, 486, 487, 485, 0,   480, 481});
 
   AddMenu(nullptr, "&Tools", {cmd::kToolkit, cmd::kScripting, 0, cmd::kDragDropOpen});
 
-  windowMenu_ = AddMenu(nullptr, "&Window", {cmd::kCascade, cmd::kTileVertical, cmd::kTileHorizontal,
-                                             cmd::kArrangeIcons, 0, cmd::kCloseAll});
+  windowMenu_ = AddMenu(
+      nullptr, "&Window",
+      {cmd::kCascade, cmd::kTileVertical, cmd::kTileHorizontal, cmd::kArrangeIcons, 0, cmd::kCloseAll});
   // The window list below the window commands, rebuilt each time the menu opens.
   connect(windowMenu_, &QMenu::aboutToShow, this, [this] {
     for (QAction* a : windowMenu_->actions())
@@ -297,15 +305,37 @@ QToolBar* CIMDIFrameWnd::AddToolBar(int barId, const char* title, std::initializ
 }
 
 void CIMDIFrameWnd::CreateToolBars() {
-  QToolBar* main = AddToolBar(128, "Main", {cmd::kFileNew, cmd::kFileOpenMany, cmd::kSave, 0, cmd::kUndo,
-                                           cmd::kRedo, cmd::kCopy, cmd::kPaste, 0, cmd::kViewToScale,
-                                           cmd::kViewToFitAspect, cmd::kViewNormal, cmd::kViewZoom2X,
-                                           cmd::kViewZoomIn2X, cmd::kFullScreen, 0, cmd::kRotateCCW,
-                                           cmd::kRotateCW, cmd::kMirrorVert, cmd::kMirrorHorz, 0,
-                                           cmd::kBrightness, cmd::kGray, cmd::kToolkit, 0,
-                                           cmd::kViewInformation, cmd::kAppAbout});
-  QToolBar* capture = AddToolBar(165, "Screen Capture", {cmd::kCaptureScreen, cmd::kCaptureExcludingSelf,
-                                                         cmd::kCaptureWindowBehind, cmd::kCaptureSelf});
+  QToolBar* main = AddToolBar(128, "Main",
+                              {cmd::kFileNew,
+                               cmd::kFileOpenMany,
+                               cmd::kSave,
+                               0,
+                               cmd::kUndo,
+                               cmd::kRedo,
+                               cmd::kCopy,
+                               cmd::kPaste,
+                               0,
+                               cmd::kViewToScale,
+                               cmd::kViewToFitAspect,
+                               cmd::kViewNormal,
+                               cmd::kViewZoom2X,
+                               cmd::kViewZoomIn2X,
+                               cmd::kFullScreen,
+                               0,
+                               cmd::kRotateCCW,
+                               cmd::kRotateCW,
+                               cmd::kMirrorVert,
+                               cmd::kMirrorHorz,
+                               0,
+                               cmd::kBrightness,
+                               cmd::kGray,
+                               cmd::kToolkit,
+                               0,
+                               cmd::kViewInformation,
+                               cmd::kAppAbout});
+  QToolBar* capture = AddToolBar(
+      165, "Screen Capture",
+      {cmd::kCaptureScreen, cmd::kCaptureExcludingSelf, cmd::kCaptureWindowBehind, cmd::kCaptureSelf});
   QToolBar* selection = AddToolBar(32770, "Selection", {cmd::kCrop, cmd::kDuplicate});
   QToolBar* selectionOps = AddToolBar(161, "Selection Operations", {});
   QToolBar* mask = AddToolBar(185, "Mask Operation", {});

@@ -333,7 +333,8 @@ void CIMDIFrameWnd::RunProcessor(const FrameCommand& c) {
   {
     TProcessImageEx processor(active);
     if (c.presetWord >= 0) {
-      for (const imgtools::ParameterWord& w : op->words) block.words[w.index] = static_cast<std::int32_t>(w.fallback);
+      for (const imgtools::ParameterWord& w : op->words)
+        block.words[w.index] = static_cast<std::int32_t>(w.fallback);
       block.words[1] = c.presetWord;
       processor.SetImageProcData(&block);
     }
@@ -477,9 +478,10 @@ void CIMDIFrameWnd::CaptureCommand(int id) {
 
 void CIMDIFrameWnd::ShowManual() {
   // The manual is HTML next to the program (or installed with it), opened in the desktop's browser.
-  const QStringList candidates = {QCoreApplication::applicationDirPath() + "/../share/doc/pictaro/index.html",
-                                  QCoreApplication::applicationDirPath() + "/../../apps/pictaro/manual/index.html",
-                                  QCoreApplication::applicationDirPath() + "/manual/index.html"};
+  const QStringList candidates = {
+      QCoreApplication::applicationDirPath() + "/../share/doc/pictaro/index.html",
+      QCoreApplication::applicationDirPath() + "/../../apps/pictaro/manual/index.html",
+      QCoreApplication::applicationDirPath() + "/manual/index.html"};
   for (const QString& path : candidates) {
     if (QFileInfo::exists(path)) {
       QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath()));

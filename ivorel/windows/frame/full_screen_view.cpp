@@ -58,7 +58,8 @@ class FullScreenView : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    const QPoint topLeft((width() - image_.width()) / 2 + offset_.x(), (height() - image_.height()) / 2 + offset_.y());
+    const QPoint topLeft((width() - image_.width()) / 2 + offset_.x(),
+                         (height() - image_.height()) / 2 + offset_.y());
     painter.drawImage(topLeft, image_);
   }
   void keyPressEvent(QKeyEvent* event) override {

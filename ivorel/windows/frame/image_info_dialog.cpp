@@ -1,5 +1,6 @@
 #include "ivorel/windows/frame/image_info_dialog.h"
 
+#include <unistd.h>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -14,7 +15,6 @@
 #include <QSpinBox>
 #include <QStorageInfo>
 #include <QVBoxLayout>
-#include <unistd.h>
 
 #include "imgfile/codaxe.h"
 #include "ivorel/windows/dialogs/smart_window_position.h"
@@ -36,7 +36,7 @@ long long memory_mb(const char* key) {
   for (const QByteArray& line : info.readAll().split('\n')) {
     const QList<QByteArray> parts = line.simplified().split(' ');
     if (parts.size() >= 2 && (parts[0] == key || (std::strcmp(key, "Available") == 0 &&
-                                                   (parts[0] == "MemAvailable:" || parts[0] == "SwapFree:"))))
+                                                  (parts[0] == "MemAvailable:" || parts[0] == "SwapFree:"))))
       kb += parts[1].toLongLong();
   }
   return kb * 1024 / 1000000;
@@ -61,22 +61,28 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
   auto* imageForm = new QFormLayout(imageBox);
   imageForm->addRow("Image Width: ", new QLabel(QString::number(im.width)));
   imageForm->addRow("Image Height:", new QLabel(QString::number(im.height)));
-  imageForm->addRow("Image Colors:", new QLabel(im.colors == 0 ? QString("up to 16.7M") : QString::number(im.colors)));
+  imageForm->addRow("Image Colors:",
+                    new QLabel(im.colors == 0 ? QString("up to 16.7M") : QString::number(im.colors)));
   imageForm->addRow("Image Type:", new QLabel(im.colors == 0   ? "True Color"
                                               : im.colors == 2 ? "Monochrome"
                                                                : "Palette Color"));
   imageForm->addRow("Bits per pixel:", new QLabel(QString::number(im.bitsPerPixel)));
-  imageForm->addRow("Resolution:", new QLabel(QString("%1 x %2 dpi").arg(im.xResolution).arg(im.yResolution)));
+  imageForm->addRow("Resolution:",
+                    new QLabel(QString("%1 x %2 dpi").arg(im.xResolution).arg(im.yResolution)));
   layout->addWidget(imageBox);
 
   auto* systemBox = new QGroupBox("System Infomation", &dialog);
   auto* systemForm = new QFormLayout(systemBox);
-  systemForm->addRow(QObject::tr("Available memory:"), new QLabel(QString("%1Mb").arg(memory_mb("Available"))));
-  systemForm->addRow(QObject::tr("Physical memory:"), new QLabel(QString("%1Mb").arg(memory_mb("MemTotal:"))));
-  const QString folder = child->named ? QFileInfo(QString::fromLocal8Bit(child->name)).absolutePath() : QString(".");
+  systemForm->addRow(QObject::tr("Available memory:"),
+                     new QLabel(QString("%1Mb").arg(memory_mb("Available"))));
+  systemForm->addRow(QObject::tr("Physical memory:"),
+                     new QLabel(QString("%1Mb").arg(memory_mb("MemTotal:"))));
+  const QString folder =
+      child->named ? QFileInfo(QString::fromLocal8Bit(child->name)).absolutePath() : QString(".");
   const QStorageInfo storage(folder);
-  systemForm->addRow(QObject::tr("Free disk space:"),
-                     new QLabel(QString("%1Mb").arg(storage.isValid() ? storage.bytesAvailable() / 1048576 : 0)));
+  systemForm->addRow(
+      QObject::tr("Free disk space:"),
+      new QLabel(QString("%1Mb").arg(storage.isValid() ? storage.bytesAvailable() / 1048576 : 0)));
   const QScreen* screen = child->screen();
   const bool palettes = screen && screen->depth() <= 8;
   systemForm->addRow(QObject::tr("Display:"), new QLabel(palettes ? "Can display 256 paletted colors"
@@ -105,7 +111,8 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
     update->setEnabled(false);
     box->addWidget(description);
     box->addWidget(update, 0, Qt::AlignRight);
-    QObject::connect(description, &QPlainTextEdit::textChanged, update, [update] { update->setEnabled(true); });
+    QObject::connect(description, &QPlainTextEdit::textChanged, update,
+                     [update] { update->setEnabled(true); });
     QObject::connect(update, &QPushButton::clicked, &dialog, [child, description, update] {
       child->description = description->toPlainText().toLocal8Bit().toStdString();
       child->MakeImageDirty();

@@ -34,8 +34,8 @@ CMDIChildImageWnd* CEditDrawImageTemplate::OpenDuplicate(CMDIChildImageWnd& sour
 CMDIChildImageWnd* CEditDrawImageTemplate::Create(CMDIChildImageWnd* window, const QString& path,
                                                   bool makeVisible) {
   if (!frame_) {
-    pcore::message_box().show(nullptr, "Failed to create empty document.", "Pictaro", pcore::MessageIcon::Error,
-                              pcore::MessageButtons::Ok);
+    pcore::message_box().show(nullptr, "Failed to create empty document.", "Pictaro",
+                              pcore::MessageIcon::Error, pcore::MessageButtons::Ok);
     delete window;
     return nullptr;
   }

@@ -9,7 +9,6 @@
 
 namespace ivorel {
 
-
 class ImageWindowEvent : public QEvent {
  public:
   ImageWindowEvent(int message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0)

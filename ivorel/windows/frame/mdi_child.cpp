@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QStyle>
 #include <QMdiArea>
+#include <QStyle>
 
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/frame/draw_view.h"
@@ -49,7 +49,9 @@ CMDIChildImageWnd::~CMDIChildImageWnd() {
   // Leaving the MDI area now, while the window logic still exists, so that the activation signals this
   // sends reach a whole window and not one half destroyed.
   if (QMdiArea* area = mdiArea()) area->removeSubWindow(this);
-  if (frame_) QMetaObject::invokeMethod(frame_, [f = frame_] { f->UpdateCommandStates(); }, Qt::QueuedConnection);
+  if (frame_)
+    QMetaObject::invokeMethod(
+        frame_, [f = frame_] { f->UpdateCommandStates(); }, Qt::QueuedConnection);
 }
 
 HWND CMDIChildImageWnd::Handle() const {

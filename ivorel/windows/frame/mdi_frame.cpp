@@ -41,9 +41,9 @@ namespace {
 // The frame's open dialog: the suite's types in their historical order (the remembered index depends on
 // it), PNG, then every file.
 std::vector<pcore::FileFilter> open_filters() {
-  return {{"BMP Files", "*.bmp"}, {"GIF Files", "*.gif"},         {"DIB Files", "*.dib"},
-          {"RLE Files", "*.rle"}, {"TIF Files", "*.tif;*.tiff"},  {"JPG Files", "*.jpg;*.jpeg;*.jpe"},
-          {"TGA Files", "*.tga"}, {"PCX Files", "*.pcx"},         {"PNG Files", "*.png"},
+  return {{"BMP Files", "*.bmp"}, {"GIF Files", "*.gif"},        {"DIB Files", "*.dib"},
+          {"RLE Files", "*.rle"}, {"TIF Files", "*.tif;*.tiff"}, {"JPG Files", "*.jpg;*.jpeg;*.jpe"},
+          {"TGA Files", "*.tga"}, {"PCX Files", "*.pcx"},        {"PNG Files", "*.png"},
           {"All Files", "*.*"}};
 }
 
@@ -72,16 +72,17 @@ bool CIMDIFrameWnd::OnCreate() {
   mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdiArea_);
-  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this, previous = QPointer<CMDIChildImageWnd>()](
-                                                             QMdiSubWindow* sub) mutable {
-    auto* child = qobject_cast<CMDIChildImageWnd*>(sub);
-    if (child && child->Destroying()) child = nullptr;
-    if (previous && previous->Destroying()) previous = nullptr;
-    if (previous && previous != child) previous->EvMDIActivate(child ? child->Handle() : nullptr, previous->Handle());
-    if (child) child->EvMDIActivate(child->Handle(), previous ? previous->Handle() : nullptr);
-    previous = child;
-    UpdateCommandStates();
-  });
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this,
+          [this, previous = QPointer<CMDIChildImageWnd>()](QMdiSubWindow* sub) mutable {
+            auto* child = qobject_cast<CMDIChildImageWnd*>(sub);
+            if (child && child->Destroying()) child = nullptr;
+            if (previous && previous->Destroying()) previous = nullptr;
+            if (previous && previous != child)
+              previous->EvMDIActivate(child ? child->Handle() : nullptr, previous->Handle());
+            if (child) child->EvMDIActivate(child->Handle(), previous ? previous->Handle() : nullptr);
+            previous = child;
+            UpdateCommandStates();
+          });
 
   resize(1000, 720);
   CreateActions();
@@ -133,9 +134,9 @@ void CIMDIFrameWnd::SaveSettings() {
   const unsigned flags = isMaximized() ? 2 : 0;
   // A frame closed while minimised starts normal next time.
   const unsigned show = isMaximized() ? 3 : 1;
-  settings->setValue("Settings/WindowPos", QString::asprintf("%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", flags, show, -1, -1,
-                                                            -1, -1, n.left(), n.top(), n.right() + 1,
-                                                            n.bottom() + 1));
+  settings->setValue("Settings/WindowPos",
+                     QString::asprintf("%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", flags, show, -1, -1, -1, -1, n.left(),
+                                       n.top(), n.right() + 1, n.bottom() + 1));
 }
 
 // ---- Events
