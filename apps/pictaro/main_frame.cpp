@@ -1,27 +1,14 @@
 #include "apps/pictaro/main_frame.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
+#include "platform/core/system_memory.h"
 
 namespace {
-
-// Memory that can still be had (RAM without swapping, plus free swap), in bytes.
-long long available_memory() {
-  QFile info("/proc/meminfo");
-  if (!info.open(QIODevice::ReadOnly)) return -1;
-  long long kb = 0;
-  for (const QByteArray& line : info.readAll().split('\n')) {
-    const QList<QByteArray> parts = line.simplified().split(' ');
-    if (parts.size() >= 2 && (parts[0] == "MemAvailable:" || parts[0] == "SwapFree:"))
-      kb += parts[1].toLongLong();
-  }
-  return kb * 1024;
-}
 
 std::vector<pcore::FileFilter> open_filters() {
   return {{"All Supported Formats", "*.bmp;*.dib;*.rle;*.gif;*.jpg;*.jpeg;*.pcx;*.tga;*.tif;*.tiff;*.png"},
@@ -44,23 +31,13 @@ CMainFrame::CMainFrame() {
 }
 
 void CMainFrame::OnFileOpen() {
-  pcore::FileDialogRequest request;
-  request.kind = pcore::FileDialogKind::Open;
-  request.owner = this;
-  request.title = "Open";
-  request.filters = open_filters();
-  request.allowMultiple = true;
-  request.initialName = lastDirectory_.toStdString();
-  if (pcore::run_file_dialog(request) != pcore::kIdOk) return;
-  lastDirectory_ = QFileInfo(QString::fromStdString(request.path)).absolutePath();
-  QStringList paths;
-  for (const std::string& p : request.paths) paths << QString::fromStdString(p);
-  OpenFiles(paths);
+  int filterIndex = 1;
+  OpenFiles(AskForImageFiles("Open", open_filters(), true, filterIndex, lastDirectory_));
 }
 
 void CMainFrame::OpenFiles(const QStringList& paths) {
   for (const QString& path : paths) {
-    const long long memory = available_memory();
+    const std::int64_t memory = pcore::available_memory_bytes();
     if (memory >= 0 && memory < 1000000) {
       pcore::message_box().show(this, "Short of virtual memory, please increase the size of virtual memory.",
                                 "Can't open the image file(s)", pcore::MessageIcon::Error,

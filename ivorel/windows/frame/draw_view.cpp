@@ -18,6 +18,7 @@
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/qimage_bridge.h"
 
 namespace {
 
@@ -130,16 +131,8 @@ void CDrawView::paintEvent(QPaintEvent* event) {
   PaintPending();
   const QRect r = event->rect() & viewport()->rect();
   if (r.isEmpty()) return;
-  // The surface keeps 0x00RRGGBB; Qt wants the top byte set for RGB32.
-  QImage shown(r.size(), QImage::Format_RGB32);
-  for (int y = 0; y < r.height(); ++y) {
-    const std::uint32_t* src =
-        &surface_.pixels[static_cast<std::size_t>(r.top() + y) * surface_.width + r.left()];
-    auto* dst = reinterpret_cast<std::uint32_t*>(shown.scanLine(y));
-    for (int x = 0; x < r.width(); ++x) dst[x] = src[x] | 0xFF000000u;
-  }
   QPainter painter(viewport());
-  painter.drawImage(r.topLeft(), shown);
+  painter.drawImage(r.topLeft(), ivorel::qimage_from_surface(surface_, r));
 }
 
 void CDrawView::resizeEvent(QResizeEvent*) {
@@ -407,26 +400,10 @@ void CDrawView::ReportPosition(QPoint client) {
     frame->SetPositionText(QString::asprintf("Pos.-(%d, %d)", client.x(), client.y()));
     return;
   }
-  const _IMAGEDESCRIPTOR& im = child_->image;
-  const std::size_t stride = ((static_cast<std::size_t>(im.width) * im.bitsPerPixel + 31) / 32) * 4;
-  const unsigned char* row = im.imageData + stride * (im.height - 1 - y);
-  int r = 0, g = 0, b = 0, index = 0;
-  if (im.bitsPerPixel == 24) {
-    b = row[3 * x];
-    g = row[3 * x + 1];
-    r = row[3 * x + 2];
-    // True-colour pixels have no index: the fourth value is their intensity.
-    index = (r * 30 + g * 59 + b * 11) / 100;
-  } else {
-    if (im.bitsPerPixel == 8)
-      index = row[x];
-    else if (im.bitsPerPixel == 4)
-      index = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F;
-    else
-      index = (row[x / 8] >> (7 - x % 8)) & 1;
-    r = im.palette[index].red;
-    g = im.palette[index].green;
-    b = im.palette[index].blue;
-  }
-  frame->SetPositionText(QString::asprintf("Pos.-(%d,%d) RGBI-(%d,%d,%d) %d", x, y, r, g, b, index));
+  int index = 0;
+  const RGBCOLOR c = ivorel::pixel_colour(child_->image, x, y, index);
+  // True-colour pixels have no index: the fourth value is their intensity.
+  if (child_->image.bitsPerPixel == 24) index = (c.red * 30 + c.green * 59 + c.blue * 11) / 100;
+  frame->SetPositionText(
+      QString::asprintf("Pos.-(%d,%d) RGBI-(%d,%d,%d) %d", x, y, c.red, c.green, c.blue, index));
 }

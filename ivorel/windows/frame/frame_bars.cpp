@@ -2,7 +2,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
-#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
@@ -19,6 +18,7 @@
 #include "ivorel/windows/frame/command_table.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "platform/core/system_memory.h"
 
 namespace cmd = ivorel::cmd;
 
@@ -409,16 +409,6 @@ void CIMDIFrameWnd::UpdateImagePane() {
 }
 
 void CIMDIFrameWnd::UpdateMemoryPane() {
-  // Available memory (RAM that can be had without swapping, plus free swap), in units of 1,000,000 bytes.
-  QFile info("/proc/meminfo");
-  long long availableKb = 0, swapKb = 0;
-  if (info.open(QIODevice::ReadOnly)) {
-    for (const QByteArray& line : info.readAll().split('\n')) {
-      const QList<QByteArray> parts = line.simplified().split(' ');
-      if (parts.size() < 2) continue;
-      if (parts[0] == "MemAvailable:") availableKb = parts[1].toLongLong();
-      if (parts[0] == "SwapFree:") swapKb = parts[1].toLongLong();
-    }
-  }
-  memoryPane_->setText(QString::asprintf("Memory:%4lldMb", (availableKb + swapKb) * 1024 / 1000000));
+  const long long available = std::max<long long>(0, pcore::available_memory_bytes());
+  memoryPane_->setText(QString::asprintf("Memory:%4lldMb", available / 1000000));
 }

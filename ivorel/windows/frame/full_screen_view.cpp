@@ -33,12 +33,7 @@ QImage render_at_full_size(CMDIChildImageWnd* child) {
   display->DisplayImageInDC(&dc, rect, origin, 1, 0);
   if (!clip) display->SetStretchMode();
   display->SetZoom(zoom);
-  QImage out(surface.width, surface.height, QImage::Format_RGB32);
-  for (int y = 0; y < surface.height; ++y) {
-    auto* dst = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
-    for (int x = 0; x < surface.width; ++x) dst[x] = surface.at(x, y) | 0xFF000000u;
-  }
-  return out;
+  return qimage_from_surface(surface, QRect(0, 0, surface.width, surface.height));
 }
 
 class FullScreenView : public QWidget {

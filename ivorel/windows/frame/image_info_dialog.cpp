@@ -22,24 +22,16 @@
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "platform/core/message_box.h"
 #include "platform/core/new_image_dialog.h"
+#include "platform/core/system_memory.h"
 #include "platform/qt/qt_services.h"
 
 namespace ivorel {
 
 namespace {
 
-// Available and total memory in units of 1,000,000 bytes.
-long long memory_mb(const char* key) {
-  QFile info("/proc/meminfo");
-  if (!info.open(QIODevice::ReadOnly)) return 0;
-  long long kb = 0;
-  for (const QByteArray& line : info.readAll().split('\n')) {
-    const QList<QByteArray> parts = line.simplified().split(' ');
-    if (parts.size() >= 2 && (parts[0] == key || (std::strcmp(key, "Available") == 0 &&
-                                                  (parts[0] == "MemAvailable:" || parts[0] == "SwapFree:"))))
-      kb += parts[1].toLongLong();
-  }
-  return kb * 1024 / 1000000;
+// Memory in units of 1,000,000 bytes.
+QString megabytes(std::int64_t bytes) {
+  return QString("%1Mb").arg(std::max<std::int64_t>(0, bytes) / 1000000);
 }
 
 bool is_writable_tiff(const char* name) {
@@ -74,9 +66,8 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
   auto* systemBox = new QGroupBox("System Infomation", &dialog);
   auto* systemForm = new QFormLayout(systemBox);
   systemForm->addRow(QObject::tr("Available memory:"),
-                     new QLabel(QString("%1Mb").arg(memory_mb("Available"))));
-  systemForm->addRow(QObject::tr("Physical memory:"),
-                     new QLabel(QString("%1Mb").arg(memory_mb("MemTotal:"))));
+                     new QLabel(megabytes(pcore::available_memory_bytes())));
+  systemForm->addRow(QObject::tr("Physical memory:"), new QLabel(megabytes(pcore::total_memory_bytes())));
   const QString folder =
       child->named ? QFileInfo(QString::fromLocal8Bit(child->name)).absolutePath() : QString(".");
   const QStorageInfo storage(folder);

@@ -194,18 +194,29 @@ void CIMDIFrameWnd::OpenImageFiles(const QStringList& paths) {
   for (const QString& path : paths) OpenImageFile(path);
 }
 
-void CIMDIFrameWnd::CmFileOpen() {
+QStringList CIMDIFrameWnd::AskForImageFiles(const char* title, std::vector<pcore::FileFilter> filters,
+                                            bool multiple, int& filterIndex, QString& directory) {
   pcore::FileDialogRequest request;
   request.kind = pcore::FileDialogKind::Open;
   request.owner = this;
-  request.title = "Select an Image File";
-  request.filters = open_filters();
-  request.filterIndex = openFilterIndex_;
-  request.initialName = openDirectory_.toStdString();
-  if (pcore::run_file_dialog(request) != pcore::kIdOk) return;
-  if (request.filterIndex > 0) openFilterIndex_ = request.filterIndex;
-  openDirectory_ = QFileInfo(QString::fromStdString(request.path)).absolutePath();
-  OpenImageFile(QString::fromStdString(request.path));
+  request.title = title;
+  request.filters = std::move(filters);
+  request.filterIndex = filterIndex;
+  request.allowMultiple = multiple;
+  request.initialName = directory.toStdString();
+  if (pcore::run_file_dialog(request) != pcore::kIdOk) return {};
+  if (request.filterIndex > 0) filterIndex = request.filterIndex;
+  directory = QFileInfo(QString::fromStdString(request.path)).absolutePath();
+  QStringList paths;
+  for (const std::string& p : multiple ? request.paths : std::vector<std::string>{request.path})
+    paths << QString::fromStdString(p);
+  return paths;
+}
+
+void CIMDIFrameWnd::CmFileOpen() {
+  const QStringList paths =
+      AskForImageFiles("Select an Image File", open_filters(), false, openFilterIndex_, openDirectory_);
+  if (!paths.isEmpty()) OpenImageFile(paths.front());
 }
 
 void CIMDIFrameWnd::MyOnFileNew() {

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <string>
+#include <vector>
+
+#include "platform/core/file_dialogs.h"
 
 #include "ivorel/windows/frame/image_frame_window.h"
 
@@ -67,6 +70,10 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   void MyOnFileNew();
   // The open dialog of the frame (one file, the filter remembered).
   void CmFileOpen();
+  // Asks for existing files through the file-dialog service, starting in `directory` (which then becomes the
+  // chosen files' folder) with filter `filterIndex` (1-based; updated). Empty when cancelled.
+  QStringList AskForImageFiles(const char* title, std::vector<pcore::FileFilter> filters, bool multiple,
+                               int& filterIndex, QString& directory);
   // Opens one image file in a new window; null when it was not opened (the user was told why).
   CMDIChildImageWnd* OpenImageFile(const QString& path);
   void OpenImageFiles(const QStringList& paths);

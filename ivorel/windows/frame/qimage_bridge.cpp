@@ -48,29 +48,46 @@ bool descriptor_from_qimage(const QImage& source, _IMAGEDESCRIPTOR& out) {
   return true;
 }
 
+RGBCOLOR pixel_colour(const _IMAGEDESCRIPTOR& image, int x, int y, int& index) {
+  const int bits = image.bitsPerPixel;
+  const unsigned char* row = image.imageData + stride_of(image.width, bits) * (image.height - 1 - y);
+  if (bits == 24) {
+    index = 0;
+    return RGBCOLOR{row[3 * x + 2], row[3 * x + 1], row[3 * x]};
+  }
+  if (bits == 8)
+    index = row[x];
+  else if (bits == 4)
+    index = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F;
+  else
+    index = (row[x / 8] >> (7 - x % 8)) & 1;
+  return image.palette[index];
+}
+
 QImage qimage_from_descriptor(const _IMAGEDESCRIPTOR& image) {
   const int w = image.width, h = image.height, bits = image.bitsPerPixel;
   if (w == 0 || h == 0 || !image.imageData || (bits != 1 && bits != 4 && bits != 8 && bits != 24)) return {};
-  const std::size_t stride = stride_of(w, bits);
   QImage out(w, h, QImage::Format_RGB32);
   for (int y = 0; y < h; ++y) {
-    const unsigned char* row = image.imageData + stride * (h - 1 - y);
     auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+    int index = 0;
     for (int x = 0; x < w; ++x) {
-      if (bits == 24) {
-        dst[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-        continue;
-      }
-      int index = 0;
-      if (bits == 8)
-        index = row[x];
-      else if (bits == 4)
-        index = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F;
-      else
-        index = (row[x / 8] >> (7 - x % 8)) & 1;
-      const RGBCOLOR& c = image.palette[index];
+      const RGBCOLOR c = pixel_colour(image, x, y, index);
       dst[x] = qRgb(c.red, c.green, c.blue);
     }
+  }
+  return out;
+}
+
+QImage qimage_from_surface(const DeviceBitmap& surface, const QRect& part) {
+  const QRect r = part & QRect(0, 0, surface.width, surface.height);
+  QImage out(r.size(), QImage::Format_RGB32);
+  // The surface leaves the top byte 0; Qt's RGB32 wants it set.
+  for (int y = 0; y < r.height(); ++y) {
+    const std::uint32_t* src =
+        &surface.pixels[static_cast<std::size_t>(r.top() + y) * surface.width + r.left()];
+    auto* dst = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+    for (int x = 0; x < r.width(); ++x) dst[x] = src[x] | 0xFF000000u;
   }
   return out;
 }
