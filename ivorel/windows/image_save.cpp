@@ -58,8 +58,9 @@ std::string ImageWndFunctions::AskSavePath() {
   for (const ivorel::SaveType& t : ivorel::kSaveTypes) request.filters.push_back({t.label, t.pattern});
   // A named image proposes its own file and type; any other its name, in the chooser's folder.
   const CompandType current = Compand::FileTypeFromName(fullName_.c_str());
-  request.initialName = named ? fullName_ : ivorel::last_component(fullName_);
-  request.filterIndex = named ? ivorel::filter_of(current) : 1;
+  const bool ownFile = named || proposeOwnFile_;
+  request.initialName = ownFile ? fullName_ : ivorel::last_component(fullName_);
+  request.filterIndex = ownFile ? ivorel::filter_of(current) : 1;
   if (pcore::run_file_dialog(request) != pcore::kIdOk) return {};
   return ivorel::save_path_for_choice(request.path, request.filterIndex);
 }
@@ -76,8 +77,9 @@ int ImageWndFunctions::WriteImage(const char* path, const char* description) {
     return 0;
   }
   writer.SetImageType(image.colors == 0 ? IT_TRUECOLOR : image.colors <= 2 ? IT_BILEVEL : IT_PALETTE);
+  // Without a text of its own the file keeps the writer's description.
   std::string text = description ? description : "";
-  writer.SaveImageDescription(text.data());
+  if (!text.empty()) writer.SaveImageDescription(text.data());
   return writer.DoCompression() ? 1 : 0;
 }
 
@@ -106,7 +108,9 @@ int ImageWndFunctions::EvSaveAs(const char* description) {
   const int wasDirty = dirty, wasNamed = named;
   dirty = 1;
   named = 0;
+  proposeOwnFile_ = wasNamed != 0;
   const int saved = EvSave(description);
+  proposeOwnFile_ = false;
   if (saved != 1) {
     dirty = wasDirty;
     named = wasNamed;

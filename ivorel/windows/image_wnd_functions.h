@@ -236,4 +236,5 @@ class ImageWndFunctions : public ImageDescriptorAndDisplayObj {
   ivorel::ImageWindowHost* host_ = nullptr;
   HWND windowHandle_ = nullptr;  // the handle that the inherited window reference points at
   std::string fullName_;
+  bool proposeOwnFile_ = false;  // save as: the chooser starts at the image's own file
 };
