@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <cmath>
 
+#include "display/window.h"
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/dialogs/bitmap_button.h"
 #include "ivorel/windows/dialogs/brite_contrast_dialog.h"
@@ -117,6 +118,10 @@ TEST(ResizeControlDialog, ScaleBarDoublesAndHalves) {
     EXPECT_EQ(param.height, height);
     EXPECT_FLOAT_EQ(param.scale, ScaleFromPosition(position));
   }
+  // The new size is shown as it will be, not cut to 16 bits.
+  ResizeControlDialog large(nullptr, 4000, 3000);
+  control<QScrollBar>(&large, 100)->setValue(1000);
+  EXPECT_EQ(text_of(&large, 103), "80000");
   _RESIZE_PARAM param;
   ResizeControlDialog dialog(nullptr, &param);
   QScrollBar* bar = control<QScrollBar>(&dialog, 100);
@@ -327,6 +332,26 @@ TEST(ParameterDialogService, RunsTheDialogsModallyForOperations) {
   pcore::ParameterRequest resize;
   resize.dialog = pcore::ParameterDialog::ResizeControl;
   EXPECT_EQ(pcore::run_parameter_dialog(resize), pcore::kIdCancel) << "no record, nothing to ask";
+  ivorel::UninstallQtParameterDialogs();
+}
+
+TEST(ParameterDialogService, DialogBelongsToTheRequestingWindow) {
+  // An image window is a widget and the drawing layer's window at once; operations name the latter.
+  struct ImageWidget : QWidget, draw::MemoryWindow {
+    ImageWidget() : MemoryWindow(8, 8) {}
+  } window;
+  window.show();
+  ivorel::InstallQtParameterDialogs();
+  pcore::ParameterRequest request;
+  request.dialog = pcore::ParameterDialog::BriteContrastAdjust;
+  request.owner = static_cast<HWND>(&window);
+  QWidget* parent = nullptr;
+  answer_next_modal([&](QWidget* dialog) {
+    parent = dialog->parentWidget();
+    press(dialog, 2);
+  });
+  EXPECT_EQ(pcore::run_parameter_dialog(request), pcore::kIdCancel);
+  EXPECT_EQ(parent, &window);
   ivorel::UninstallQtParameterDialogs();
 }
 
