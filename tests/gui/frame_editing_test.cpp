@@ -2,6 +2,7 @@
 // the file chooser, the close prompts and leaving the editor.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMdiArea>
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "ivorel/windows/frame/draw_view.h"
+#include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "tests/gui/gui_support.h"
 
 using namespace gui_testing;
@@ -175,4 +177,32 @@ TEST(FrameEditing, ThePositionPaneShowsTheColourUnderTheCursor) {
   const QString expected =
       QString::asprintf("Pos.-(0,0) RGBI-(%d,%d,%d)", topLeft[2], topLeft[1], topLeft[0]);
   EXPECT_TRUE(pane->text().startsWith(expected)) << pane->text().toStdString();
+}
+
+TEST(FrameEditing, ToolkitApplyChangesTheActiveImageAndUndoRestoresIt) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
+  CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
+  ivorel::SetToolkitImageSource([&f]() -> ImageDescriptorAndDisplayObj* { return f.active(); });
+
+  f.frame().ExecuteCommand(cmd::kGray);  // the toolkit opens on the "Gray" tab
+  settle();
+  CIMDIFrameWnd::pApplyImageProcessingFromUI(f.active(), &f.frame());
+  settle();
+  EXPECT_EQ(child->image.bitsPerPixel, 8);  // true colour became an 8-bit gray image
+  EXPECT_TRUE(child->dirty);
+  f.frame().UpdateCommandStates();
+  EXPECT_TRUE(f.frame().IsCommandEnabled(cmd::kUndo));
+  f.frame().ExecuteCommand(cmd::kUndo);
+  EXPECT_EQ(child->image.bitsPerPixel, 24);
+
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowTitle() == "Image Processing") w->close();
+  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = nullptr;
+  CIMDIFrameWnd::pApplyImageProcessingFromUI = nullptr;
+  ivorel::SetToolkitImageSource(nullptr);
+  EXPECT_TRUE(boxes.texts.empty());
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -57,7 +58,10 @@ TEST(FrameScreenshots, FrameMenusAndDialogs) {
   CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
   ivorel::SetToolkitImageSource([&f]() -> ImageDescriptorAndDisplayObj* { return f.active(); });
   f.frame().ExecuteCommand(cmd::kBrightness);
-  settle();
+  // The toolkit fills its preview a moment after it opens.
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 800) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->windowTitle() == "Image Processing" && w->isVisible()) {
       w->grab().save(shot_path("toolkit-from-frame"));

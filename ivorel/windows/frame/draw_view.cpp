@@ -315,7 +315,12 @@ void CDrawView::mousePressEvent(QMouseEvent* event) {
 
 void CDrawView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
+    const bool cropping = child_->cropArmed;
     child_->EvLButtonUp(key_flags(event), to_point(event->position()));
+    if (cropping && !child_->cropArmed) {
+      viewport()->unsetCursor();
+      if (child_->Frame()) child_->Frame()->ShowPrompt(QString());
+    }
     child_->ImageChanged();
   }
 }
