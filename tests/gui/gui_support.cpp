@@ -5,9 +5,20 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSettings>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace gui_testing {
+
+void init_library() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  InitImageProcDLL();
+  // Settings of a process of its own: tests run side by side and must not read each other's frames.
+  static QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+}
 
 int ScriptedFileDialog::run(pcore::FileDialogRequest& request) {
   requests.push_back(request);
@@ -42,8 +53,7 @@ int ScriptedNewImage::run(pcore::NewImageRequest& request) {
 }
 
 FrameFixture::FrameFixture() {
-  // The tests' settings stay out of the user's.
-  QStandardPaths::setTestModeEnabled(true);
+  init_library();
   QCoreApplication::setOrganizationName("MyPixmoorCompany");
   QCoreApplication::setApplicationName("PictaroTests");
   frame_ = std::make_unique<CIMDIFrameWnd>();

@@ -19,11 +19,18 @@
 
 namespace gui_testing {
 
+// The library installs its Qt services once, when the first frame is made; a scripted service installed
+// before that must not be replaced by them, so each one sets the library up first.
+void init_library();
+
 // Answers each file chooser with the next scripted path (cancels when none is left) and keeps the
 // requests it saw.
 class ScriptedFileDialog : public pcore::FileDialogService {
  public:
-  ScriptedFileDialog() { pcore::install_file_dialogs(this); }
+  ScriptedFileDialog() {
+    init_library();
+    pcore::install_file_dialogs(this);
+  }
   ~ScriptedFileDialog() override { pcore::install_file_dialogs(nullptr); }
   int run(pcore::FileDialogRequest& request) override;
 
@@ -34,7 +41,10 @@ class ScriptedFileDialog : public pcore::FileDialogService {
 // Message boxes answered from a script (the default button when it runs out), every box recorded.
 class ScriptedMessageBox : public pcore::MessageBoxService {
  public:
-  ScriptedMessageBox() { pcore::install_message_box(this); }
+  ScriptedMessageBox() {
+    init_library();
+    pcore::install_message_box(this);
+  }
   ~ScriptedMessageBox() override { pcore::install_message_box(nullptr); }
   int show(const void* owner, const std::string& text, const std::string& caption, pcore::MessageIcon icon,
            pcore::MessageButtons buttons) override;
@@ -47,7 +57,10 @@ class ScriptedMessageBox : public pcore::MessageBoxService {
 // The new-image dialog answered with a fixed request (or cancelled).
 class ScriptedNewImage : public pcore::NewImageDialogService {
  public:
-  ScriptedNewImage() { pcore::install_new_image_dialog(this); }
+  ScriptedNewImage() {
+    init_library();
+    pcore::install_new_image_dialog(this);
+  }
   ~ScriptedNewImage() override;
   int run(pcore::NewImageRequest& request) override;
 
