@@ -229,6 +229,10 @@ class TProcessImageEx : public TProcessImage {
   void EdgeDetect();
   void MotionBlur();
 
+  // A new blank image from the new-image dialog (platform/core/new_image_dialog.h) into `out`, with a
+  // pixel block of its own; 1 when an image was made, 0 when cancelled, a value was 0 or memory is short.
+  int CreateEmptyImage(_IMAGEDESCRIPTOR& out);
+
   // The colour table of the next PseudoColor; null selects the built-in table. Reset by every call.
   static RGBCOLOR* pPseudoColorPalette;
 

@@ -1,0 +1,76 @@
+// Pictaro, the image editor: one frame per desktop with the library's image windows. Image files named on
+// the command line are opened (so that the desktop's "Open With" works); a second start hands them to the
+// running one.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QTimer>
+
+#include "apps/pictaro/main_frame.h"
+#include "apps/pictaro/single_instance.h"
+#include "ivorel/windows/frame/image_template.h"
+#include "ivorel/windows/frame/mdi_child.h"
+#include "ivorel/windows/toolkit/processing_toolkit.h"
+
+namespace {
+
+// The image tools' part of start-up: the processing toolkit behind the frame's function references, working
+// on the frame's active image.
+void InitImageToolsDLL(CIMDIFrameWnd* frame) {
+  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
+  CIMDIFrameWnd::pPopupImageProcessingPreviewDialog = ivorel::PopupImageProcessingPreviewDialog;
+  CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
+  ivorel::SetToolkitImageSource([frame]() -> ImageDescriptorAndDisplayObj* {
+    CMDIChildImageWnd* active = frame->GetActiveMDIChild();
+    return active && active->HasImage() ? active : nullptr;
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("MyPixmoorCompany");
+  QApplication::setApplicationName("Pictaro");
+  QApplication::setApplicationVersion("1.0");
+  QApplication::setDesktopFileName("pictaro");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Pictaro image editor");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption newInstance("new-instance", "Start a frame of its own even when one is running.");
+  parser.addOption(newInstance);
+  parser.addPositionalArgument("files", "Image files to open.", "[files...]");
+  parser.process(app);
+  QStringList files;
+  for (const QString& f : parser.positionalArguments()) files << QFileInfo(f).absoluteFilePath();
+
+  const QString name = pictaro::instance_name();
+  if (!parser.isSet(newInstance) && pictaro::hand_over_to_running_instance(name, files)) return 0;
+
+  const QString icon = QCoreApplication::applicationDirPath() + "/../../apps/pictaro/pictaro.svg";
+  QApplication::setWindowIcon(QIcon::fromTheme("pictaro", QIcon(icon)));
+
+  InitImageProcDLL();
+  CMainFrame frame;
+  InitImageToolsDLL(&frame);
+  CEditDrawImageTemplate* docTemplate = Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp();
+  frame.SetDocTemplate(docTemplate);
+
+  pictaro::InstanceServer server(name, [&frame](const QStringList& handed) {
+    frame.showNormal();
+    frame.raise();
+    frame.activateWindow();
+    frame.OpenFiles(handed);
+  });
+
+  frame.show();
+  // The files open once the frame is on screen, so that each window is sized to the real MDI area.
+  QTimer::singleShot(0, &frame, [&frame, files] { frame.OpenFiles(files); });
+  const int result = app.exec();
+  delete docTemplate;
+  return result;
+}

@@ -1,0 +1,140 @@
+// The image editor's main window: a Qt main window with an MDI area that owns the toolbars, the status bar
+// and the menus, and turns every image command into an action on the active image window. Applications
+// derive their main frame from it.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+#include "platform/core/file_dialogs.h"
+
+#include "ivorel/windows/frame/image_frame_window.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+class CEditDrawImageTemplate;
+class ImageDescriptorAndDisplayObj;
+
+namespace ivorel {
+struct FrameCommand;
+}
+
+class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
+  Q_OBJECT
+
+ public:
+  explicit CIMDIFrameWnd(QWidget* parent = nullptr);
+  ~CIMDIFrameWnd() override;
+
+  // The toolkit tab that the next toolkit popup opens on.
+  static QString m_strTabSel;
+  static constexpr const char* kWantTheFirstTab = "Want The First Tab";
+  static QWidget* m_pPaletteDialog;
+  // Filled by the processing toolkit and the script window; null until then (their commands are disabled).
+  static void (*pPopupImageProcessingParameterFrame)(QWidget* parent, const char* tab);
+  static void (*pPopupImageProcessingPreviewDialog)(QWidget* parent, const char* tab);
+  static void (*pApplyImageProcessingFromUI)(ImageDescriptorAndDisplayObj* image, QWidget* parent);
+  static void (*lpfnPopupCScriptDefinitionDlg)(int);
+
+  // Builds menus, toolbars, the status bar and restores the saved placement and bar state.
+  bool OnCreate();
+
+  // The one entry of every command: menus, toolbars, shortcuts and tests come here.
+  void ExecuteCommand(int id);
+  // The image commands 100 ... 500 and the frame commands 24310 ... 24365.
+  void OnImageFrameCmd(int id);
+  void OnImageFrameMoreCmd(int id);
+  // Re-evaluates every command's enabled and checked state.
+  void UpdateCommandStates();
+  bool IsCommandEnabled(int id) const;
+  bool IsCommandChecked(int id) const;
+  QAction* CommandAction(int id) const { return actions_.value(id); }
+  QToolBar* ToolBar(int barId) const { return toolbars_.value(barId); }
+  QMdiArea* MdiArea() const { return mdiArea_; }
+
+  // The template that makes every image window of this frame (New, Open, Paste, captures).
+  void SetDocTemplate(CEditDrawImageTemplate* docTemplate);
+  CEditDrawImageTemplate* DocTemplate() const { return template_; }
+
+  // A new blank image from the new-image dialog.
+  void MyOnFileNew();
+  // The open dialog of the frame (one file, the filter remembered).
+  void CmFileOpen();
+  // Asks for existing files through the file-dialog service, starting in `directory` (which then becomes the
+  // chosen files' folder) with filter `filterIndex` (1-based; updated). Empty when cancelled.
+  QStringList AskForImageFiles(const char* title, std::vector<pcore::FileFilter> filters, bool multiple,
+                               int& filterIndex, QString& directory);
+  // Opens one image file in a new window; null when it was not opened (the user was told why).
+  CMDIChildImageWnd* OpenImageFile(const QString& path);
+  void OpenImageFiles(const QStringList& paths);
+  // Opens the processing toolkit on m_strTabSel.
+  void OnIProcPreview();
+  // Captures a screen rectangle (global coordinates) into a new untitled image.
+  void SnapShotScreen(int x, int y, int width, int height);
+
+  // Status bar panes.
+  void SetPositionText(const QString& text);
+  void ShowPrompt(const QString& text);
+
+ protected:
+  // The application's own commands; the base versions are the library's.
+  virtual void OnFileNew() { MyOnFileNew(); }
+  virtual void OnFileOpen() { CmFileOpen(); }
+  virtual void OnAppAbout();
+
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool event(QEvent* event) override;
+  void MenuStateChanged() override { UpdateCommandStates(); }
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStatusBar();
+  QToolBar* AddToolBar(int barId, const char* title, std::initializer_list<int> ids);
+  QMenu* AddMenu(QMenu* parent, const char* title, std::initializer_list<int> ids);
+  bool Enabled(const ivorel::FrameCommand& command) const;
+  void RunProcessor(const ivorel::FrameCommand& command);
+  void OpenToolkitOn(const char* tab);
+  void ToggleBar(QWidget* bar);
+  void ToggleMainMenu();
+  void TileOrCascade(int id);
+  void DuplicateActive();
+  void PasteAsNewImage();
+  void ShowFullScreen();
+  void CaptureCommand(int id);
+  void ShowManual();
+  void OpenFileManager();
+  void UpdateMemoryPane();
+  void UpdateImagePane();
+  void LoadSettings();
+  void SaveSettings();
+
+  QWidget* self_ = this;
+  QMdiArea* mdiArea_ = nullptr;
+  CEditDrawImageTemplate* template_ = nullptr;
+  QMap<int, QAction*> actions_;
+  QMap<int, QToolBar*> toolbars_;
+  QMenu* windowMenu_ = nullptr;
+  QLabel* positionPane_ = nullptr;
+  QLabel* imagePane_ = nullptr;
+  QLabel* colourPane_ = nullptr;
+  QLabel* memoryPane_ = nullptr;
+  QLabel* timerPane_ = nullptr;
+  QTimer* paneTimer_ = nullptr;
+  QElapsedTimer started_;
+  int openFilterIndex_ = 1;
+  QString openDirectory_;
+};

@@ -1,0 +1,121 @@
+#include "platform/qt/qt_services.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <QSettings>
+
+#include "platform/core/cursor.h"
+#include "platform/core/message_box.h"
+#include "platform/core/responsive.h"
+
+namespace pqt {
+
+namespace {
+
+QMessageBox::Icon box_icon(pcore::MessageIcon icon) {
+  switch (icon) {
+    case pcore::MessageIcon::Information:
+      return QMessageBox::Information;
+    case pcore::MessageIcon::Warning:
+      return QMessageBox::Warning;
+    case pcore::MessageIcon::Error:
+      return QMessageBox::Critical;
+    case pcore::MessageIcon::Question:
+      return QMessageBox::Question;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+class QtMessageBox : public pcore::MessageBoxService {
+ public:
+  int show(const void*, const std::string& text, const std::string& caption, pcore::MessageIcon icon,
+           pcore::MessageButtons buttons) override {
+    QMessageBox box(box_icon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::NoButton, dialog_parent());
+    switch (buttons) {
+      case pcore::MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+      case pcore::MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+      case pcore::MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+      case pcore::MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    // A busy cursor left by the operation that reports must not hide the pointer over the box.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
+    switch (answer) {
+      case QMessageBox::Yes:
+        return pcore::kIdYes;
+      case QMessageBox::No:
+        return pcore::kIdNo;
+      case QMessageBox::Cancel:
+        return pcore::kIdCancel;
+      default:
+        return buttons == pcore::MessageButtons::OkCancel && answer != QMessageBox::Ok ? pcore::kIdCancel
+                                                                                       : pcore::kIdOk;
+    }
+  }
+};
+
+// Keeps at most one override cursor of ours on Qt's stack, so that unbalanced Wait/Arrow pairs never
+// leave the application busy.
+class QtCursor : public pcore::CursorService {
+ public:
+  void set_cursor(pcore::CursorShape shape) override {
+    if (shape == pcore::CursorShape::Wait) {
+      show(Qt::WaitCursor);
+    } else if (pushed_) {
+      QApplication::restoreOverrideCursor();
+      pushed_ = false;
+    }
+  }
+  void set_progress_cursor(int) override { show(Qt::BusyCursor); }
+
+ private:
+  void show(Qt::CursorShape shape) {
+    if (pushed_)
+      QApplication::changeOverrideCursor(QCursor(shape));
+    else
+      QApplication::setOverrideCursor(QCursor(shape));
+    pushed_ = true;
+  }
+  bool pushed_ = false;
+};
+
+class QtEventPump : public pcore::EventPump {
+ public:
+  void pump() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+};
+
+}  // namespace
+
+void install_services() {
+  static QtMessageBox boxes;
+  static QtCursor cursor;
+  static QtEventPump pump;
+  pcore::install_message_box(&boxes);
+  pcore::install_cursor_service(&cursor);
+  pcore::install_event_pump(&pump);
+}
+
+std::unique_ptr<QSettings> profile() {
+  return std::make_unique<QSettings>(kOrganisation, QCoreApplication::applicationName());
+}
+
+QWidget* dialog_parent() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+}  // namespace pqt
