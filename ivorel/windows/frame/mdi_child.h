@@ -58,6 +58,8 @@ class CMDIChildImageWnd : public QMdiSubWindow, public ImageWndFunctions {
   void Init();
   COperationUndoRedo& Store();
   void AfterUndoRedo();
+  // The close prompt's save keeps the description, as the save commands do.
+  std::string DescriptionText() const override { return description; }
   void SetImageCursor() override;
   void SetAlphaCursor() override;
 
