@@ -5,7 +5,7 @@
 
 #include <QListWidget>
 #include <QSpinBox>
-#include <QTabWidget>
+#include <QStackedWidget>
 
 #include "display/window.h"
 #include "ivorel/windows/toolkit/parameter_form.h"
@@ -55,8 +55,18 @@ struct WindowedImage {
   COperationUndoRedo undo{image.object, image.object.menuUpdate};
 };
 
-QTabWidget* tabs_of(const QWidget& toolkit) {
-  return toolkit.findChild<QTabWidget*>();
+// The tab picker and the pages it switches between.
+QListWidget* tab_list(const QWidget& toolkit) {
+  return toolkit.findChild<QListWidget*>("tabs");
+}
+QStackedWidget* tab_pages(const QWidget& toolkit) {
+  return toolkit.findChild<QStackedWidget*>("tabPages");
+}
+QString current_tab(const QWidget& toolkit) {
+  QListWidgetItem* item = tab_list(toolkit)->currentItem();
+  EXPECT_EQ(tab_pages(toolkit)->currentIndex(), tab_list(toolkit)->currentRow())
+      << "the page follows the picker";
+  return item ? item->text() : QString();
 }
 
 }  // namespace
@@ -68,11 +78,15 @@ TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
       expected.push_back(op.tab);
   ASSERT_FALSE(expected.empty());
   ToolkitWindow toolkit("Image Processing", nullptr);
-  QTabWidget* tabs = tabs_of(toolkit);
+  QListWidget* tabs = tab_list(toolkit);
+  QStackedWidget* pages = tab_pages(toolkit);
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_NE(pages, nullptr);
   ASSERT_EQ(tabs->count(), static_cast<int>(expected.size()));
+  ASSERT_EQ(pages->count(), tabs->count());
   for (int i = 0; i < tabs->count(); ++i) {
-    EXPECT_EQ(tabs->tabText(i).toStdString(), expected[i]);
-    auto* list = tabs->widget(i)->findChild<QListWidget*>("operations");
+    EXPECT_EQ(tabs->item(i)->text().toStdString(), expected[i]);
+    auto* list = pages->widget(i)->findChild<QListWidget*>("operations");
     QStringList names;
     for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
     for (const imgtools::Operation& op : imgtools::operations())
@@ -80,9 +94,12 @@ TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
   }
   // Every declared word has its control with the word's range and default.
   for (int i = 0; i < tabs->count(); ++i) {
-    tabs->setCurrentIndex(i);
+    tabs->setCurrentRow(i);  // as a click on the picker does
+    ASSERT_EQ(current_tab(toolkit).toStdString(), expected[i]);
     ivorel::toolkit::ParameterForm* form = toolkit.current_form();
     ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->operation().tab, expected[i]);
+    EXPECT_TRUE(pages->currentWidget()->isAncestorOf(form));
     ivorel::toolkit::reset_words(form->operation());
     form->reset();
     for (const imgtools::ParameterWord& w : form->operation().words) {
@@ -101,16 +118,19 @@ TEST(ProcessingToolkit, OpensOnTheNamedTabAndIsOneWindow) {
   ivorel::PopupImageProcessingParameterFrame(nullptr, "Gamma");
   auto windows = top_level_windows("Image Processing");
   ASSERT_EQ(windows.size(), 1);
-  EXPECT_EQ(tabs_of(*windows[0])->tabText(tabs_of(*windows[0])->currentIndex()), "Gamma");
+  EXPECT_EQ(current_tab(*windows[0]), "Gamma");
   ivorel::PopupImageProcessingParameterFrame(nullptr, "Want The First Tab");
   ASSERT_EQ(top_level_windows("Image Processing").size(), 1) << "raised, not opened again";
-  EXPECT_EQ(tabs_of(*windows[0])->currentIndex(), 0);
+  EXPECT_EQ(tab_list(*windows[0])->currentRow(), 0);
+  EXPECT_EQ(current_tab(*windows[0]), tab_list(*windows[0])->item(0)->text());
+  ivorel::PopupImageProcessingParameterFrame(nullptr, "Invert");
+  EXPECT_EQ(current_tab(*windows[0]), "Invert");
   ivorel::PopupImageProcessingParameterFrame(nullptr, "No Such Tab");
-  EXPECT_EQ(tabs_of(*windows[0])->currentIndex(), 0);
+  EXPECT_EQ(tab_list(*windows[0])->currentRow(), 0);
   ivorel::PopupImageProcessingPreviewDialog(nullptr, "Invert");
   auto previews = top_level_windows("Image Processing Preview");
   ASSERT_EQ(previews.size(), 1);
-  EXPECT_EQ(tabs_of(*previews[0])->tabText(tabs_of(*previews[0])->currentIndex()), "Invert");
+  EXPECT_EQ(current_tab(*previews[0]), "Invert");
   windows[0]->close();
   previews[0]->close();
   EXPECT_TRUE(top_level_windows("Image Processing").isEmpty());

@@ -74,5 +74,8 @@ TEST(Screenshots, DialogsAndToolkit) {
   toolkit.refresh_preview();
   save(toolkit, "toolkit-brit");
   ivorel::toolkit::reset_words(toolkit.current_form()->operation());
+  toolkit.select_tab("Low Pass");  // the picker with a row other than the one the window opened on
+  toolkit.refresh_preview();
+  save(toolkit, "toolkit-low-pass");
   ivorel::SetToolkitImageSource(nullptr);
 }

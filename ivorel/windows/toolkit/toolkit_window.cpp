@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTabWidget>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstring>
@@ -49,11 +49,11 @@ ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(pa
   tabs_ = toolkit_tabs();
   pages_.resize(tabs_.size());
 
-  tabWidget_ = new QTabWidget(this);
-  tabWidget_->setUsesScrollButtons(true);
-  tabWidget_->setMinimumWidth(400);
-  for (std::size_t i = 0; i < tabs_.size(); ++i)
-    tabWidget_->addTab(build_page(tabs_[i], pages_[i]), QString::fromUtf8(tabs_[i].name.c_str()));
+  tabPages_ = new QStackedWidget(this);
+  tabPages_->setObjectName(QStringLiteral("tabPages"));
+  tabPages_->setMinimumWidth(360);
+  for (std::size_t i = 0; i < tabs_.size(); ++i) tabPages_->addWidget(build_page(tabs_[i], pages_[i]));
+  tabList_ = build_tab_list();
   summary_ = new QLabel(this);
   summary_->setWordWrap(true);
   summary_->setObjectName(QStringLiteral("summary"));
@@ -80,11 +80,12 @@ ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(pa
   connect(apply_, &QPushButton::clicked, this, &ToolkitWindow::apply);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
 
-  auto* left = new QVBoxLayout;
-  left->addWidget(tabWidget_, 1);
-  left->addWidget(summary_);
+  auto* middle = new QVBoxLayout;
+  middle->addWidget(tabPages_, 1);
+  middle->addWidget(summary_);
   auto* top = new QHBoxLayout;
-  top->addLayout(left, 1);
+  top->addWidget(tabList_);
+  top->addLayout(middle, 1);
   top->addWidget(preview, 0, Qt::AlignTop);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top, 1);
@@ -100,7 +101,10 @@ ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(pa
   watchTimer_ = new QTimer(this);
   watchTimer_->setInterval(kWatchIntervalMs);
   connect(watchTimer_, &QTimer::timeout, this, &ToolkitWindow::watch_image);
-  connect(tabWidget_, &QTabWidget::currentChanged, this, &ToolkitWindow::selection_changed);
+  connect(tabList_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0) tabPages_->setCurrentIndex(row);
+    selection_changed();
+  });
 
   if (tabs_.empty()) {
     summary_->setText(tr("No image operations are available."));
@@ -139,16 +143,34 @@ QWidget* ToolkitWindow::build_page(const Tab& tab, Page& page) {
   return widget;
 }
 
+QListWidget* ToolkitWindow::build_tab_list() {
+  auto* list = new QListWidget(this);
+  list->setObjectName(QStringLiteral("tabs"));
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list->setUniformItemSizes(true);
+  list->setSpacing(1);
+  for (const Tab& tab : tabs_) new QListWidgetItem(QString::fromUtf8(tab.name.c_str()), list);
+  // Wide enough for the longest name beside a vertical scroll bar, so that no name is cut.
+  const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+  list->setFixedWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + scrollBar + 12);
+  list->setCurrentRow(0);
+  return list;
+}
+
 void ToolkitWindow::select_tab(const char* tab) {
   int index = 0;
   for (std::size_t i = 0; tab && i < tabs_.size(); ++i)
     if (tabs_[i].name == tab) index = static_cast<int>(i);
-  tabWidget_->setCurrentIndex(index);
+  if (!tabs_.empty()) {
+    tabList_->setCurrentRow(index);
+    tabList_->scrollToItem(tabList_->item(index));
+  }
   selection_changed();
 }
 
 ParameterForm* ToolkitWindow::current_form() const {
-  const int tab = tabWidget_->currentIndex();
+  const int tab = tabList_->currentRow();
   if (tab < 0 || tab >= static_cast<int>(pages_.size())) return nullptr;
   const Page& page = pages_[tab];
   const int row = std::max(0, page.list->currentRow());
@@ -156,7 +178,7 @@ ParameterForm* ToolkitWindow::current_form() const {
 }
 
 void ToolkitWindow::select_operation_row(int row) {
-  const int tab = tabWidget_->currentIndex();
+  const int tab = tabList_->currentRow();
   if (tab >= 0 && tab < static_cast<int>(pages_.size())) pages_[tab].list->setCurrentRow(row);
 }
 

@@ -1,6 +1,7 @@
-// The toolkit window: one tab per toolkit tab of the registry, on each the tab's operations and the controls
-// of the selected one's words; beside them the active image before and after the operation, on a reduced
-// copy, re-run whenever a value or the image changes; and Apply.
+// The toolkit window: a list of the registry's toolkit tabs (there are too many for a tab bar to scan), the
+// chosen tab's page with its operations and the controls of the selected one's words; beside them the active
+// image before and after the operation, on a reduced copy, re-run whenever a value or the image changes; and
+// Apply.
 #pragma once
 
 #include <QWidget>
@@ -13,7 +14,6 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
-class QTabWidget;
 class QTimer;
 
 namespace ivorel::toolkit {
@@ -50,6 +50,7 @@ class ToolkitWindow : public QWidget {
     std::vector<ParameterForm*> formOf;
   };
   QWidget* build_page(const Tab& tab, Page& page);
+  QListWidget* build_tab_list();
   void selection_changed();
   void schedule_preview();
   void watch_image();
@@ -57,7 +58,8 @@ class ToolkitWindow : public QWidget {
 
   std::vector<Tab> tabs_;
   std::vector<Page> pages_;
-  QTabWidget* tabWidget_ = nullptr;
+  QListWidget* tabList_ = nullptr;  // the picker: one row per tab
+  QStackedWidget* tabPages_ = nullptr;
   QLabel* summary_ = nullptr;
   QLabel* before_ = nullptr;
   QLabel* after_ = nullptr;
