@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "imgtools/image_source.h"
-#include "imgtools/registry/operation_registry.h"
 #include "imgtools/verbs.h"
+#include "ivorel/operations/operation_registry.h"
 
 namespace imgtools {
+using namespace registry;
 
 namespace {
 

@@ -73,7 +73,7 @@ QString current_tab(const QWidget& toolkit) {
 
 TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
   std::vector<std::string> expected;
-  for (const imgtools::Operation& op : imgtools::operations())
+  for (const registry::Operation& op : registry::operations())
     if (*op.tab && std::find(expected.begin(), expected.end(), op.tab) == expected.end())
       expected.push_back(op.tab);
   ASSERT_FALSE(expected.empty());
@@ -89,7 +89,7 @@ TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
     auto* list = pages->widget(i)->findChild<QListWidget*>("operations");
     QStringList names;
     for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
-    for (const imgtools::Operation& op : imgtools::operations())
+    for (const registry::Operation& op : registry::operations())
       EXPECT_EQ(names.contains(op.name), op.tab == expected[i]) << op.name;
   }
   // Every declared word has its control with the word's range and default.
@@ -102,7 +102,7 @@ TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
     EXPECT_TRUE(pages->currentWidget()->isAncestorOf(form));
     ivorel::toolkit::reset_words(form->operation());
     form->reset();
-    for (const imgtools::ParameterWord& w : form->operation().words) {
+    for (const registry::ParameterWord& w : form->operation().words) {
       auto* spin = form->word_control(w.index);
       ASSERT_NE(spin, nullptr) << form->operation().name << " w" << w.index;
       if (auto* integer = qobject_cast<QSpinBox*>(spin)) {

@@ -2,7 +2,7 @@
 // fill the block positionally or by word, and refused parameters end with status 1.
 #include <gtest/gtest.h>
 
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 #include "tests/support/codaxe_io.h"
 #include "tests/support/test_support.h"
 
@@ -15,26 +15,26 @@ int apply(const std::string& args) {
 }
 
 TEST(OperationRegistry, PositionalAndNamedWordsFillTheSameBlock) {
-  const imgtools::Operation* op = imgtools::find_operation("InvertPicHelper");
+  const registry::Operation* op = registry::find_operation("InvertPicHelper");
   ASSERT_TRUE(op);
   EXPECT_STREQ(op->tab, "Invert");
   _IMAGE_PROC_DATA a, b;
   std::string error;
-  ASSERT_TRUE(imgtools::fill_block(*op, "128,128,128,2", a, error)) << error;
-  ASSERT_TRUE(imgtools::fill_block(*op, "w4=2,w1=128,w2=128,w3=128", b, error)) << error;
+  ASSERT_TRUE(registry::fill_block(*op, "128,128,128,2", a, error)) << error;
+  ASSERT_TRUE(registry::fill_block(*op, "w4=2,w1=128,w2=128,w3=128", b, error)) << error;
   EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
   EXPECT_EQ(a.words[4], 2);
-  EXPECT_FALSE(imgtools::fill_block(*op, "257", a, error));
+  EXPECT_FALSE(registry::fill_block(*op, "257", a, error));
   EXPECT_NE(error.find("0 ... 256"), std::string::npos) << error;
-  EXPECT_FALSE(imgtools::fill_block(*op, "1,2,3,1,5", a, error)) << "word 5 is not a parameter";
-  EXPECT_FALSE(imgtools::fill_block(*op, "x", a, error));
+  EXPECT_FALSE(registry::fill_block(*op, "1,2,3,1,5", a, error)) << "word 5 is not a parameter";
+  EXPECT_FALSE(registry::fill_block(*op, "x", a, error));
 
-  const imgtools::Operation* spot = imgtools::find_operation("HighLight");
+  const registry::Operation* spot = registry::find_operation("HighLight");
   ASSERT_TRUE(spot);
-  ASSERT_TRUE(imgtools::fill_block(*spot, "0.5,w12=-0.25", a, error)) << error;
+  ASSERT_TRUE(registry::fill_block(*spot, "0.5,w12=-0.25", a, error)) << error;
   EXPECT_EQ(a.GetFloat(11), 0.5f);
   EXPECT_EQ(a.GetFloat(12), -0.25f);
-  ASSERT_TRUE(imgtools::fill_block(*imgtools::find_operation("HistogramEq"), "", a, error));
+  ASSERT_TRUE(registry::fill_block(*registry::find_operation("HistogramEq"), "", a, error));
   EXPECT_EQ(a.words[1], 10) << "defaults fill words not given";
 }
 
@@ -44,7 +44,7 @@ TEST(ApplyCli, EveryOperationRunsAndKeepsTheDepth) {
     RawPicture picture = make_picture(29, 17, bits, bits);
     std::string in = dir.file("in" + std::to_string(bits) + ".bmp");
     ASSERT_EQ(save_image(CT_BMP, in, picture), 1);
-    for (const imgtools::Operation& op : imgtools::operations()) {
+    for (const registry::Operation& op : registry::operations()) {
       const std::string out = dir.file("out.bmp");
       const bool paletteOnly = std::string(op.name) == "PseudoColor";
       EXPECT_EQ(apply(in + " " + out + " " + op.name), paletteOnly && bits == 24 ? 1 : 0)

@@ -2,7 +2,7 @@
 // the filter's, and the registry names each filter's toolkit tab.
 #include <gtest/gtest.h>
 
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 #include "tests/support/codaxe_io.h"
 #include "tests/support/test_support.h"
 
@@ -49,7 +49,7 @@ TEST(FiltersCli, EachFilterNamesItsToolkitTab) {
                                                       {"NorthEastEdges", ""},
                                                       {"LowPass3", ""}};
   for (auto [name, tab] : tabs) {
-    const imgtools::Operation* op = imgtools::find_operation(name);
+    const registry::Operation* op = registry::find_operation(name);
     ASSERT_TRUE(op) << name;
     EXPECT_STREQ(op->tab, tab) << name;
   }

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "filter_support.h"
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 #include "ivorel/processing/byte_quotient.h"
 #include "ivorel/processing/hexcone.h"
 #include "ivorel/processing/neighbourhood_filters.h"
@@ -369,13 +369,13 @@ TEST(EffectFilters, EveryFilterRunsOnTinyPicturesAtEveryDepth) {
   for (auto [w, h] : {std::pair{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 2}, {2, 3}, {5, 4}}) {
     for (int bits : {1, 4, 8, 24}) {
       for (const char* name : filters) {
-        const imgtools::Operation* op = imgtools::find_operation(name);
+        const registry::Operation* op = registry::find_operation(name);
         ASSERT_TRUE(op) << name;
         std::vector<_IMAGE_PROC_DATA> blocks(3);
         std::string error;
-        ASSERT_TRUE(imgtools::fill_block(*op, "", blocks[0], error));
+        ASSERT_TRUE(registry::fill_block(*op, "", blocks[0], error));
         blocks[1] = blocks[2] = blocks[0];
-        for (const imgtools::ParameterWord& word : op->words) {
+        for (const registry::ParameterWord& word : op->words) {
           blocks[1].words[word.index] = static_cast<int>(word.low);
           blocks[2].words[word.index] = static_cast<int>(word.high);
         }

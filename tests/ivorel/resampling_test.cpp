@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 #include "ivorel/processing/drawing_colours.h"
 #include "processing_support.h"
 
@@ -106,7 +106,7 @@ TEST(Sampling, PaletteSamplesCarryTheNearestIndexInBlue) {
 }
 
 TEST(Sampling, TheRegistryResizesOnAPlainProcessorOverTheSameImage) {
-  const imgtools::Operation* op = imgtools::find_operation("Resize");
+  const registry::Operation* op = registry::find_operation("Resize");
   ASSERT_TRUE(op);
   TestImage a(20, 12, 24, 0, random_bytes(ivorel::row_bytes(20, 24) * 12, 4));
   TestImage b(20, 12, 24, 0, a.pixels());

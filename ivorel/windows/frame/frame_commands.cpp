@@ -21,7 +21,7 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/frame/command_table.h"
 #include "ivorel/windows/frame/draw_view.h"
@@ -47,7 +47,7 @@ QWidget* top_level_titled(const QString& title, bool visibleOnly) {
 
 // Whether the registry offers an operation on the given toolkit tab.
 bool tab_has_operation(const char* tab) {
-  for (const imgtools::Operation& op : imgtools::operations())
+  for (const registry::Operation& op : registry::operations())
     if (std::strcmp(op.tab, tab) == 0) return true;
   return false;
 }
@@ -110,7 +110,7 @@ bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
     case Act::Toolkit:
       return pPopupImageProcessingParameterFrame && tab_has_operation(c.target);
     case Act::Processor:
-      return imgtools::find_operation(c.target) != nullptr;
+      return registry::find_operation(c.target) != nullptr;
     default:
       break;
   }
@@ -324,7 +324,7 @@ void CIMDIFrameWnd::OnImageFrameMoreCmd(int id) {
 // ---- Processing
 
 void CIMDIFrameWnd::RunProcessor(const FrameCommand& c) {
-  const imgtools::Operation* op = imgtools::find_operation(c.target);
+  const registry::Operation* op = registry::find_operation(c.target);
   CMDIChildImageWnd* active = GetActiveMDIChild();
   if (!op || !active) return;
   _IMAGE_PROC_DATA block;
@@ -333,7 +333,7 @@ void CIMDIFrameWnd::RunProcessor(const FrameCommand& c) {
   {
     TProcessImageEx processor(active);
     if (c.presetWord >= 0) {
-      for (const imgtools::ParameterWord& w : op->words)
+      for (const registry::ParameterWord& w : op->words)
         block.words[w.index] = static_cast<std::int32_t>(w.fallback);
       block.words[1] = c.presetWord;
       processor.SetImageProcData(&block);

@@ -23,21 +23,21 @@ constexpr double kSliderRange = 2000;
 
 }  // namespace
 
-ParameterForm::ParameterForm(const imgtools::Operation& op, QWidget* parent) : QWidget(parent), op_(op) {
+ParameterForm::ParameterForm(const registry::Operation& op, QWidget* parent) : QWidget(parent), op_(op) {
   auto* form = new QFormLayout(this);
   form->setContentsMargins(0, 0, 0, 0);
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   // Word meanings are sentences: each goes above its controls rather than squeezing them.
   form->setRowWrapPolicy(QFormLayout::WrapAllRows);
   if (op.words.empty()) form->addRow(new QLabel(tr("This operation has no parameters."), this));
-  for (const imgtools::ParameterWord& word : op.words) {
+  for (const registry::ParameterWord& word : op.words) {
     auto* label = new QLabel(QString::fromUtf8(word.meaning), this);
     label->setWordWrap(true);
     label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     label->setMinimumWidth(340);
     auto* row = new QHBoxLayout;
     const int index = word.index;
-    if (word.type == imgtools::WordType::Real) {
+    if (word.type == registry::WordType::Real) {
       auto* spin = new QDoubleSpinBox(this);
       spin->setObjectName(control_name(index));
       spin->setDecimals(3);
@@ -87,7 +87,7 @@ void ParameterForm::show_words() {
   // Showing values must not count as changes: the remembered words are already these.
   const _IMAGE_PROC_DATA words = words_of(op_);
   const QSignalBlocker block(this);
-  for (const imgtools::ParameterWord& word : op_.words) {
+  for (const registry::ParameterWord& word : op_.words) {
     if (auto* real = qobject_cast<QDoubleSpinBox*>(word_control(word.index))) {
       real->setValue(words.GetFloat(word.index));
     } else if (auto* integer = qobject_cast<QSpinBox*>(word_control(word.index))) {

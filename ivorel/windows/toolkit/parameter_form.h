@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 
 class QAbstractSpinBox;
 
@@ -14,9 +14,9 @@ namespace ivorel::toolkit {
 class ParameterForm : public QWidget {
   Q_OBJECT
  public:
-  ParameterForm(const imgtools::Operation& op, QWidget* parent);
+  ParameterForm(const registry::Operation& op, QWidget* parent);
 
-  const imgtools::Operation& operation() const { return op_; }
+  const registry::Operation& operation() const { return op_; }
   // The control of word `index` (named "w<index>"), or null.
   QAbstractSpinBox* word_control(int index) const;
   // Back to the declared defaults.
@@ -28,7 +28,7 @@ class ParameterForm : public QWidget {
  private:
   void show_words();
 
-  const imgtools::Operation& op_;
+  const registry::Operation& op_;
 };
 
 }  // namespace ivorel::toolkit

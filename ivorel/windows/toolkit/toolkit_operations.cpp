@@ -9,18 +9,18 @@ namespace ivorel::toolkit {
 
 namespace {
 
-std::map<const imgtools::Operation*, _IMAGE_PROC_DATA>& remembered_words() {
-  static std::map<const imgtools::Operation*, _IMAGE_PROC_DATA> words;
+std::map<const registry::Operation*, _IMAGE_PROC_DATA>& remembered_words() {
+  static std::map<const registry::Operation*, _IMAGE_PROC_DATA> words;
   return words;
 }
 
-const imgtools::Operation* selected = nullptr;
+const registry::Operation* selected = nullptr;
 
 }  // namespace
 
 std::vector<Tab> toolkit_tabs() {
   std::vector<Tab> tabs;
-  for (const imgtools::Operation& op : imgtools::operations()) {
+  for (const registry::Operation& op : registry::operations()) {
     if (!op.tab || !*op.tab) continue;
     auto it = std::find_if(tabs.begin(), tabs.end(), [&](const Tab& t) { return t.name == op.tab; });
     if (it == tabs.end()) it = tabs.insert(tabs.end(), Tab{op.tab, {}});
@@ -29,26 +29,26 @@ std::vector<Tab> toolkit_tabs() {
   return tabs;
 }
 
-_IMAGE_PROC_DATA& words_of(const imgtools::Operation& op) {
+_IMAGE_PROC_DATA& words_of(const registry::Operation& op) {
   auto [it, added] = remembered_words().try_emplace(&op);
   if (added) reset_words(op);
   return it->second;
 }
 
-void reset_words(const imgtools::Operation& op) {
+void reset_words(const registry::Operation& op) {
   std::string unused;
-  imgtools::fill_block(op, "", remembered_words()[&op], unused);
+  registry::fill_block(op, "", remembered_words()[&op], unused);
 }
 
-const imgtools::Operation* selected_operation() {
+const registry::Operation* selected_operation() {
   return selected;
 }
 
-void select_operation(const imgtools::Operation* op) {
+void select_operation(const registry::Operation* op) {
   selected = op;
 }
 
-Outcome run_operation(const imgtools::Operation& op, const _IMAGE_PROC_DATA& words,
+Outcome run_operation(const registry::Operation& op, const _IMAGE_PROC_DATA& words,
                       ImageDescriptorAndDisplayObj& image) {
   _IMAGE_PROC_DATA block = words;
   _IMAGE_PROC_DATA* own = image.procData;
@@ -68,7 +68,7 @@ Outcome run_operation(const imgtools::Operation& op, const _IMAGE_PROC_DATA& wor
 namespace ivorel::toolkit {
 
 Outcome apply_selected(ImageDescriptorAndDisplayObj* image) {
-  const imgtools::Operation* op = selected_operation();
+  const registry::Operation* op = selected_operation();
   if (!image || !op) return Outcome::None;
   const Outcome outcome = run_operation(*op, words_of(*op), *image);
   if (HWND window = image->window ? *image->window : nullptr) {

@@ -5,29 +5,29 @@
 #include <string>
 #include <vector>
 
-#include "imgtools/registry/operation_registry.h"
+#include "ivorel/operations/operation_registry.h"
 
 namespace ivorel::toolkit {
 
 struct Tab {
   std::string name;
-  std::vector<const imgtools::Operation*> operations;
+  std::vector<const registry::Operation*> operations;
 };
 
 // One tab per tab name, in the order the registry first names them; operations without a tab are left out.
 std::vector<Tab> toolkit_tabs();
 
 // The words of `op` as the toolkit last set them (its defaults until then).
-_IMAGE_PROC_DATA& words_of(const imgtools::Operation& op);
-void reset_words(const imgtools::Operation& op);
+_IMAGE_PROC_DATA& words_of(const registry::Operation& op);
+void reset_words(const registry::Operation& op);
 
 // The operation Apply runs; null until the toolkit shows one.
-const imgtools::Operation* selected_operation();
-void select_operation(const imgtools::Operation* op);
+const registry::Operation* selected_operation();
+void select_operation(const registry::Operation* op);
 
 // Runs `op` on `image` with `words` attached as its parameter block (so that no dialog opens), restoring the
 // image's own block afterwards. The processor takes the undo snapshot when the image is in an image window.
-Outcome run_operation(const imgtools::Operation& op, const _IMAGE_PROC_DATA& words,
+Outcome run_operation(const registry::Operation& op, const _IMAGE_PROC_DATA& words,
                       ImageDescriptorAndDisplayObj& image);
 
 }  // namespace ivorel::toolkit

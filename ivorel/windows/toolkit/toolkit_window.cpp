@@ -121,7 +121,7 @@ QWidget* ToolkitWindow::build_page(const Tab& tab, Page& page) {
   page.list = new QListWidget(widget);
   page.list->setObjectName(QStringLiteral("operations"));
   page.forms = new QStackedWidget(widget);
-  for (const imgtools::Operation* op : tab.operations) {
+  for (const registry::Operation* op : tab.operations) {
     auto* item = new QListWidgetItem(QString::fromUtf8(op->name), page.list);
     item->setToolTip(QString::fromUtf8(op->summary));
     auto* form = new ParameterForm(*op, page.forms);

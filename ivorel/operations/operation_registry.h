@@ -10,7 +10,7 @@
 
 #include "ivorel/processing/processing.h"
 
-namespace imgtools {
+namespace registry {
 
 enum class WordType { Integer, Real };
 
@@ -19,6 +19,10 @@ struct ParameterWord {
   const char* meaning;  // shown by `imgtools list` and the toolkit
   WordType type;
   double low, high, fallback;  // accepted range and the value used when none is given
+  // For a word that names a choice rather than a quantity: one label per value from `low` to `high`,
+  // separated by '|' ("No|Yes", "Black|White|First colour"). The toolkit then shows a check box (two
+  // labels "No|Yes") or a list instead of a slider; scripts still give the number.
+  const char* choices = nullptr;
 };
 
 struct Operation {
@@ -27,6 +31,7 @@ struct Operation {
   const char* summary;  // one line
   std::vector<ParameterWord> words;
   void (*run)(TProcessImageEx& processor);
+  const char* title = nullptr;  // the user's name of the operation ("Median Filter"); `name` when absent
 };
 
 const std::vector<Operation>& operations();
@@ -38,4 +43,4 @@ const Operation* find_operation(std::string_view name);
 // against its word's range. On failure returns false with `error` saying which item and why.
 bool fill_block(const Operation& op, std::string_view values, _IMAGE_PROC_DATA& block, std::string& error);
 
-}  // namespace imgtools
+}  // namespace registry

@@ -1,0 +1,14 @@
+// Each family of operations declares its entries in a file of its own; the registry joins them in this order.
+#pragma once
+
+#include <vector>
+
+#include "ivorel/operations/operation_registry.h"
+
+namespace registry {
+
+std::vector<Operation> filter_operations();
+std::vector<Operation> colour_operations();
+std::vector<Operation> geometry_operations();
+
+}  // namespace registry
