@@ -19,7 +19,6 @@ ImageCodec::ImageCodec(std::string fileName)
 
 ImageCodec::~ImageCodec() {
   if (fd_ >= 0) ::close(fd_);
-  discard_temporary();
   dispose_image();
   GlobalUnlock(hPalette_);
   GlobalFree(hPalette_);
@@ -107,13 +106,21 @@ bool ImageCodec::AllocateImage(std::uint64_t rowBytes, std::uint64_t height) {
   return true;
 }
 
+int ImageCodec::open_read_descriptor() {
+  codaxe::OpenFailure why;
+  const int fd = codaxe::open_regular_file(fileName_, &why);
+  if (fd < 0) {
+    fail(why == codaxe::OpenFailure::NotRegular ? codaxe::MSG_NOT_REGULAR : codaxe::MSG_OPEN, CE_OPEN_READ);
+  }
+  return fd;
+}
+
 bool ImageCodec::open_read() {
-  fd_ = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = open_read_descriptor();
   struct stat st;
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    fail(codaxe::MSG_OPEN, CE_OPEN_READ);
     return false;
   }
   fileSize_ = static_cast<std::uint64_t>(st.st_size);
@@ -123,35 +130,14 @@ bool ImageCodec::open_read() {
 }
 
 bool ImageCodec::open_write(int message) {
-  // The temporary file lives in the target's folder so that the final rename stays on one file system.
-  std::string pattern = fileName_ + ".XXXXXX";
-  fd_ = ::mkstemp(pattern.data());
+  fd_ = save_.begin(fileName_);
   if (fd_ < 0) {
     fail(message, CE_OPEN_WRITE);
     return false;
   }
-  tempName_ = pattern;
-  // mkstemp makes the file private; give it the mode a plain create would, or the replaced file's mode.
-  struct stat st;
-  mode_t mode;
-  if (::stat(fileName_.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd_, mode);
   writing_ = true;
   fill_ = pos_ = 0;
   return true;
-}
-
-void ImageCodec::discard_temporary() {
-  if (!tempName_.empty()) {
-    ::unlink(tempName_.c_str());
-    tempName_.clear();
-  }
 }
 
 bool ImageCodec::close_file() {
@@ -182,21 +168,18 @@ std::FILE* ImageCodec::open_write_stream(int message) {
   std::FILE* stream = ::fdopen(fd, "wb");
   if (!stream) {
     ::close(fd);
-    discard_temporary();
+    save_.commit(false);
     fail(message, CE_OPEN_WRITE);
   }
   return stream;
 }
 
 bool ImageCodec::finish_write(bool ok) {
-  // An error already recorded was reported where it happened; only a failure of the rename itself is news.
+  // An error already recorded was reported where it happened; only a failure to put the file in place is
+  // news.
   ok = ok && error_ == 0;
-  if (ok && ::rename(tempName_.c_str(), fileName_.c_str()) == 0) {
-    tempName_.clear();
-    return true;
-  }
+  if (save_.commit(ok)) return true;
   if (ok) fail(codaxe::MSG_CLOSE, CE_CLOSE);
-  discard_temporary();
   return false;
 }
 

@@ -1,8 +1,7 @@
 // The base of every format codec: one object per file, holding the image it read or is about to write, a
 // buffered file and the error reporter chosen when it was made.
 //
-// Writing never touches the target until the whole file is out: bytes go to a temporary file beside it that
-// replaces the target on a successful close and is removed otherwise.
+// Writing never touches the target until the whole file is out (file_access.h says how it gets there).
 #pragma once
 
 #include <sys/types.h>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "imgfile/codaxe.h"
+#include "imgfile/file_access.h"
 #include "imgfile/messages.h"
 
 class ImageCodec {
@@ -45,6 +45,9 @@ class ImageCodec {
  protected:
   // Buffered file access. Each failing call reports its message, sets the error number and returns false.
   bool open_read();
+  // For libraries that read through a descriptor of their own: the file opened when it is a regular file,
+  // -1 after a report otherwise.
+  int open_read_descriptor();
   // `message` is what a failure to create the file reports.
   bool open_write(int message = codaxe::MSG_OPEN);
   // For a file being written: flushes and, when no error was recorded, puts it in place of the target.
@@ -97,7 +100,6 @@ class ImageCodec {
 
  private:
   bool refill();
-  void discard_temporary();
 
   static constexpr std::size_t kBufferSize = 5120;
   unsigned char buffer_[kBufferSize];
@@ -105,7 +107,7 @@ class ImageCodec {
   std::size_t pos_ = 0;
   int fd_ = -1;
   bool writing_ = false;
-  std::string tempName_;
+  codaxe::SaveAside save_;
   std::uint64_t fileSize_ = 0;
   std::FILE* errorStream_;
 };

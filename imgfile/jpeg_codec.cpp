@@ -1,6 +1,7 @@
 #include "imgfile/jpeg_codec.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <jerror.h>
 
@@ -56,10 +57,13 @@ void JpegCodec::watch_scans(j_common_ptr cinfo) {
 }
 
 JpegReader::JpegReader(const std::string& path) : JpegCodec(path) {
-  file_ = std::fopen(path.c_str(), "rb");
+  const int fd = open_read_descriptor();
+  if (fd < 0) return;
+  file_ = ::fdopen(fd, "rb");
   struct stat st;
-  if (!file_ || ::fstat(::fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (!file_ || ::fstat(fd, &st) != 0) {
     if (file_) std::fclose(file_);
+    else ::close(fd);
     file_ = nullptr;
     fail(codaxe::MSG_OPEN, CE_OPEN_READ);
     return;

@@ -28,6 +28,10 @@ const char* message_text(int id) {
       return "Ops, should never get here";
     case MSG_WRITE_FILE_HEADER:
       return "Error writing BitMapFileHeader";
+    case MSG_NOT_REGULAR:
+      return "Error opening file: not a regular file (a folder, pipe or device)";
+    case MSG_NO_VIDEO:
+      return "Error AVI files need the video module and FFmpeg, which are not installed";
     case MSG_BITS_PER_SAMPLE:
       return "Error can't handle more than 8-bits per sample";
     case MSG_CHANNELS:

@@ -98,7 +98,8 @@ int TiffCodec::on_warning(tiff*, void*, const char*, const char*, va_list) {
 }
 
 TiffReader::TiffReader(const std::string& path) : TiffCodec(path) {
-  if (open_tiff("r") && !read_directory()) close_tiff();
+  const int fd = open_read_descriptor();
+  if (fd >= 0 && open_tiff("r", fd) && !read_directory()) close_tiff();
 }
 
 bool TiffReader::read_directory() {
