@@ -43,7 +43,7 @@ int GifReader::Expand() {
   }
   close_file();
   if (stack_.GetFrameNumber() == 0) return 0;
-  ok = deliver_last_frame() && step == Step::Done;
+  ok = deliver_last_frame() && (step == Step::Done || step == Step::Truncated);
   return ok ? 1 : 0;
 }
 
@@ -90,12 +90,15 @@ bool GifReader::read_colour_table(int flags, RGBCOLOR* table) {
 
 GifReader::Step GifReader::read_image() {
   unsigned char descriptor[9];
-  if (!take(descriptor, sizeof descriptor)) return fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+  if (!take(descriptor, sizeof descriptor)) return truncated();
   const unsigned width = codaxe::load_u16(descriptor + 4);
   const unsigned height = codaxe::load_u16(descriptor + 6);
   const int flags = descriptor[8];
   if (flags & codaxe::gif::kTableFlag) {
-    if (!read_colour_table(flags, palette_)) return fail_step(codaxe::MSG_READ_LCT, CE_DATA);
+    if (!read_colour_table(flags, palette_)) {
+      fail(codaxe::MSG_READ_LCT, CE_DATA);
+      return Step::Truncated;
+    }
     stack_.SetbGCT(0);
   } else if (hasGlobalTable_) {
     std::memcpy(palette_, globalTable_, sizeof globalTable_);
@@ -107,7 +110,7 @@ GifReader::Step GifReader::read_image() {
     }
   }
   const int minCodeSize = take_byte();
-  if (minCodeSize < 0) return fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+  if (minCodeSize < 0) return truncated();
   const bool dataWhole = read_sub_blocks();
   const Control control = control_;
   control_ = Control{};
@@ -144,7 +147,7 @@ GifReader::Step GifReader::read_image() {
   if (result.status == codaxe::LzwStatus::BadCode) return fail_step(codaxe::MSG_CODE_EXPANSION, CE_DATA);
   if (!dataWhole) {
     // A file cut after the last pixel's data has lost nothing but its end.
-    return result.pixels == pixels ? Step::Done : fail_step(codaxe::MSG_READ_DATA, CE_DATA);
+    return result.pixels == pixels ? Step::Done : truncated();
   }
   return Step::More;
 }
@@ -242,4 +245,9 @@ bool GifReader::deliver_last_frame() {
 GifReader::Step GifReader::fail_step(int message, int error) {
   fail(message, error);
   return Step::Failed;
+}
+
+GifReader::Step GifReader::truncated() {
+  fail(codaxe::MSG_READ_DATA, CE_DATA);
+  return Step::Truncated;
 }

@@ -3,7 +3,9 @@
 //
 // Broken files are decoded as far as they go: an image whose data is short or stops at a bad code keeps the
 // pixels decoded so far (the rest index 0), frames already read stay in the stack, and the read reports the
-// failure and returns 0. A file that simply ends after its last image, without the trailer, is whole. An
+// failure. A file cut short still opens (returns 1 with the error recorded) when it gave at least one frame,
+// so that a damaged animation shows what survived; a bad code fails the read (returns 0). A file that simply
+// ends after its last image, without the trailer, is whole. An
 // image is refused before anything is allocated when its size is out of proportion to the file that would
 // have to hold its data.
 #pragma once
@@ -24,7 +26,8 @@ class GifReader : public ImageCodec {
     bool transparent = false;
     unsigned char transparentIndex = 0;
   };
-  enum class Step { More, Done, Failed };
+  // Truncated: the file ended inside an image, which has been reported.
+  enum class Step { More, Done, Truncated, Failed };
 
   // Reads only what the file holds, so that its end is told apart from a failing read: false (nothing
   // reported) when fewer than `n` bytes are left.
@@ -42,6 +45,7 @@ class GifReader : public ImageCodec {
   void store_rows(unsigned char* pixels, unsigned width, unsigned height, bool interlaced) const;
   bool deliver_last_frame();
   Step fail_step(int message, int error);
+  Step truncated();
 
   RGBCOLOR globalTable_[256] = {};
   bool hasGlobalTable_ = false;

@@ -1,10 +1,10 @@
 // PCX (version 5 and earlier, run-length coded): a 128-byte header, scan lines of one or more planes, and for
 // 256-colour images a palette after the data, found by searching for its marker byte 12.
 //
-// Palette images come from 1-bit planes (combined into pixel values, plane k giving bit k) or one 8-bit plane
-// and are delivered at 8 bits; three 8-bit planes are a 24-bit image (a fourth, alpha, plane is dropped).
-// Quirks kept on purpose: a 24-bit image whose brightest byte is below 255 is stretched to full brightness,
-// and a two-colour image whose two colours are equally bright is shown white on black (0 white, 1 black).
+// Palette images come from 1-bit planes (combined into pixel values, plane k giving bit k) or one plane of
+// 2, 4 or 8 bits (packed pixels, the first in the high bits) and are delivered at 8 bits; three 8-bit planes
+// are a 24-bit image (a fourth, alpha, plane is dropped), delivered as stored. Quirk kept on purpose: a
+// two-colour image whose two colours are equally bright is shown white on black (0 white, 1 black).
 // Runs may cross plane and line ends. A file that ends early shows what it holds; a header that asks for far
 // more pixels than the file could hold is refused before anything is allocated.
 #pragma once
@@ -26,13 +26,14 @@ class PcxReader : public ImageCodec {
   bool read_header();
   bool true_colour() const { return bitsPerPlane_ == 8 && (planes_ == 3 || planes_ == 4); }
   bool palette_image() const {
-    return (bitsPerPlane_ == 1 || bitsPerPlane_ == 8) && bitsPerPlane_ * planes_ <= 8;
+    return bitsPerPlane_ == 1
+               ? planes_ <= 8
+               : (bitsPerPlane_ == 2 || bitsPerPlane_ == 4 || bitsPerPlane_ == 8) && planes_ == 1;
   }
   // Decodes the scan lines into the bottom-up pixel block; the source is left just after the image data.
   void decode_lines(codaxe::ByteSource& source);
   void combine_planes(const unsigned char* line, unsigned char* row) const;
   void spread_planes(const unsigned char* line, unsigned char* row) const;
-  void stretch_brightness();
   void read_palette(codaxe::ByteSource& source);
 
   unsigned encoding_ = 0;

@@ -104,7 +104,6 @@ int PcxReader::Expand() {
   codaxe::ByteSource source([this](unsigned char* p, std::size_t n) { return read_some(p, n); });
   decode_lines(source);
   if (true_colour()) {
-    stretch_brightness();
     set_description(width_, height_, 24, 0);
   } else {
     read_palette(source);
@@ -137,6 +136,17 @@ void PcxReader::combine_planes(const unsigned char* line, unsigned char* row) co
     std::memcpy(row, line, std::min<std::size_t>(width_, bytesPerLine_));
     return;
   }
+  if (bitsPerPlane_ != 1) {
+    // Packed pixels in a single plane.
+    const unsigned per = 8 / bitsPerPlane_;
+    const unsigned mask = (1u << bitsPerPlane_) - 1;
+    const std::size_t n = std::min<std::size_t>(width_, std::size_t{bytesPerLine_} * per);
+    for (std::size_t x = 0; x < n; ++x) {
+      const unsigned shift = 8 - bitsPerPlane_ * (x % per + 1);
+      row[x] = static_cast<unsigned char>((line[x / per] >> shift) & mask);
+    }
+    return;
+  }
   const std::size_t bytes = std::min<std::size_t>((width_ + 7u) / 8, bytesPerLine_);
   for (unsigned k = 0; k < planes_; ++k) {
     const unsigned char* plane = line + std::size_t{k} * bytesPerLine_;
@@ -159,16 +169,6 @@ void PcxReader::spread_planes(const unsigned char* line, unsigned char* row) con
     unsigned char* out = row + 2 - k;
     for (std::size_t x = 0; x < n; ++x) out[3 * x] = plane[x];
   }
-}
-
-// A 24-bit image is stretched so that its brightest byte becomes 255.
-void PcxReader::stretch_brightness() {
-  unsigned char* const end = image_ + imageSize_;
-  const unsigned m = *std::max_element(image_, end);
-  if (m == 0 || m == 255) return;
-  unsigned char scale[256];
-  for (unsigned v = 0; v < 256; ++v) scale[v] = static_cast<unsigned char>(std::min(255u, v * 255 / m));
-  for (unsigned char* p = image_; p != end; ++p) *p = scale[*p];
 }
 
 // More than 16 colours: the palette after the image data. A file without one falls back on the header's

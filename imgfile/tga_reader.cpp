@@ -90,7 +90,10 @@ int TgaReader::decode() {
   if (h.width == 0 || h.height == 0) return fail(codaxe::MSG_READ_HEADER, CE_HEADER);
   const bool knownEntry =
       h.mapEntryBits == 15 || h.mapEntryBits == 16 || h.mapEntryBits == 24 || h.mapEntryBits == 32;
-  if (h.mapType && (h.mapLength > 256 || !knownEntry)) return fail(codaxe::MSG_READ_HEADER, CE_HEADER);
+  // An empty map says nothing about its entries: writers leave the entry size 0 then.
+  if (h.mapType && (h.mapLength > 256 || (h.mapLength > 0 && !knownEntry))) {
+    return fail(codaxe::MSG_READ_HEADER, CE_HEADER);
+  }
   const std::uint64_t stride = dib_stride(h.width, 8 * h.delivered_bytes());
   const std::uint64_t before = kHeaderBytes + h.idLength + std::uint64_t{h.mapLength} * h.map_entry_bytes();
   const std::uint64_t data = file_size() > before ? file_size() - before : 0;

@@ -20,6 +20,8 @@ RleDecoder::RleDecoder(const unsigned char* data, std::size_t size, std::int64_t
     : data_(data), size_(size), width_(width), height_(height), bits_(bits) {}
 
 void RleDecoder::run(std::uint8_t* out, unsigned count, std::uint8_t value) {
+  // Common writers let the last run of a row cover the row's padding: what lies past the row is dropped.
+  count = static_cast<unsigned>(std::min<std::int64_t>(count, width_ - cursorX_));
   std::uint8_t* p = out + cursorX_;
   if (bits_ == 8) {
     std::fill_n(p, count, value);
@@ -33,7 +35,8 @@ void RleDecoder::run(std::uint8_t* out, unsigned count, std::uint8_t value) {
 
 bool RleDecoder::literal(std::uint8_t* out, unsigned count) {
   std::size_t bytes = literal_bytes(count, bits_);
-  if (!has(bytes) || cursorX_ + count > width_) return false;
+  if (!has(bytes)) return false;
+  count = static_cast<unsigned>(std::min<std::int64_t>(count, width_ - cursorX_));
   const unsigned char* src = data_ + pos_;
   std::uint8_t* p = out + cursorX_;
   if (bits_ == 8) {
@@ -60,7 +63,6 @@ bool RleDecoder::next_row(std::uint8_t* out) {
     const unsigned second = data_[pos_ + 1];
     pos_ += 2;
     if (first != 0) {
-      if (cursorX_ + first > width_) return false;
       run(out, first, static_cast<std::uint8_t>(second));
       continue;
     }

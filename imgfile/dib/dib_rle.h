@@ -14,8 +14,8 @@ class RleDecoder {
  public:
   RleDecoder(const unsigned char* data, std::size_t size, std::int64_t width, std::int64_t height,
              unsigned bits);
-  // Fills `width` indices. False when the stream breaks its rules (runs past a row, moves past the last row,
-  // literal data cut short).
+  // Fills `width` indices; runs and literals reaching past the row are clipped at its end. False when the
+  // stream breaks its rules (moves past the row or the last row, literal data cut short).
   bool next_row(std::uint8_t* out);
   // After the last row: anything but an end of bitmap or the end of the data would draw outside the image.
   bool finish();

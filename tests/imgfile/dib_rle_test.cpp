@@ -29,18 +29,21 @@ TEST(RleDecode, HandMadeStreams) {
             (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 10, 1, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   // Closing with an end of line after the last row and then the end of bitmap is the usual form.
   EXPECT_TRUE(decode({2, 9, 0, 0, 0, 1}, 2, 1, 8));
+  // Runs and literals covering the padded row, as common writers make them for odd widths, are clipped.
+  EXPECT_EQ(decode({4, 5, 0, 0, 2, 6, 0, 3, 1, 2, 3, 0, 0, 1}, 3, 2, 8),
+            (std::vector<std::uint8_t>{5, 5, 5, 6, 6, 1}));
+  EXPECT_EQ(decode({4, 0x12, 0, 0, 0, 4, 0x34, 0x56, 0, 1}, 3, 2, 4),
+            (std::vector<std::uint8_t>{1, 2, 1, 3, 4, 5}));
 }
 
 TEST(RleDecode, RefusesStreamsThatBreakTheirRules) {
   const std::vector<std::vector<std::uint8_t>> broken = {
-      {5, 1},                    // run past the row
-      {2, 1, 0, 3, 1, 2, 3, 0},  // literal past the row
-      {0, 2, 0, 2},              // delta below the last row
-      {0, 2, 5, 0},              // delta past the right edge
-      {0, 4, 1, 2, 3},           // literal cut short
-      {0, 2, 1},                 // delta cut short
-      {0, 0, 0, 0, 0, 0},        // end of line past the last row
-      {0, 0, 0, 0, 1, 1},        // drawing past the last row
+      {0, 2, 0, 2},        // delta below the last row
+      {0, 2, 5, 0},        // delta past the right edge
+      {0, 4, 1, 2, 3},     // literal cut short
+      {0, 2, 1},           // delta cut short
+      {0, 0, 0, 0, 0, 0},  // end of line past the last row
+      {0, 0, 0, 0, 1, 1},  // drawing past the last row
   };
   for (const auto& s : broken) EXPECT_FALSE(decode(s, 4, 2, 8)) << testing::PrintToString(s);
 }
@@ -75,7 +78,7 @@ TEST(RleEncode, ConversionsRoundTripExactly) {
 }
 
 TEST(RleDecode, BrokenOrOversizedBlocksAreLeftAlone) {
-  const std::vector<std::vector<std::uint8_t>> streams = {{9, 1, 0, 1}, {0, 2, 0, 9}, {0, 7, 1, 2}};
+  const std::vector<std::vector<std::uint8_t>> streams = {{0, 2, 9, 0}, {0, 2, 0, 9}, {0, 7, 1, 2}};
   std::vector<DibBuilder> builders;
   for (const auto& s : streams) builders.push_back(DibBuilder().size(4, 2).depth(8, BI_RLE8).data(s));
   builders.push_back(DibBuilder().size(65535, 65535).depth(8, BI_RLE8).data({0, 1}));  // too big for its data

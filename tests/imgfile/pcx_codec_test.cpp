@@ -122,14 +122,14 @@ TEST(PcxReader, MonochromeWithTwoEquallyBrightColoursIsWhiteOnBlack) {
   EXPECT_TRUE(same(img.palette[1], RGBCOLOR{255, 0, 0}));
 }
 
-TEST(PcxReader, TrueColourIsFlippedSwappedAndStretchedToFullBrightness) {
+TEST(PcxReader, TrueColourIsFlippedSwappedAndDeliveredAsStored) {
   ScratchDir dir;
   PcxBuilder b;
   b.planes = 3;
   b.width = 2;
   b.height = 3;
   b.bytesPerLine = 3;  // one byte of padding per plane, dropped
-  // Lines top first: red plane, green plane, blue plane. The brightest byte is 200.
+  // Lines top first: red plane, green plane, blue plane. No byte reaches 255, and none is stretched.
   b.data = literal({10,  20, 99, 30, 40, 99, 50, 60,  99,  //
                     100, 0,  99, 0,  0,  99, 0,  200, 99,  //
                     1,   2,  99, 3,  4,  99, 5,  6,   99});
@@ -137,17 +137,41 @@ TEST(PcxReader, TrueColourIsFlippedSwappedAndStretchedToFullBrightness) {
   ASSERT_EQ(img.result, 1);
   ASSERT_EQ(img.bits, 24);
   EXPECT_EQ(img.colors, 0);
-  auto scaled = [](unsigned v) { return static_cast<unsigned char>(v * 255 / 200); };
   const unsigned char* top = row_of(img, 0);
-  EXPECT_EQ(top[0], scaled(50));  // blue of the first pixel
-  EXPECT_EQ(top[1], scaled(30));
-  EXPECT_EQ(top[2], scaled(10));
+  EXPECT_EQ(Bytes(top, top + 6), (Bytes{50, 30, 10, 60, 40, 20}));
   const unsigned char* middle = row_of(img, 1);
-  EXPECT_EQ(middle[2], scaled(100));  // red, middle line of an odd height swapped too
-  EXPECT_EQ(middle[3], 255);          // blue of the second pixel: the brightest byte
+  EXPECT_EQ(Bytes(middle, middle + 6), (Bytes{0, 0, 100, 200, 0, 0}));
   const unsigned char* bottom = row_of(img, 2);
-  EXPECT_EQ(bottom[3], scaled(6));
-  EXPECT_EQ(bottom[5], scaled(2));
+  EXPECT_EQ(Bytes(bottom, bottom + 6), (Bytes{5, 3, 1, 6, 4, 2}));
+}
+
+TEST(PcxReader, PackedPixelsOfOnePlaneDeliverEightBits) {
+  ScratchDir dir;
+  for (unsigned bits : {2u, 4u}) {
+    SCOPED_TRACE(bits);
+    const unsigned width = 11;
+    const unsigned per = 8 / bits;
+    PcxBuilder b;
+    b.bitsPerPlane = bits;
+    b.width = width;
+    b.height = 1;
+    b.bytesPerLine = (width + per - 1) / per + 1;  // even, as writers pad it
+    for (unsigned i = 0; i < 16; ++i) b.map.push_back(RGBCOLOR{static_cast<unsigned char>(i * 16), 1, 2});
+    Bytes line(b.bytesPerLine, 0xFF);  // the padding pixels have the highest value; they must not show
+    for (unsigned x = 0; x < width; ++x) {
+      const unsigned shift = 8 - bits * (x % per + 1);
+      const unsigned value = (x * 3) % (1u << bits);
+      line[x / per] =
+          static_cast<unsigned char>((line[x / per] & ~(((1u << bits) - 1) << shift)) | (value << shift));
+    }
+    b.data = literal(line);
+    LoadedImage img = load_bytes(dir, b.build());
+    ASSERT_EQ(img.result, 1);
+    EXPECT_EQ(img.bits, 8);
+    for (unsigned x = 0; x < width; ++x) EXPECT_EQ(img.pixels[x], (x * 3) % (1u << bits)) << x;
+    EXPECT_EQ(img.pixels[width], 0);
+    EXPECT_TRUE(same(img.palette[3], RGBCOLOR{48, 1, 2}));
+  }
 }
 
 TEST(PcxReader, FourthPlaneOfAlphaIsDropped) {
@@ -258,7 +282,7 @@ TEST(PcxReader, RefusesBadHeadersAtInitExpanderAndUnsupportedLayoutsAtExpansion)
        "Error reading image file header"},
       {"not run-length", [](PcxBuilder& b) { b.encoding = 0; }, CE_DATA,
        "Error can only handle 1-channel gray scale or 3-channel color"},
-      {"2-bit planes", [](PcxBuilder& b) { b.bitsPerPlane = 2; }, CE_DATA,
+      {"two 4-bit planes", [](PcxBuilder& b) { b.bitsPerPlane = 4, b.planes = 2; }, CE_DATA,
        "Error can only handle 1-channel gray scale or 3-channel color"},
       {"16 bits", [](PcxBuilder& b) { b.planes = 2; }, CE_DATA,
        "Error can only handle 1-channel gray scale or 3-channel color"},
@@ -334,7 +358,6 @@ TEST(PcxWriter, RoundTripsEveryDepth) {
     for (unsigned short width : {1, 13, 64}) {
       SCOPED_TRACE("bits " + std::to_string(bits) + " width " + std::to_string(width));
       RawPicture pic = make_picture(width, 5, bits, width + bits);
-      if (bits == 24) pic.pixels[0] = 255;  // no brightness stretch on reading
       std::string path = dir.file("rt.pcx");
       ASSERT_EQ(save_image(CT_PCX, path, pic), 1);
       LoadedImage back = load_image(path);

@@ -94,9 +94,10 @@ void others_read_ours(CompandType type, const std::string& extension) {
 
 TEST(PcxInterop, WeReadWhatImageMagickWritesAsItDoes) {
   if (!imagemagick_available()) GTEST_SKIP() << "ImageMagick absent";
-  imagemagick_variants("pcx", {"-type truecolor", "-colors 200 -type palette", "-colors 16 -type palette",
-                               "-colors 2 -type palette", "-alpha set -channel A -evaluate set 50% +channel",
-                               "-type grayscale -level 10%,90%"});
+  imagemagick_variants(
+      "pcx", {"-type truecolor", "-type truecolor -evaluate multiply 0.6", "-colors 200 -type palette",
+              "-colors 16 -type palette", "-colors 2 -type palette",
+              "-alpha set -channel A -evaluate set 50% +channel", "-type grayscale -level 10%,90%"});
 }
 
 TEST(PcxInterop, WeReadWhatPillowWritesAsItDoes) {

@@ -149,6 +149,15 @@ TEST(TgaReader, ColourMapsOfEveryEntrySizeLandFromTheirFirstEntry) {
   EXPECT_TRUE(same(img.palette[255], RGBCOLOR{3, 2, 1}));
   EXPECT_EQ(img.pixels[0], 255);
   EXPECT_EQ(img.pixels[1], 0);
+  // A map said to be present but of length 0 (entry size 0 too) is a map with no entries.
+  b.mapLength = 0;
+  b.mapEntryBits = 0;
+  b.map = {};
+  b.data = {9, 4};
+  img = load_bytes(dir, b.build());
+  ASSERT_EQ(img.result, 1);
+  EXPECT_EQ(img.pixels[0], 9);
+  EXPECT_EQ(img.pixels[1], 4);
 }
 
 TEST(TgaReader, GreyImagesGetTheGreyPaletteAndGreyWithAlphaGivesItsGreyByte) {
