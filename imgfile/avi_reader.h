@@ -1,5 +1,7 @@
-// AVI video through FFmpeg: the frames of each video stream (the first 25 streams) become frames of the
-// codec's ImageStack, so that videos of any codec FFmpeg decodes can be imported.
+// AVI video: the frames of each video stream (the first 25 streams) become frames of the codec's
+// ImageStack, so that videos of any codec FFmpeg decodes can be imported. The decoding lives in a module
+// loaded on the first AVI file (imgfile/avi/avi_module.h); without it, or without FFmpeg, AVI files are
+// refused with a message saying so and nothing else is affected.
 //
 // A stream of up to 100 frames gives all of them; a longer one every step-th frame from the first, with
 // step = ceil(length / 100), so that about 100 frames are taken (250 frames: 0, 3, 6, ... 249, 84 frames).
@@ -9,26 +11,25 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "imgfile/avi/avi_module.h"
 #include "imgfile/image_codec.h"
 
-struct AVFrame;
-struct SwsContext;
-
-class AviReader : public ImageCodec {
+class AviReader : public ImageCodec, private codaxe::avi::Sink {
  public:
   explicit AviReader(const std::string& path);
-  ~AviReader() override;
 
   int Expand() override;
 
- private:
-  // Frames of one stream into the stack; false when the file itself could not be read.
-  bool import_stream(int index);
-  // One decoded frame into the codec's image and onto the stack; false when no more should be taken.
-  bool take_frame(const AVFrame* frame);
+  // Where the video module is looked for; by default beside the library itself, then on the loader's path.
+  // Tests point it elsewhere to stand for a machine without the module.
+  static void set_module_path(const std::string& path);
 
-  SwsContext* scaler_ = nullptr;
+ private:
+  void begin_stream(unsigned short delay) override;
+  bool take(const codaxe::avi::Frame& frame) override;
+
   // Of the stream being read, in hundredths of a second: the time between two frames taken.
   unsigned short delay_ = 0;
   int framesTaken_ = 0;

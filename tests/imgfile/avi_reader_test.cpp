@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "imgfile/avi_reader.h"
 #include "tests/support/codaxe_io.h"
 #include "tests/support/test_support.h"
 
@@ -120,4 +121,25 @@ TEST(AviReader, FilesWithoutFramesFail) {
   loaded = load_image(sound);
   EXPECT_EQ(loaded.result, 0);
   EXPECT_EQ(boxes.texts, std::vector<std::string>{"Error unsupported image type"});
+}
+
+TEST(AviReader, WithoutTheVideoModuleOnlyAviFilesAreRefused) {
+  if (!ffmpeg_available()) GTEST_SKIP() << "ffmpeg absent";
+  ScratchDir dir;
+  RecordingMessageBox boxes;
+  const std::string video = make_video(dir, "clip.avi", 3, "-c:v rawvideo -pix_fmt bgr24");
+  // The programs themselves never load FFmpeg: only the module does.
+  EXPECT_NE(run_command(std::string("ldd ") + IMGTOOLS_PATH + " | grep -q libavcodec"), 0);
+
+  AviReader::set_module_path(dir.file("absent/libcodaxe_avi.so"));
+  LoadedImage loaded = load_image(video);
+  EXPECT_EQ(loaded.result, 0);
+  EXPECT_EQ(loaded.error, CE_OPEN_READ);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{
+                             "Error AVI files need the video module and FFmpeg, which are not installed"});
+  EXPECT_EQ(load_image(std::string(SUITE_SOURCE_DIR) + "/samples/wheel-24bit.bmp").result, 1);
+
+  // Once it is back, the same file reads.
+  AviReader::set_module_path("");
+  EXPECT_EQ(load_image(video).result, 1);
 }
