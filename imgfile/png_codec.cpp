@@ -3,8 +3,10 @@
 #include <png.h>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
+#include "imgfile/png_fast.h"
 #include "imgfile/raw_rows.h"
 
 namespace {
@@ -25,10 +27,6 @@ struct PngCodec::Callbacks {
     // The codec has reported the short read; libpng only needs to stop.
     if (!codec(png)->read_bytes(data, length)) png_error(png, "read failed");
   }
-  static void write(png_structp png, png_bytep data, png_size_t length) {
-    if (!codec(png)->write_bytes(data, length)) png_error(png, "write failed");
-  }
-  static void flush(png_structp) {}
 
   // libpng's own complaints (bad CRC, bad chunk, broken compressed data) are the message of the failure,
   // unless the codec's file access failed first and has said so.
@@ -60,9 +58,40 @@ int PngCodec::Expand() {
     close_file();
     return error_ ? 0 : fail(codaxe::MSG_READ_HEADER, CE_HEADER);
   }
-  const bool ok = decode();
+  bool ok = decode_fast();
+  if (!ok && error_ == 0 && seek(sizeof signature)) ok = decode();
   close_file();
   return ok ? 1 : 0;
+}
+
+bool PngCodec::decode_fast() {
+  std::vector<unsigned char> file;
+  try {
+    file.resize(file_size());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  codaxe::png::Decoded info;
+  if (!seek(0) || !read_bytes(file.data(), file.size()) ||
+      !codaxe::png::inspect(file.data(), file.size(), info)) {
+    return false;
+  }
+  const std::uint64_t stride = dib_stride(info.width, info.bits);
+  if (!believable_size(stride * info.height, file_size(), kMaxExpansion)) return false;
+  if (!AllocateImage(stride, info.height)) return false;
+  if (!codaxe::png::decode(file.data(), file.size(), info, image_)) {
+    dispose_image();
+    return false;
+  }
+  if (info.bits == 24) {
+    fill_default_palette();
+  } else {
+    std::copy(info.palette, info.palette + info.colors, palette_);
+  }
+  set_description(static_cast<unsigned short>(info.width), static_cast<unsigned short>(info.height),
+                  static_cast<unsigned short>(info.bits), static_cast<unsigned short>(info.colors));
+  imageSize_ = static_cast<std::uint32_t>(stride * info.height);
+  return true;
 }
 
 bool PngCodec::decode() {
@@ -158,44 +187,11 @@ int PngCodec::Compress(unsigned short, ImgType) {
       (bits < 24 && !sourcePalette_)) {
     return fail(codaxe::MSG_WRITE_DATA, CE_WRITE);
   }
+  const unsigned entries = bits == 24 ? 0 : palette_entries();
+  const std::vector<unsigned char> file =
+      codaxe::png::encode(sourcePixels_, width_, height_, bits, sourcePalette_, entries);
+  if (file.empty()) return fail(codaxe::MSG_MEMORY, CE_MEMORY);
   if (!open_write()) return 0;
-  const bool ok = encode();
+  const bool ok = write_bytes(file.data(), file.size());
   return close_file() && ok ? 1 : 0;
-}
-
-bool PngCodec::encode() {
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, this, Callbacks::error, Callbacks::warning);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    return fail(codaxe::MSG_MEMORY, CE_MEMORY);
-  }
-  const std::size_t stride = dib_stride(width_, bitsPerPixel_);
-  rows_.resize(height_);
-  for (std::size_t y = 0; y < height_; ++y) rows_[y] = sourcePixels_ + (height_ - 1 - y) * stride;
-  png_color entries[256];
-  const unsigned count = bitsPerPixel_ == 24 ? 0 : palette_entries();
-  for (unsigned i = 0; i < count; ++i) {
-    entries[i] = png_color{sourcePalette_[i].red, sourcePalette_[i].green, sourcePalette_[i].blue};
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, this, Callbacks::write, Callbacks::flush);
-  if (bitsPerPixel_ == 24) {
-    png_set_IHDR(png, info, width_, height_, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  } else {
-    png_set_IHDR(png, info, width_, height_, bitsPerPixel_, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, entries, static_cast<int>(count));
-  }
-  png_write_info(png, info);
-  if (bitsPerPixel_ == 24) png_set_bgr(png);
-  png_write_image(png, rows_.data());
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return true;
 }

@@ -1,5 +1,5 @@
-// PNG through libpng, with the codec's own buffered file access underneath (so that writing goes to a
-// temporary file like every other writer's).
+// PNG: written by our own encoder over libdeflate (png_fast.h); read through a fast path for the common
+// files and through libpng, on the codec's own buffered file access, for the rest.
 //
 // Reading: palette and grey images of 1, 2, 4 and 8 bits come out as palette images of 1, 4 (2-bit pixels
 // widened), 4 and 8 bits; grey images get a ramp from black to white. Truecolour comes out as 24 bits.
@@ -27,8 +27,9 @@ class PngCodec : public ImageCodec {
   // libpng's input, output and error callbacks, which reach into the codec.
   struct Callbacks;
 
+  // The whole file through the fast reader; false, with nothing reported, when it is not one it takes.
+  bool decode_fast();
   bool decode();
-  bool encode();
   // Entries the written palette needs: the image's colours, or more when its pixels use higher indices.
   unsigned palette_entries() const;
 
