@@ -20,3 +20,5 @@ echo
 build/bin/gif_bench "$@"
 echo
 build/bin/jpeg_tiff_png_bench "$@"
+echo
+bench/process_bench.sh "$@"
