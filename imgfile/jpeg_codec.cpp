@@ -62,8 +62,12 @@ JpegReader::JpegReader(const std::string& path) : JpegCodec(path) {
   file_ = ::fdopen(fd, "rb");
   struct stat st;
   if (!file_ || ::fstat(fd, &st) != 0) {
-    if (file_) std::fclose(file_);
-    else ::close(fd);
+    // Closing the stream closes the descriptor with it.
+    if (file_) {
+      std::fclose(file_);
+    } else {
+      ::close(fd);
+    }
     file_ = nullptr;
     fail(codaxe::MSG_OPEN, CE_OPEN_READ);
     return;

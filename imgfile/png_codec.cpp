@@ -65,21 +65,16 @@ int PngCodec::Expand() {
 }
 
 bool PngCodec::decode_fast() {
-  std::vector<unsigned char> file;
-  try {
-    file.resize(file_size());
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
   codaxe::png::Decoded info;
-  if (!seek(0) || !read_bytes(file.data(), file.size()) ||
-      !codaxe::png::inspect(file.data(), file.size(), info)) {
-    return false;
-  }
+  codaxe::png::ImageData data;
+  const codaxe::png::Source source{
+      [this](unsigned char* p, std::size_t n) { return read_some(p, n) == n; },
+      [this](std::uint64_t n) { return tell() + n <= file_size() && seek(tell() + n); }};
+  if (!codaxe::png::read_image_data(source, file_size(), info, data)) return false;
   const std::uint64_t stride = dib_stride(info.width, info.bits);
   if (!believable_size(stride * info.height, file_size(), kMaxExpansion)) return false;
   if (!AllocateImage(stride, info.height)) return false;
-  if (!codaxe::png::decode(file.data(), file.size(), info, image_)) {
+  if (!codaxe::png::decode(data, info, image_)) {
     dispose_image();
     return false;
   }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "imgfile/byte_order.h"
 
@@ -186,120 +187,96 @@ std::vector<unsigned char> encode(const unsigned char* pixels, unsigned width, u
   return out;
 }
 
-namespace {
-
-// Walks the chunks after the signature; `visit(type, data, length)` returns false to stop. False when a
-// chunk runs past the end of the file or a critical chunk's checksum is wrong.
-template <typename Visit>
-bool walk(const unsigned char* file, std::size_t size, Visit visit) {
-  std::size_t at = 8;
-  while (at + 12 <= size) {
-    const std::uint32_t length = load_be32(file + at);
-    if (length > size - at - 12) return false;
-    const unsigned char* type = file + at + 4;
-    const unsigned char* data = type + 4;
-    const bool critical = (type[0] & 0x20) == 0;
-    if (critical && libdeflate_crc32(0, type, length + 4) != load_be32(data + length)) return false;
-    if (!visit(type, data, length)) return true;
-    at += 12 + std::size_t{length};
-  }
-  return false;
-}
-
-}  // namespace
-
-bool inspect(const unsigned char* file, std::size_t size, Decoded& out) {
-  if (size < 8 + 25 || std::memcmp(file, kSignature, 8) != 0 || std::memcmp(file + 12, "IHDR", 4) != 0 ||
-      load_be32(file + 8) != 13) {
+bool read_image_data(const Source& source, std::uint64_t fileSize, Decoded& out, ImageData& data) {
+  // After the signature, which the caller has checked: the header first, then chunk after chunk.
+  unsigned char head[8];
+  unsigned char header[13 + 4];
+  if (!source.read(head, 8) || load_be32(head) != 13 || std::memcmp(head + 4, "IHDR", 4) != 0 ||
+      !source.read(header, sizeof header) ||
+      libdeflate_crc32(libdeflate_crc32(0, head + 4, 4), header, 13) != load_be32(header + 13)) {
     return false;
   }
-  const unsigned char* h = file + 16;
-  const std::uint32_t width = load_be32(h);
-  const std::uint32_t height = load_be32(h + 4);
-  const unsigned depth = h[8];
-  const unsigned type = h[9];
+  const std::uint32_t width = load_be32(header);
+  const std::uint32_t height = load_be32(header + 4);
+  const unsigned depth = header[8];
+  const unsigned type = header[9];
   if (width == 0 || height == 0 || width > 65535 || height > 65535 || depth != 8 ||
-      (type != 0 && type != 2 && type != 3) || h[10] != 0 || h[11] != 0 || h[12] != 0) {
+      (type != 0 && type != 2 && type != 3) || header[10] != 0 || header[11] != 0 || header[12] != 0) {
     return false;
   }
   out.width = width;
   out.height = height;
   out.bits = type == 2 ? 24 : 8;
   out.colors = type == 2 ? 0 : 256;
-  bool plte = false, idat = false, end = false, other = false;
-  const bool walked =
-      walk(file, size, [&](const unsigned char* t, const unsigned char* data, std::uint32_t n) {
-        if (std::memcmp(t, "IEND", 4) == 0) {
-          end = true;
-          return false;
-        }
-        if (std::memcmp(t, "PLTE", 4) == 0) {
-          if (plte || idat || type == 0 || n % 3 != 0 || n == 0 || n > 768) other = true;
-          plte = true;
-          if (type == 3 && !other) {
-            out.colors = n / 3;
-            for (unsigned i = 0; i < out.colors; ++i)
-              out.palette[i] = RGBCOLOR{data[3 * i], data[3 * i + 1], data[3 * i + 2]};
-          }
-        } else if (std::memcmp(t, "IDAT", 4) == 0) {
-          idat = true;
-        } else if (std::memcmp(t, "IHDR", 4) == 0 ? t != file + 12
-                                                  : (t[0] & 0x20) == 0 || std::memcmp(t, "tRNS", 4) == 0) {
-          // A second header, an unknown critical chunk, or transparency: libpng's to judge.
-          other = true;
-        }
-        return !other;
-      });
-  if (!walked || !end || !idat || other || (type == 3 && !plte)) return false;
   if (type == 0) {
     for (unsigned i = 0; i < 256; ++i) {
       const auto v = static_cast<unsigned char>(i);
       out.palette[i] = RGBCOLOR{v, v, v};
     }
   }
-  return true;
+
+  // The image data cannot be longer than the file: room for it is taken at once, and the pages the data
+  // does not reach are never touched.
+  data.bytes.reset(new (std::nothrow) unsigned char[fileSize]);
+  if (!data.bytes) return false;
+  data.size = 0;
+  bool palette = false;
+  for (;;) {
+    if (!source.read(head, 8)) return false;
+    const std::uint32_t length = load_be32(head);
+    const unsigned char* t = head + 4;
+    if (length > fileSize) return false;
+    if (std::memcmp(t, "IEND", 4) == 0) return data.size > 0 && (type != 3 || palette);
+    if (std::memcmp(t, "IDAT", 4) == 0) {
+      if (length > fileSize - data.size) return false;
+      unsigned char* at = data.bytes.get() + data.size;
+      unsigned char crc[4];
+      if (!source.read(at, length) || !source.read(crc, 4) ||
+          libdeflate_crc32(libdeflate_crc32(0, t, 4), at, length) != load_be32(crc)) {
+        return false;
+      }
+      data.size += length;
+    } else if (std::memcmp(t, "PLTE", 4) == 0) {
+      // One palette, before the image data, of whole entries; grey images have none.
+      unsigned char entries[768 + 4];
+      if (palette || data.size > 0 || type == 0 || length % 3 != 0 || length == 0 || length > 768 ||
+          !source.read(entries, length + 4) ||
+          libdeflate_crc32(libdeflate_crc32(0, t, 4), entries, length) != load_be32(entries + length)) {
+        return false;
+      }
+      palette = true;
+      if (type == 3) {
+        out.colors = length / 3;
+        for (unsigned i = 0; i < out.colors; ++i) {
+          out.palette[i] = RGBCOLOR{entries[3 * i], entries[3 * i + 1], entries[3 * i + 2]};
+        }
+      }
+    } else if ((t[0] & 0x20) == 0 || std::memcmp(t, "tRNS", 4) == 0) {
+      // Another header, an unknown critical chunk, or transparency: libpng's to judge.
+      return false;
+    } else if (!source.skip(std::uint64_t{length} + 4)) {
+      return false;
+    }
+  }
 }
 
-bool decode(const unsigned char* file, std::size_t size, const Decoded& info, unsigned char* pixels) {
-  // The image data, in one piece when the file has it in one chunk.
-  const unsigned char* data = nullptr;
-  std::size_t dataSize = 0;
-  std::vector<unsigned char> joined;
-  int pieces = 0;
-  walk(file, size, [&](const unsigned char* t, const unsigned char* d, std::uint32_t n) {
-    if (std::memcmp(t, "IDAT", 4) != 0) return std::memcmp(t, "IEND", 4) != 0;
-    if (++pieces == 1) {
-      data = d;
-      dataSize = n;
-    } else {
-      if (pieces == 2) joined.assign(data, data + dataSize);
-      joined.insert(joined.end(), d, d + n);
-    }
-    return true;
-  });
-  if (pieces > 1) {
-    data = joined.data();
-    dataSize = joined.size();
-  }
-
+bool decode(const ImageData& data, const Decoded& info, unsigned char* pixels) {
   const unsigned bpp = info.bits / 8;
   const std::size_t rowBytes = std::size_t{info.width} * bpp;
-  std::vector<unsigned char> raw;
-  try {
-    raw.resize((rowBytes + 1) * info.height);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  // Not zero-filled: the decompressor writes every byte or fails.
+  const std::size_t rawSize = (rowBytes + 1) * info.height;
+  std::unique_ptr<unsigned char[]> raw(new (std::nothrow) unsigned char[rawSize]);
   std::unique_ptr<libdeflate_decompressor, DecompressorFree> inflater(libdeflate_alloc_decompressor());
-  if (!inflater || libdeflate_zlib_decompress(inflater.get(), data, dataSize, raw.data(), raw.size(),
-                                              nullptr) != LIBDEFLATE_SUCCESS) {
+  if (!raw || !inflater ||
+      libdeflate_zlib_decompress(inflater.get(), data.bytes.get(), data.size, raw.get(), rawSize, nullptr) !=
+          LIBDEFLATE_SUCCESS) {
     return false;
   }
 
   const std::size_t stride = dib_stride(info.width, info.bits);
   const unsigned char* prior = nullptr;
   for (unsigned y = 0; y < info.height; ++y) {
-    unsigned char* row = raw.data() + y * (rowBytes + 1) + 1;
+    unsigned char* row = raw.get() + y * (rowBytes + 1) + 1;
     const unsigned filter = row[-1];
     switch (filter) {
       case kNone:

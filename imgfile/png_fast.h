@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "imgfile/codaxe.h"
@@ -27,10 +29,23 @@ struct Decoded {
   RGBCOLOR palette[256] = {};
 };
 
-// Reads the header of `file` (the whole file); false when the file is not one the fast reader takes.
-bool inspect(const unsigned char* file, std::size_t size, Decoded& out);
+// How the fast reader pulls the file: `read` fills exactly n bytes or fails, `skip` passes over n bytes.
+struct Source {
+  std::function<bool(unsigned char*, std::size_t)> read;
+  std::function<bool(std::uint64_t)> skip;
+};
+
+// The compressed image data of a file, all of its chunks in one piece.
+struct ImageData {
+  std::unique_ptr<unsigned char[]> bytes;
+  std::size_t size = 0;
+};
+
+// Reads the chunks after the signature up to the end chunk, checking the critical ones' checksums; false
+// when the file is not one the fast reader takes.
+bool read_image_data(const Source& source, std::uint64_t fileSize, Decoded& out, ImageData& data);
 // Decodes into `pixels` (bottom-up rows of dib_stride(width, bits)); false on anything unexpected, when
 // the pixels are left in an unspecified state and the caller reads the file the slow way.
-bool decode(const unsigned char* file, std::size_t size, const Decoded& info, unsigned char* pixels);
+bool decode(const ImageData& data, const Decoded& info, unsigned char* pixels);
 
 }  // namespace codaxe::png
