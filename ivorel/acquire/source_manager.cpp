@@ -262,6 +262,8 @@ TW_UINT16 entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 
 
 void install_scan_interface(ScanInterface* ui) { manager().ui = ui; }
 
+ScanInterface* scan_interface() { return manager().ui; }
+
 DSMENTRYPROC source_manager_entry() {
   if (manager().override_entry) return manager().override_entry;
   return sane_api() ? entry : nullptr;

@@ -34,6 +34,7 @@ class ScanInterface {
 
 // The service stays owned by the caller; nullptr goes back to scanning without asking.
 void install_scan_interface(ScanInterface* ui);
+ScanInterface* scan_interface();
 
 // The manager's entry point, or null when SANE cannot be loaded (unavailable_reason() says why).
 DSMENTRYPROC source_manager_entry();
