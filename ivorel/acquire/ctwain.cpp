@@ -20,15 +20,21 @@ void copy_str32(char (&to)[34], const char* from) {
 }  // namespace
 
 namespace scan {
-void set_main_window(void* window) { g_mainWindow = window; }
+void set_main_window(void* window) {
+  g_mainWindow = window;
+}
 }  // namespace scan
 
-CTwain::CTwain() { RegisterApp(1, 0, 13, 1, "<?>", "<?>", "<?>", "<?>"); }
+CTwain::CTwain() {
+  RegisterApp(1, 0, 13, 1, "<?>", "<?>", "<?>", "<?>");
+}
 
-CTwain::~CTwain() { DropToState(1, nullptr); }
+CTwain::~CTwain() {
+  DropToState(1, nullptr);
+}
 
-void CTwain::RegisterApp(int major, int minor, int language, int country, const char* info, const char* manufacturer,
-                         const char* family, const char* product) {
+void CTwain::RegisterApp(int major, int minor, int language, int country, const char* info,
+                         const char* manufacturer, const char* family, const char* product) {
   std::memset(&m_AppId, 0, sizeof m_AppId);
   m_AppId.Version.MajorNum = static_cast<TW_UINT16>(major);
   m_AppId.Version.MinorNum = static_cast<TW_UINT16>(minor);
@@ -67,7 +73,9 @@ TW_UINT16 CTwain::ConditionCode() {
   return status.ConditionCode;
 }
 
-const TW_IDENTITY& CTwain::SourceIdentity() { return g_source; }
+const TW_IDENTITY& CTwain::SourceIdentity() {
+  return g_source;
+}
 
 int CTwain::Call(TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
   if (!g_entry) {
@@ -90,7 +98,8 @@ int CTwain::DS(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
 void CTwain::TrackState(TW_IDENTITY*, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
   if (dg == DG_IMAGE) {
     // A transfer that ended, or was cancelled, must still be ended whatever the call reported.
-    if (dat == DAT_IMAGENATIVEXFER && msg == MSG_GET && (m_rc == TWRC_XFERDONE || m_rc == TWRC_CANCEL)) SetState(7);
+    if (dat == DAT_IMAGENATIVEXFER && msg == MSG_GET && (m_rc == TWRC_XFERDONE || m_rc == TWRC_CANCEL))
+      SetState(7);
     return;
   }
   if (dat == DAT_EVENT && msg == MSG_PROCESSEVENT) {
@@ -297,6 +306,10 @@ void CTwain::XferReady(TW_APPMESSAGE*) {
   }
 }
 
-void CTwain::CloseDsRequest() { CloseSource(); }
+void CTwain::CloseDsRequest() {
+  CloseSource();
+}
 
-void CTwain::DibReceived(HGLOBAL bitmap) { GlobalFree(bitmap); }
+void CTwain::DibReceived(HGLOBAL bitmap) {
+  GlobalFree(bitmap);
+}

@@ -19,8 +19,8 @@ class CTwain {
   CTwain(const CTwain&) = delete;
   CTwain& operator=(const CTwain&) = delete;
 
-  void RegisterApp(int major, int minor, int language, int country, const char* info, const char* manufacturer,
-                   const char* family, const char* product);
+  void RegisterApp(int major, int minor, int language, int country, const char* info,
+                   const char* manufacturer, const char* family, const char* product);
   int TwainAvailable();
 
   int State() const { return m_nState; }

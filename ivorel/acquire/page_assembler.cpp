@@ -9,7 +9,9 @@ namespace scan {
 
 namespace {
 
-bool single_colour(SANE_Frame f) { return f == SANE_FRAME_RED || f == SANE_FRAME_GREEN || f == SANE_FRAME_BLUE; }
+bool single_colour(SANE_Frame f) {
+  return f == SANE_FRAME_RED || f == SANE_FRAME_GREEN || f == SANE_FRAME_BLUE;
+}
 
 // Sample `i` of a row of one channel, as 8 bits. Line art marks black with 1.
 unsigned sample(const unsigned char* row, int i, int depth) {
@@ -51,10 +53,11 @@ bool PageAssembler::begin_frame(const SANE_Parameters& p, std::string& error) {
   }
   if (!planes_.empty()) {
     // The later passes of a three-pass scan must match the first and bring a colour not seen yet.
-    const bool fits = single_colour(p.format) && single_colour(planes_.front().kind) &&
-                      p.pixels_per_line == frame_.pixels_per_line && p.depth == frame_.depth &&
-                      p.lines == frame_.lines && p.bytes_per_line == frame_.bytes_per_line &&
-                      std::none_of(planes_.begin(), planes_.end(), [&](const Plane& q) { return q.kind == p.format; });
+    const bool fits =
+        single_colour(p.format) && single_colour(planes_.front().kind) &&
+        p.pixels_per_line == frame_.pixels_per_line && p.depth == frame_.depth && p.lines == frame_.lines &&
+        p.bytes_per_line == frame_.bytes_per_line &&
+        std::none_of(planes_.begin(), planes_.end(), [&](const Plane& q) { return q.kind == p.format; });
     if (!fits) {
       error = "The scanner's colour passes do not fit together.";
       return false;
@@ -140,7 +143,8 @@ HGLOBAL PageAssembler::finish(std::string& error) const {
     if (bits == 1) {
       // Line art keeps its bits, turned so that 0 is black as in the DIB's colour table.
       const unsigned char* in = planes_[0].bytes.data() + in_stride * y;
-      for (std::size_t i = 0; i < static_cast<std::size_t>((w + 7) / 8); ++i) out[i] = static_cast<unsigned char>(~in[i]);
+      for (std::size_t i = 0; i < static_cast<std::size_t>((w + 7) / 8); ++i)
+        out[i] = static_cast<unsigned char>(~in[i]);
       if (w % 8) out[w / 8] &= static_cast<unsigned char>(0xFF00 >> (w % 8));
     } else if (bits == 8) {
       const unsigned char* in = planes_[0].bytes.data() + in_stride * y;
@@ -155,7 +159,8 @@ HGLOBAL PageAssembler::finish(std::string& error) const {
       for (const Plane& plane : planes_) {
         const int offset = plane.kind == SANE_FRAME_BLUE ? 0 : plane.kind == SANE_FRAME_GREEN ? 1 : 2;
         const unsigned char* in = plane.bytes.data() + in_stride * y;
-        for (int x = 0; x < w; ++x) out[3 * x + offset] = static_cast<unsigned char>(sample(in, x, frame_.depth));
+        for (int x = 0; x < w; ++x)
+          out[3 * x + offset] = static_cast<unsigned char>(sample(in, x, frame_.depth));
       }
     }
   }

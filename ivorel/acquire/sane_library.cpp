@@ -33,9 +33,9 @@ struct Loaded {
          resolve(module, "sane_close", api.close) &&
          resolve(module, "sane_get_option_descriptor", api.get_option_descriptor) &&
          resolve(module, "sane_control_option", api.control_option) &&
-         resolve(module, "sane_get_parameters", api.get_parameters) && resolve(module, "sane_start", api.start) &&
-         resolve(module, "sane_read", api.read) && resolve(module, "sane_cancel", api.cancel) &&
-         resolve(module, "sane_strstatus", api.strstatus);
+         resolve(module, "sane_get_parameters", api.get_parameters) &&
+         resolve(module, "sane_start", api.start) && resolve(module, "sane_read", api.read) &&
+         resolve(module, "sane_cancel", api.cancel) && resolve(module, "sane_strstatus", api.strstatus);
     if (!ok) why = "The scanner software (" + std::string(file) + ") lacks entry points this program needs.";
   }
 };

@@ -109,7 +109,8 @@ std::vector<ScanOption> ScanSession::options() const {
       const SANE_Word n = d->constraint.word_list[0];
       for (SANE_Word k = 1; k <= n && k < 4096; ++k) o.numbers.push_back(unfix(d->constraint.word_list[k]));
     } else if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST && d->constraint.string_list) {
-      for (int k = 0; d->constraint.string_list[k] && k < 4096; ++k) o.strings.push_back(d->constraint.string_list[k]);
+      for (int k = 0; d->constraint.string_list[k] && k < 4096; ++k)
+        o.strings.push_back(d->constraint.string_list[k]);
     }
     all.push_back(std::move(o));
   }
@@ -123,7 +124,8 @@ const ScanOption* ScanSession::find(const std::vector<ScanOption>& options, cons
 }
 
 std::string ScanSession::value(const ScanOption& o) const {
-  if (!handle_ || !o.active || o.kind == ScanOption::Kind::Button || o.kind == ScanOption::Kind::Group) return "";
+  if (!handle_ || !o.active || o.kind == ScanOption::Kind::Button || o.kind == ScanOption::Kind::Group)
+    return "";
   const SANE_Option_Descriptor* d = sane_api()->get_option_descriptor(handle_, o.index);
   if (!d || d->size <= 0 || d->size > (1 << 20)) return "";
   std::vector<unsigned char> buffer(static_cast<std::size_t>(d->size) + 1, 0);
@@ -152,7 +154,8 @@ bool ScanSession::set(const ScanOption& o, const std::string& text) {
   }
   const SANE_Option_Descriptor* d = sane_api()->get_option_descriptor(handle_, o.index);
   if (!d) return false;
-  std::vector<unsigned char> buffer(static_cast<std::size_t>(std::max<SANE_Int>(d->size, sizeof(SANE_Word))) + 1, 0);
+  std::vector<unsigned char> buffer(
+      static_cast<std::size_t>(std::max<SANE_Int>(d->size, sizeof(SANE_Word))) + 1, 0);
   void* value = buffer.data();
   if (o.kind == ScanOption::Kind::Bool) {
     const std::string t = lower(text);
@@ -165,7 +168,8 @@ bool ScanSession::set(const ScanOption& o, const std::string& text) {
       error_ = "\"" + text + "\" is not a number for \"" + o.title + "\".";
       return false;
     }
-    const SANE_Word w = o.kind == ScanOption::Kind::Fixed ? SANE_FIX(v) : static_cast<SANE_Word>(std::lround(v));
+    const SANE_Word w =
+        o.kind == ScanOption::Kind::Fixed ? SANE_FIX(v) : static_cast<SANE_Word>(std::lround(v));
     // A vector option (a gamma table, say) takes the value in every element.
     for (int k = 0; k < o.count; ++k) std::memcpy(buffer.data() + k * sizeof w, &w, sizeof w);
   } else if (o.kind == ScanOption::Kind::String) {
@@ -177,8 +181,8 @@ bool ScanSession::set(const ScanOption& o, const std::string& text) {
   } else if (o.kind != ScanOption::Kind::Button) {
     return false;
   }
-  const SANE_Status status = sane_api()->control_option(handle_, o.index, SANE_ACTION_SET_VALUE,
-                                                        o.kind == ScanOption::Kind::Button ? nullptr : value, nullptr);
+  const SANE_Status status = sane_api()->control_option(
+      handle_, o.index, SANE_ACTION_SET_VALUE, o.kind == ScanOption::Kind::Button ? nullptr : value, nullptr);
   if (status != SANE_STATUS_GOOD) {
     error_ = "\"" + o.title + "\" cannot be set to \"" + text + "\": " + status_text(status) + ".";
     return false;
@@ -203,7 +207,8 @@ bool ScanSession::set(const std::string& name, const std::string& text) {
       const ScanOption* depth = find(all, "depth");
       if (depth && set(*o, [&] {
             for (const std::string& s : o->strings)
-              if (lower(s).find("gray") != std::string::npos || lower(s).find("grey") != std::string::npos) return s;
+              if (lower(s).find("gray") != std::string::npos || lower(s).find("grey") != std::string::npos)
+                return s;
             return text;
           }()))
         return set("depth", "1");

@@ -16,11 +16,11 @@ struct ScanOption {
   Kind kind = Kind::Int;
   std::string name, title, description, unit;  // unit: "dpi", "mm", "%", "us", "bit", "px" or ""
   bool active = true, settable = true, advanced = false;
-  int count = 1;                      // values of a numeric option; only single values are edited
-  bool ranged = false;                // min ... max in steps of quant (0 = any)
+  int count = 1;        // values of a numeric option; only single values are edited
+  bool ranged = false;  // min ... max in steps of quant (0 = any)
   double min = 0, max = 0, quant = 0;
-  std::vector<double> numbers;        // the allowed numbers, when the device lists them
-  std::vector<std::string> strings;   // the allowed strings
+  std::vector<double> numbers;       // the allowed numbers, when the device lists them
+  std::vector<std::string> strings;  // the allowed strings
 };
 
 // What the page scan reports while it runs: lines so far and lines expected (0 unknown); false cancels.

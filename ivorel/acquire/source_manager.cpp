@@ -103,7 +103,8 @@ TW_UINT16 manager_call(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     if (!m.open) {
       SANE_Int version = 0;
       const SANE_Status status = api->init(&version, nullptr);
-      if (status != SANE_STATUS_GOOD) return fail(TWCC_BUMMER, "The scanner software did not start: " + status_text(status) + ".");
+      if (status != SANE_STATUS_GOOD)
+        return fail(TWCC_BUMMER, "The scanner software did not start: " + status_text(status) + ".");
       m.open = true;
     }
     return TWRC_SUCCESS;
@@ -157,7 +158,8 @@ TW_UINT16 manager_call(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
         i = default_index();
       } else {
         for (std::size_t k = 0; k < m.sources.size(); ++k)
-          if ((id.Id != 0 && id.Id == k + 1) || (id.Id == 0 && m.sources[k].name.compare(0, 33, id.ProductName) == 0))
+          if ((id.Id != 0 && id.Id == k + 1) ||
+              (id.Id == 0 && m.sources[k].name.compare(0, 33, id.ProductName) == 0))
             i = static_cast<int>(k);
       }
       if (i < 0) return fail(TWCC_NODS, "No scanner was found.");
@@ -183,7 +185,9 @@ TW_UINT16 native_transfer(TW_MEMREF data) {
   if (!handle) return fail(TWCC_BADVALUE);
   *handle = nullptr;
   bool cancelled = false, empty = false;
-  const ScanProgress progress = [&m](int done, int expected) { return !m.ui || m.ui->progress(done, expected); };
+  const ScanProgress progress = [&m](int done, int expected) {
+    return !m.ui || m.ui->progress(done, expected);
+  };
   HGLOBAL page = m.session->scan_page(progress, cancelled, empty);
   if (m.ui) m.ui->page_ended();
   m.more_pages = page && m.session->feeds_pages();
@@ -253,16 +257,21 @@ TW_UINT16 entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 
   if (!origin) return fail(TWCC_BADPROTOCOL);
   // The words of a failure stay until the next attempt to start something, so that the calls that wind a
   // failed scan down do not wipe out why it failed.
-  if (msg == MSG_OPENDSM || msg == MSG_OPENDS || msg == MSG_USERSELECT || msg == MSG_ENABLEDS) manager().error.clear();
+  if (msg == MSG_OPENDSM || msg == MSG_OPENDS || msg == MSG_USERSELECT || msg == MSG_ENABLEDS)
+    manager().error.clear();
   if (!dest) return dg == DG_CONTROL ? manager_call(dat, msg, data) : fail(TWCC_BADPROTOCOL);
   return source_call(dest, dg, dat, msg, data);
 }
 
 }  // namespace
 
-void install_scan_interface(ScanInterface* ui) { manager().ui = ui; }
+void install_scan_interface(ScanInterface* ui) {
+  manager().ui = ui;
+}
 
-ScanInterface* scan_interface() { return manager().ui; }
+ScanInterface* scan_interface() {
+  return manager().ui;
+}
 
 DSMENTRYPROC source_manager_entry() {
   if (manager().override_entry) return manager().override_entry;
@@ -275,9 +284,13 @@ std::string unavailable_reason() {
   return why;
 }
 
-void override_source_manager(DSMENTRYPROC e) { manager().override_entry = e; }
+void override_source_manager(DSMENTRYPROC e) {
+  manager().override_entry = e;
+}
 
-void set_default_source(const std::string& name) { manager().default_name = name; }
+void set_default_source(const std::string& name) {
+  manager().default_name = name;
+}
 
 std::string default_source() {
   const Manager& m = manager();
@@ -288,7 +301,8 @@ std::string default_source() {
 std::vector<SourceInfo> list_sources(std::string& error) {
   Manager& m = manager();
   TW_IDENTITY app{};
-  if (entry(&app, nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, nullptr) != TWRC_SUCCESS || !refresh_sources()) {
+  if (entry(&app, nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, nullptr) != TWRC_SUCCESS ||
+      !refresh_sources()) {
     error = m.error;
     return {};
   }
@@ -296,12 +310,20 @@ std::vector<SourceInfo> list_sources(std::string& error) {
   return m.sources;
 }
 
-ScanSession* open_source() { return manager().session.get(); }
+ScanSession* open_source() {
+  return manager().session.get();
+}
 
-std::string last_error() { return manager().error; }
+std::string last_error() {
+  return manager().error;
+}
 
-void set_message_notifier(std::function<void()> notify) { manager().notify = std::move(notify); }
+void set_message_notifier(std::function<void()> notify) {
+  manager().notify = std::move(notify);
+}
 
-bool message_waiting() { return !manager().waiting.empty(); }
+bool message_waiting() {
+  return !manager().waiting.empty();
+}
 
 }  // namespace scan

@@ -124,5 +124,3 @@ enum : TW_UINT16 {
   TWCC_SEQERROR = 11,
   TWCC_BADDEST = 12,
 };
-
-

@@ -12,9 +12,10 @@ bool descriptor_from_packed_dib(HGLOBAL dib, _IMAGEDESCRIPTOR& out) {
   std::memcpy(&info, lock.data(), sizeof info);
   const int bits = info.biBitCount;
   // Bottom-up rows only: a top-down DIB (negative height) is not what a descriptor holds.
-  if (info.biSize < sizeof info || info.biSize > lock.size() || info.biCompression != BI_RGB || info.biWidth <= 0 ||
-      info.biHeight <= 0 || info.biWidth > std::numeric_limits<unsigned short>::max() ||
-      info.biHeight > std::numeric_limits<unsigned short>::max() || (bits != 1 && bits != 4 && bits != 8 && bits != 24))
+  if (info.biSize < sizeof info || info.biSize > lock.size() || info.biCompression != BI_RGB ||
+      info.biWidth <= 0 || info.biHeight <= 0 || info.biWidth > std::numeric_limits<unsigned short>::max() ||
+      info.biHeight > std::numeric_limits<unsigned short>::max() ||
+      (bits != 1 && bits != 4 && bits != 8 && bits != 24))
     return false;
   const std::uint64_t colours = bits == 24 ? 0 : info.biClrUsed ? info.biClrUsed : (1u << bits);
   if (colours > (1u << bits)) return false;
@@ -32,7 +33,8 @@ bool descriptor_from_packed_dib(HGLOBAL dib, _IMAGEDESCRIPTOR& out) {
   out.height = static_cast<unsigned short>(info.biHeight);
   // Pixels per metre back to dots per inch; a DIB without one reads as the usual screen resolution.
   const auto dpi = [](std::int32_t perMetre) {
-    return static_cast<unsigned short>(perMetre > 0 && perMetre < 4000000 ? (perMetre * 254 + 5000) / 10000 : 96);
+    return static_cast<unsigned short>(perMetre > 0 && perMetre < 4000000 ? (perMetre * 254 + 5000) / 10000
+                                                                          : 96);
   };
   out.xResolution = dpi(info.biXPelsPerMeter);
   out.yResolution = dpi(info.biYPelsPerMeter);
@@ -40,7 +42,8 @@ bool descriptor_from_packed_dib(HGLOBAL dib, _IMAGEDESCRIPTOR& out) {
   out.bitsPerPixel = static_cast<unsigned short>(bits);
   out.colors = static_cast<unsigned short>(colours);
   const auto* quads = reinterpret_cast<const RGBQUAD*>(lock.data() + table);
-  for (std::uint64_t i = 0; i < colours; ++i) out.palette[i] = {quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue};
+  for (std::uint64_t i = 0; i < colours; ++i)
+    out.palette[i] = {quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue};
   return true;
 }
 

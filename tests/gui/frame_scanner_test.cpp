@@ -92,9 +92,15 @@ TEST(FrameScanner, TheOptionDialogSetsTheDeviceAndPreviewsTheArea) {
   auto* threePass = dialog.findChild<QWidget*>(QStringLiteral("three-pass"));
   ASSERT_TRUE(threePass);
   EXPECT_TRUE(threePass->isEnabled());
+  session.set("test-picture", "Color pattern");
   dialog.Preview();
   EXPECT_EQ(value("resolution"), "120") << "the preview puts the user's options back";
   dialog.SetAreaFromPreview(0.25, 0.5, 0.75, 1.0);
+  if (const char* shots = std::getenv("IVOREL_SCREENSHOT_DIR")) {
+    dialog.show();
+    settle();
+    EXPECT_TRUE(dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/scan-options.png")));
+  }
   EXPECT_EQ(value("tl-x"), "50");
   EXPECT_EQ(value("tl-y"), "100");
   EXPECT_EQ(value("br-x"), "150");

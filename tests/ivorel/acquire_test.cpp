@@ -35,9 +35,12 @@ TEST(PageAssembler, EveryFrameKindBecomesTheDibItsSamplesDescribe) {
     int lines;  // -1: unknown, as a hand scanner sends
   };
   const Case cases[] = {
-      {"grey 8", {SANE_FRAME_GRAY}, 8, 5},          {"grey 16", {SANE_FRAME_GRAY}, 16, 5},
-      {"line art", {SANE_FRAME_GRAY}, 1, 5},        {"colour 8", {SANE_FRAME_RGB}, 8, 5},
-      {"colour 16", {SANE_FRAME_RGB}, 16, 4},       {"colour 1", {SANE_FRAME_RGB}, 1, 3},
+      {"grey 8", {SANE_FRAME_GRAY}, 8, 5},
+      {"grey 16", {SANE_FRAME_GRAY}, 16, 5},
+      {"line art", {SANE_FRAME_GRAY}, 1, 5},
+      {"colour 8", {SANE_FRAME_RGB}, 8, 5},
+      {"colour 16", {SANE_FRAME_RGB}, 16, 4},
+      {"colour 1", {SANE_FRAME_RGB}, 1, 3},
       {"unknown length", {SANE_FRAME_GRAY}, 8, -1},
       {"three passes", {SANE_FRAME_RED, SANE_FRAME_GREEN, SANE_FRAME_BLUE}, 8, 5},
       {"three passes, blue first", {SANE_FRAME_BLUE, SANE_FRAME_RED, SANE_FRAME_GREEN}, 16, 3},
@@ -81,9 +84,15 @@ TEST(PageAssembler, EveryFrameKindBecomesTheDibItsSamplesDescribe) {
       for (int x = 0; x < width; ++x)
         for (int ch = 0; ch < 3; ++ch) {
           unsigned want;
-          if (grey) want = reference_sample(sent[SANE_FRAME_GRAY][y], x, c.depth);
-          else if (channels == 3) want = reference_sample(sent[SANE_FRAME_RGB][y], 3 * x + ch, c.depth);
-          else want = reference_sample(sent[ch == 0 ? SANE_FRAME_RED : ch == 1 ? SANE_FRAME_GREEN : SANE_FRAME_BLUE][y], x, c.depth);
+          if (grey)
+            want = reference_sample(sent[SANE_FRAME_GRAY][y], x, c.depth);
+          else if (channels == 3)
+            want = reference_sample(sent[SANE_FRAME_RGB][y], 3 * x + ch, c.depth);
+          else
+            want = reference_sample(sent[ch == 0   ? SANE_FRAME_RED
+                                         : ch == 1 ? SANE_FRAME_GREEN
+                                                   : SANE_FRAME_BLUE][y],
+                                    x, c.depth);
           ASSERT_EQ(got.rgb[(y * width + x) * 3 + ch], want) << "x " << x << " y " << y << " channel " << ch;
         }
     ivorel::free_image_block(d);
@@ -93,10 +102,10 @@ TEST(PageAssembler, EveryFrameKindBecomesTheDibItsSamplesDescribe) {
 TEST(PageAssembler, RefusesWhatNoImageCanHold) {
   std::string error;
   const SANE_Parameters bad[] = {
-      {SANE_FRAME_GRAY, 1, 70000, 70000, 10, 8},   // wider than any image record
-      {SANE_FRAME_GRAY, 1, 10, 20, 10, 8},         // lines shorter than their pixels
-      {SANE_FRAME_RGB, 1, 30, 10, 10, 12},         // a sample size no one reads
-      {SANE_FRAME_GRAY, 1, 10, 10, -5, 8},         // a negative length
+      {SANE_FRAME_GRAY, 1, 70000, 70000, 10, 8},  // wider than any image record
+      {SANE_FRAME_GRAY, 1, 10, 20, 10, 8},        // lines shorter than their pixels
+      {SANE_FRAME_RGB, 1, 30, 10, 10, 12},        // a sample size no one reads
+      {SANE_FRAME_GRAY, 1, 10, 10, -5, 8},        // a negative length
       {static_cast<SANE_Frame>(9), 1, 10, 10, 10, 8},
   };
   for (const SANE_Parameters& p : bad) {
@@ -129,7 +138,8 @@ class SaneTestDevice : public ::testing::Test {
     }();
     (void)config;
     std::string why;
-    if (!scan::source_manager_entry()) GTEST_SKIP() << "SANE is not installed: " << scan::unavailable_reason();
+    if (!scan::source_manager_entry())
+      GTEST_SKIP() << "SANE is not installed: " << scan::unavailable_reason();
     if (scan::list_sources(why).empty()) GTEST_SKIP() << "SANE's test backend is not installed: " << why;
     scan::set_default_source("test:0");
   }
@@ -202,7 +212,10 @@ TEST_F(SaneTestDevice, PagesEqualScanimageInEveryMode) {
       {{"mode", "Gray"}, {"depth", "1"}, {"resolution", "60"}, {"test-picture", "Grid"}},
       {{"mode", "Color"}, {"depth", "16"}, {"resolution", "40"}, {"test-picture", "Color pattern"}},
       {{"mode", "Gray"}, {"depth", "16"}, {"resolution", "40"}, {"test-picture", "Color pattern"}},
-      {{"mode", "Color"}, {"three-pass", "yes"}, {"three-pass-order", "GBR"}, {"resolution", "45"},
+      {{"mode", "Color"},
+       {"three-pass", "yes"},
+       {"three-pass-order", "GBR"},
+       {"resolution", "45"},
        {"test-picture", "Color pattern"}},
       {{"mode", "Color"}, {"resolution", "30"}, {"test-picture", "Grid"}},
   };
@@ -298,7 +311,8 @@ TEST_F(SaneTestDevice, SourceCallsOutOfTurnAreRefusedWithTheirCodes) {
   EXPECT_STREQ(next.ProductName, "test:1");
   engine.SM(DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, &next);
   EXPECT_EQ(engine.ResultCode(), TWRC_ENDOFLIST);
-  scan::set_default_source("gone:0");  // a remembered scanner that is not there any more: the first one serves
+  scan::set_default_source(
+      "gone:0");  // a remembered scanner that is not there any more: the first one serves
   EXPECT_TRUE(engine.OpenDefaultSource());
   EXPECT_STREQ(CTwain::SourceIdentity().ProductName, "test:0");
   EXPECT_TRUE(engine.DropToState(1, nullptr));
@@ -310,10 +324,11 @@ TEST(Scanner, IdentityOfTheApplication) {
                      "A product name longer than thirty-three characters");
   TW_IDENTITY seen{};
   static TW_IDENTITY* origin_seen = nullptr;
-  scan::override_source_manager([](TW_IDENTITY* origin, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF) {
-    origin_seen = origin;
-    return TW_UINT16{TWRC_SUCCESS};
-  });
+  scan::override_source_manager(
+      [](TW_IDENTITY* origin, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF) {
+        origin_seen = origin;
+        return TW_UINT16{TWRC_SUCCESS};
+      });
   ASSERT_TRUE(engine.OpenSourceManager(nullptr));
   ASSERT_NE(origin_seen, nullptr);
   seen = *origin_seen;

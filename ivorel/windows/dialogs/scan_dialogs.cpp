@@ -47,6 +47,10 @@ class ScanOptionsDialog::PreviewArea : public QLabel {
     setFrameShape(QFrame::StyledPanel);
     setText(tr("Preview shows the whole\nscan area here"));
   }
+  void ShowBand(const QRectF& fractions) {
+    band_ = fractions;
+    update();
+  }
   void SetPicture(const QImage& picture) {
     picture_ = picture;
     band_ = QRectF();
@@ -58,7 +62,8 @@ class ScanOptionsDialog::PreviewArea : public QLabel {
   QRect PictureRect() const {
     if (picture_.isNull()) return {};
     const QSize fitted = picture_.size().scaled(contentsRect().size() - QSize(8, 8), Qt::KeepAspectRatio);
-    return QRect(QPoint(0, 0), fitted).translated(contentsRect().center() - QRect(QPoint(0, 0), fitted).center());
+    return QRect(QPoint(0, 0), fitted)
+        .translated(contentsRect().center() - QRect(QPoint(0, 0), fitted).center());
   }
   void paintEvent(QPaintEvent* event) override {
     QLabel::paintEvent(event);
@@ -106,7 +111,8 @@ ScanOptionsDialog::ScanOptionsDialog(scan::ScanSession& session, QWidget* parent
   auto* columns = new QHBoxLayout;
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
-  scroll->setMinimumWidth(360);
+  scroll->setMinimumWidth(440);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* holder = new QWidget;
   formHolder_ = new QVBoxLayout(holder);
   scroll->setWidget(holder);
@@ -132,7 +138,7 @@ ScanOptionsDialog::ScanOptionsDialog(scan::ScanSession& session, QWidget* parent
   layout->addWidget(status_);
   layout->addWidget(buttons);
   Rebuild();
-  resize(720, 520);
+  resize(820, 560);
 }
 
 ScanOptionsDialog::~ScanOptionsDialog() = default;
@@ -140,7 +146,8 @@ ScanOptionsDialog::~ScanOptionsDialog() = default;
 void ScanOptionsDialog::Apply(int index, const QString& text) {
   for (const ScanOption& o : session_.options()) {
     if (o.index != index) continue;
-    status_->setText(session_.set(o, text.toStdString()) ? QString() : QString::fromStdString(session_.error()));
+    status_->setText(session_.set(o, text.toStdString()) ? QString()
+                                                         : QString::fromStdString(session_.error()));
   }
   // Setting one option can switch others on or off; the form is rebuilt once the signal has returned.
   QTimer::singleShot(0, this, &ScanOptionsDialog::Rebuild);
@@ -192,7 +199,10 @@ void ScanOptionsDialog::Rebuild() {
       field = line;
     } else {
       auto* number = new QDoubleSpinBox;
-      number->setDecimals(o.kind == ScanOption::Kind::Fixed ? 2 : 0);
+      // Fixed-point options stepping in whole units (most resolutions) read better without decimals.
+      const bool whole =
+          o.kind != ScanOption::Kind::Fixed || (o.ranged && o.quant >= 1 && std::floor(o.quant) == o.quant);
+      number->setDecimals(whole ? 0 : 2);
       number->setRange(o.ranged ? o.min : -1e9, o.ranged ? o.max : 1e9);
       if (o.ranged && o.quant > 0) number->setSingleStep(o.quant);
       number->setSuffix(unit_suffix(o));
@@ -216,6 +226,7 @@ void ScanOptionsDialog::Rebuild() {
 
 void ScanOptionsDialog::SetAreaFromPreview(double left, double top, double right, double bottom) {
   const double fractions[4] = {left, top, right, bottom};
+  area_->ShowBand(QRectF(QPointF(left, top), QPointF(right, bottom)));
   const std::vector<ScanOption> all = session_.options();
   // The area is a fraction of each axis's whole range: tl-x and br-x share the x range, as do the y pair.
   for (int k = 0; k < 4; ++k) {
@@ -268,13 +279,15 @@ QtScanInterface::QtScanInterface() = default;
 QtScanInterface::~QtScanInterface() = default;
 
 int QtScanInterface::choose_source(const std::vector<scan::SourceInfo>& sources, int current, void* parent) {
-  QDialog dialog(static_cast<QWidget*>(parent) ? static_cast<QWidget*>(parent) : QApplication::activeWindow());
+  QDialog dialog(static_cast<QWidget*>(parent) ? static_cast<QWidget*>(parent)
+                                               : QApplication::activeWindow());
   dialog.setWindowTitle(QObject::tr("Select Source"));
   dialog.setObjectName(QStringLiteral("SelectSourceDialog"));
   auto* list = new QListWidget;
   for (const scan::SourceInfo& s : sources)
-    list->addItem(QStringLiteral("%1 %2 (%3)").arg(QString::fromStdString(s.vendor), QString::fromStdString(s.model),
-                                                   QString::fromStdString(s.name)));
+    list->addItem(QStringLiteral("%1 %2 (%3)")
+                      .arg(QString::fromStdString(s.vendor), QString::fromStdString(s.model),
+                           QString::fromStdString(s.name)));
   list->setCurrentRow(std::max(0, current));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -307,6 +320,8 @@ bool QtScanInterface::progress(int done, int expected) {
   return !progress_->wasCanceled();
 }
 
-void QtScanInterface::page_ended() { progress_.reset(); }
+void QtScanInterface::page_ended() {
+  progress_.reset();
+}
 
 }  // namespace ivorel::dialogs

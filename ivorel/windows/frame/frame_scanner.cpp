@@ -39,7 +39,9 @@ void say(QWidget* owner, const std::string& text, pcore::MessageIcon icon = pcor
 
 }  // namespace
 
-bool CIMDIFrameWnd::ScannerCommandsEnabled() const { return !scannerUsed_ || State() == 3; }
+bool CIMDIFrameWnd::ScannerCommandsEnabled() const {
+  return !scannerUsed_ || State() == 3;
+}
 
 bool CIMDIFrameWnd::PrepareScanner() {
   if (!scannerUsed_) {
@@ -68,8 +70,10 @@ bool CIMDIFrameWnd::PrepareScanner() {
 
 void CIMDIFrameWnd::CmSelectScanner() {
   if (!PrepareScanner()) return;
-  if (SelectSource(nullptr)) QSettings().setValue(kSourceKey, QString::fromStdString(scan::default_source()));
-  else if (!scan::last_error().empty()) say(this, scan::last_error());
+  if (SelectSource(nullptr))
+    QSettings().setValue(kSourceKey, QString::fromStdString(scan::default_source()));
+  else if (!scan::last_error().empty())
+    say(this, scan::last_error());
 }
 
 void CIMDIFrameWnd::CmAcquire() {
@@ -81,7 +85,8 @@ void CIMDIFrameWnd::XferReady(TW_APPMESSAGE* message) {
   pagesReceived_ = 0;
   CTwain::XferReady(message);
   // A scan that failed outright ends without a page: say why instead of silently doing nothing.
-  if (pagesReceived_ == 0 && !scan::last_error().empty()) say(this, scan::last_error(), pcore::MessageIcon::Warning);
+  if (pagesReceived_ == 0 && !scan::last_error().empty())
+    say(this, scan::last_error(), pcore::MessageIcon::Warning);
 }
 
 void CIMDIFrameWnd::DibReceived(HGLOBAL bitmap) {
@@ -90,7 +95,8 @@ void CIMDIFrameWnd::DibReceived(HGLOBAL bitmap) {
   if (template_ && ivorel::descriptor_from_packed_dib(bitmap, page)) {
     template_->OpenFromDescriptor(page, true);
   } else {
-    say(this, "The scanned page could not be opened: there is not enough memory.", pcore::MessageIcon::Warning);
+    say(this, "The scanned page could not be opened: there is not enough memory.",
+        pcore::MessageIcon::Warning);
   }
   GlobalFree(bitmap);
 }
