@@ -35,8 +35,11 @@ bool PageAssembler::begin_frame(const SANE_Parameters& p, std::string& error) {
     error = "The scanner sent a frame after the last one.";
     return false;
   }
-  const bool grey = p.format == SANE_FRAME_GRAY, rgb = p.format == SANE_FRAME_RGB;
-  if (!grey && !rgb && !single_colour(p.format)) {
+  // The kind is read as a number first: a device may send a value no enumerator names.
+  int kind;
+  std::memcpy(&kind, &p.format, sizeof kind);
+  const bool grey = kind == SANE_FRAME_GRAY, rgb = kind == SANE_FRAME_RGB;
+  if (!grey && !rgb && kind != SANE_FRAME_RED && kind != SANE_FRAME_GREEN && kind != SANE_FRAME_BLUE) {
     error = "The scanner sends a kind of picture this program does not read.";
     return false;
   }

@@ -111,9 +111,9 @@ TW_UINT16 manager_call(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
   }
   if (!m.open) return fail(TWCC_SEQERROR);
   if (dat == DAT_PARENT && msg == MSG_CLOSEDSM) {
+    // SANE itself stays up until the process ends: backends unloaded by sane_exit take threads and buffers
+    // with them that a later sane_init cannot always rebuild, and the next opening is then quick.
     if (m.session) return fail(TWCC_SEQERROR);
-    sane_api()->exit();
-    m.open = false;
     return TWRC_SUCCESS;
   }
   if (dat == DAT_STATUS && msg == MSG_GET) {
