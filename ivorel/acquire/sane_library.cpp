@@ -29,7 +29,7 @@ SaneApi g_real{};
 
 template <auto Member, typename... A>
 auto guarded(A... args) {
-  const OutsideAllocations outside;
+  [[maybe_unused]] const OutsideAllocations outside;
   return (g_real.*Member)(args...);
 }
 
