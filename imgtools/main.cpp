@@ -40,6 +40,11 @@ const char kHelp[] =
     "      Example: apply in.bmp out.bmp AdjustBrightnessContrast:40,100 InvertPicHelper:w4=2,w1=128\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
+    "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option NAME=VALUE]...\n"
+    "       OUT\n"
+    "      Scans a page with the default scanner (or NAME, a SANE device as --list prints them) and writes\n"
+    "      OUT in the format of its extension; further pages of a document feeder go to OUT-2, OUT-3 ...\n"
+    "      --option sets any other option of the device by its SANE name (e.g. --option tl-x=10).\n"
     "\n"
     "File types are chosen by the final extension, in any case.\n"
     "Exit status: 0 success, 1 a file could not be read or written (the reason on standard error), 2 usage "
@@ -75,5 +80,6 @@ int main(int argc, char** argv) {
   if (verb == "render") return imgtools::render_verb(args);
   if (verb == "apply") return imgtools::apply_verb(args);
   if (verb == "list") return imgtools::list_verb(args);
+  if (verb == "scan") return imgtools::scan_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

@@ -18,7 +18,8 @@ enum class Enable {
   ClipboardImage,   // the clipboard holds an image
   Undo,             // the active window's store can undo
   Redo,             // ... can redo
-  Never,            // the service behind it has not landed (printing, scanning)
+  Scanner,          // the scanner commands' own rule (the frame's ScannerCommandsEnabled)
+  Never,            // the service behind it has not landed
 };
 
 // What a command does.

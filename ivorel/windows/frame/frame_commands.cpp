@@ -100,6 +100,9 @@ bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
     case Enable::Redo:
       on = image && active->ICanRedo();
       break;
+    case Enable::Scanner:
+      on = ScannerCommandsEnabled();
+      break;
     case Enable::Never:
       on = false;
       break;
@@ -258,6 +261,12 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             break;
           case cmd::kClose:
             if (active) active->close();
+            break;
+          case cmd::kSelectScanner:
+            CmSelectScanner();
+            break;
+          case cmd::kAcquire:
+            CmAcquire();
             break;
           case cmd::kCopy:
             if (active) QGuiApplication::clipboard()->setImage(ivorel::qimage_from_descriptor(active->image));

@@ -27,6 +27,7 @@
 #include "ivorel/windows/frame/mdi_child.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
+#include "ivorel/acquire/source_manager.h"
 #include "platform/qt/qt_services.h"
 
 QString CIMDIFrameWnd::m_strTabSel = CIMDIFrameWnd::kWantTheFirstTab;
@@ -57,6 +58,8 @@ CIMDIFrameWnd::CIMDIFrameWnd(QWidget* parent) : QMainWindow(parent), ImageFrameW
 }
 
 CIMDIFrameWnd::~CIMDIFrameWnd() {
+  // The engine winds the scanner down as the frame goes; no source request may reach a frame that is gone.
+  scan::set_message_notifier(nullptr);
   // Children talk to the frame while they go; let them go first.
   if (mdiArea_) {
     for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
@@ -164,6 +167,7 @@ void CIMDIFrameWnd::dropEvent(QDropEvent* event) {
 }
 
 bool CIMDIFrameWnd::event(QEvent* e) {
+  if (ivorel::deliver_source_event(*this, e)) return true;
   if (e->type() == static_cast<QEvent::Type>(ivorel::kMsgMenuUpdate)) {
     auto* message = static_cast<ivorel::ImageWindowEvent*>(e);
     MyEvUpdateMenu(reinterpret_cast<const _MENUUPDATE*>(message->lParam));

@@ -13,6 +13,7 @@
 
 #include "platform/core/file_dialogs.h"
 
+#include "ivorel/acquire/ctwain.h"
 #include "ivorel/windows/frame/image_frame_window.h"
 
 class QAction;
@@ -29,7 +30,7 @@ namespace ivorel {
 struct FrameCommand;
 }
 
-class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
+class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain {
   Q_OBJECT
 
  public:
@@ -82,6 +83,12 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   // Captures a screen rectangle (global coordinates) into a new untitled image.
   void SnapShotScreen(int x, int y, int width, int height);
 
+  // Select Scanner (104) and Acquire Image (105); enabled until first used, then while the source manager
+  // is open and no source is.
+  void CmSelectScanner();
+  void CmAcquire();
+  bool ScannerCommandsEnabled() const;
+
   // Status bar panes.
   void SetPositionText(const QString& text);
   void ShowPrompt(const QString& text);
@@ -97,6 +104,11 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
   void MenuStateChanged() override { UpdateCommandStates(); }
+  // Each scanned page opens in a new image window.
+  void DibReceived(HGLOBAL bitmap) override;
+  void XferReady(TW_APPMESSAGE* message) override;
+  void TwainError(TW_ERR error) override;
+  void StateChange(int) override { UpdateCommandStates(); }
 
  private:
   void CreateActions();
@@ -119,6 +131,7 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   void OpenFileManager();
   void UpdateMemoryPane();
   void UpdateImagePane();
+  bool PrepareScanner();
   void LoadSettings();
   void SaveSettings();
 
@@ -137,4 +150,12 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   QElapsedTimer started_;
   int openFilterIndex_ = 1;
   QString openDirectory_;
+  bool scannerUsed_ = false;
+  int pagesReceived_ = 0;
 };
+
+namespace ivorel {
+// A scanner source's request waiting in the frame's queue goes to the frame's engine; true when `event` was
+// one.
+bool deliver_source_event(CIMDIFrameWnd& frame, QEvent* event);
+}  // namespace ivorel
