@@ -29,11 +29,12 @@ std::string number_text(const ParameterWord& w, double value) {
 }
 
 // Collects what the image library writes to the thread's error stream while it lives, and puts the
-// previous stream back, so a batch can report each file's reason instead of a box per file.
+// previous stream back, so a batch can report each file's reason instead of a box per file. Every new
+// Compand resets the stream: attach after making one.
 class ErrorCapture {
  public:
-  ErrorCapture() : previous_(pcore::thread_error_stream()) {
-    stream_ = open_memstream(&buffer_, &size_);
+  ErrorCapture() : previous_(pcore::thread_error_stream()) { stream_ = open_memstream(&buffer_, &size_); }
+  void attach() {
     if (stream_) pcore::set_thread_error_stream(stream_);
   }
   ~ErrorCapture() {
@@ -119,7 +120,11 @@ std::string format_step(const ScriptStep& step) {
   for (const ParameterWord& w : step.op->words) {
     text += next < 0 ? ":" : ",";
     // A bare value fills the word after the previous one (the first declared word to start with).
-    if (next >= 0 && w.index != next) text += "w" + std::to_string(w.index) + "=";
+    if (next >= 0 && w.index != next) {
+      text += 'w';
+      text += std::to_string(w.index);
+      text += '=';
+    }
     text += number_text(w, word_value(w, step.block));
     next = w.index + 1;
   }
@@ -166,6 +171,7 @@ bool run_script_on_file(const std::vector<ScriptStep>& steps, const std::string&
   const CompandType outType = Compand::FileTypeFromName(out.c_str());
   if (outType == CT_NONE || outType == CT_AVI) return fail("no writer for " + out);
   Compand reader;
+  capture.attach();
   if (Compand::FileTypeFromName(in.c_str()) == CT_NONE) return fail("not an image file type");
   if (!reader.InitExpander(in.c_str()) || !reader.DoExpansion()) return fail("could not be read");
 
@@ -194,6 +200,7 @@ bool run_script_on_file(const std::vector<ScriptStep>& steps, const std::string&
   std::vector<char> name(out.begin(), out.end());
   name.resize(name.size() + 5, '\0');
   Compand writer;
+  capture.attach();
   bool written = writer.InitCompressor(outType, name.data(), d.width, d.height, d.bitsPerPixel, d.colors,
                                        d.imageData, d.palette) != 0;
   if (written) {

@@ -18,7 +18,8 @@ struct FileFilter {
 
 enum class FileDialogKind {
   Save,  // one path; the file need not exist (the chooser confirms replacing one that does)
-  Open,  // existing files only
+  Open,    // existing files only
+  Folder,  // one existing folder (filters are not used)
 };
 
 struct FileDialogRequest {
