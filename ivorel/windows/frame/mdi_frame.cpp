@@ -24,6 +24,7 @@
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/image_window_event.h"
+#include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
@@ -91,6 +92,7 @@ bool CIMDIFrameWnd::OnCreate() {
   CreateStatusBar();
   LoadSettings();
   SetupWindow();
+  ivorel::help::install_f1_handler();
   setAcceptDrops(true);
   UpdateCommandStates();
   return true;
