@@ -10,6 +10,7 @@
 #include "ivorel/windows/frame/full_screen_view.h"
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/native_look.h"
 
 CMDIChildImageWnd::CMDIChildImageWnd(CIMDIFrameWnd* frame, const char* fileName)
     : ImageWndFunctions(nullptr, fileName), frame_(frame) {
@@ -149,7 +150,7 @@ void CMDIChildImageWnd::ImageChanged() {
 }
 
 void CMDIChildImageWnd::SetImageCursor() {
-  setWindowTitle(QString::fromStdString(ivorel::title_from_name(name)));
+  setWindowTitle(ivorel::image_window_title(FullName()));
   if (view_) {
     view_->unsetCursor();
     SetPropA(view_, ivorel::kUndoStoreProperty, imageUndo_.get());
@@ -157,7 +158,7 @@ void CMDIChildImageWnd::SetImageCursor() {
 }
 
 void CMDIChildImageWnd::SetAlphaCursor() {
-  setWindowTitle(QString::fromStdString(ivorel::title_from_name(name)) + " - ### Mask ###");
+  setWindowTitle(ivorel::image_window_title(FullName()) + " - ### Mask ###");
   if (view_) {
     view_->setCursor(Qt::CrossCursor);
     SetPropA(view_, ivorel::kUndoStoreProperty, maskUndo_.get());

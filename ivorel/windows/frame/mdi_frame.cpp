@@ -26,6 +26,7 @@
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
 #include "platform/qt/qt_services.h"
@@ -189,7 +190,9 @@ CMDIChildImageWnd* CIMDIFrameWnd::OpenImageFile(const QString& path) {
                               pcore::MessageIcon::Error, pcore::MessageButtons::Ok);
     return nullptr;
   }
-  return template_->OpenDocumentFile(local.constData(), true);
+  CMDIChildImageWnd* opened = template_->OpenDocumentFile(local.constData(), true);
+  if (opened) ivorel::add_recent_file(path);
+  return opened;
 }
 
 void CIMDIFrameWnd::OpenImageFiles(const QStringList& paths) {
@@ -205,10 +208,12 @@ QStringList CIMDIFrameWnd::AskForImageFiles(const char* title, std::vector<pcore
   request.filters = std::move(filters);
   request.filterIndex = filterIndex;
   request.allowMultiple = multiple;
+  if (directory.isEmpty()) directory = ivorel::last_open_folder();
   request.initialName = directory.toStdString();
   if (pcore::run_file_dialog(request) != pcore::kIdOk) return {};
   if (request.filterIndex > 0) filterIndex = request.filterIndex;
   directory = QFileInfo(QString::fromStdString(request.path)).absolutePath();
+  ivorel::set_last_open_folder(directory);
   QStringList paths;
   for (const std::string& p : multiple ? request.paths : std::vector<std::string>{request.path})
     paths << QString::fromStdString(p);
