@@ -57,7 +57,7 @@ ScriptWindow::ScriptWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("ScriptWindow");
   help::declare_section(this, "pictaro.html#scripting");
   BuildControls();
-  resize(760, 520);
+  resize(900, 540);
 }
 
 void ScriptWindow::BuildControls() {
@@ -79,6 +79,8 @@ void ScriptWindow::BuildControls() {
   pickLayout->addWidget(summary_);
   auto* scroll = new QScrollArea(pick);
   scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setMinimumWidth(400);
   auto* formArea = new QWidget(scroll);
   formHolder_ = new QVBoxLayout(formArea);
   formHolder_->addStretch(1);
@@ -91,7 +93,7 @@ void ScriptWindow::BuildControls() {
   stepButtons->addWidget(add);
   stepButtons->addWidget(replace);
   pickLayout->addLayout(stepButtons);
-  top->addWidget(pick, 3);
+  top->addWidget(pick, 1);
 
   // Right: the script and what to do with it.
   auto* script = new QGroupBox(tr("Script"), this);
@@ -120,7 +122,7 @@ void ScriptWindow::BuildControls() {
   status_ = new QLabel(script);
   status_->setWordWrap(true);
   scriptLayout->addWidget(status_, 3, 0, 1, 4);
-  top->addWidget(script, 2);
+  top->addWidget(script, 1);
 
   connect(operations_, &QComboBox::currentIndexChanged, this, [this](int index) {
     ShowOperation(registry::find_operation(operations_->itemData(index).toString().toStdString()));
