@@ -174,6 +174,10 @@ bool run_script_on_file(const std::vector<ScriptStep>& steps, const std::string&
   capture.attach();
   if (Compand::FileTypeFromName(in.c_str()) == CT_NONE) return fail("not an image file type");
   if (!reader.InitExpander(in.c_str()) || !reader.DoExpansion()) return fail("could not be read");
+  // Writing the first frame alone would quietly drop the rest of an animation.
+  if (const ImageStack* frames = reader.GetImageStack(); frames && frames->GetFrameNumber() > 1)
+    return fail("has " + std::to_string(frames->GetFrameNumber()) +
+                " frames; scripts run on single images (take one out with imgtools convert --frame)");
 
   ImageDescriptorAndDisplayObj image;
   _IMAGEDESCRIPTOR& d = image.image;

@@ -47,8 +47,9 @@ struct ScriptResult {
 // image that is not in a window.
 ScriptResult run_script(const std::vector<ScriptStep>& steps, ImageDescriptorAndDisplayObj& image);
 
-// Reads `in` (its first frame), runs the steps and writes `out` in the type its extension names (JPEG at
-// quality 90). On failure returns false with `error` saying what went wrong; `out` is then not written.
+// Reads `in`, runs the steps and writes `out` in the type its extension names (JPEG at quality 90). A file
+// of several frames (an animation) is refused rather than cut to one. On failure returns false with
+// `error` saying what went wrong; `out` is then not written.
 bool run_script_on_file(const std::vector<ScriptStep>& steps, const std::string& in, const std::string& out,
                         std::string& error);
 
