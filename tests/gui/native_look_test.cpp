@@ -68,6 +68,17 @@ TEST(NativeLook, RecentFilesAndTheLastFolderOutliveTheFrame) {
     ASSERT_EQ(f.window_count(), 1);
     f.open(sample("wheel-4bit.bmp"));
   }
+  {
+    // A file saved under a new name is listed too.
+    FrameFixture f;
+    CMDIChildImageWnd* child = f.open(sample("wheel-4bit.bmp"));
+    ASSERT_NE(child, nullptr);
+    files.answers.push_back({dir.file("saved.bmp")});
+    f.frame().ExecuteCommand(cmd::kSaveAs);
+  }
+  ASSERT_FALSE(ivorel::recent_files().isEmpty());
+  EXPECT_EQ(ivorel::recent_files().front().toStdString(), dir.file("saved.bmp"));
+  ivorel::remove_recent_file(ivorel::recent_files().front());
   const QString samples = QFileInfo(QString::fromStdString(sample("wheel-8bit.bmp"))).absolutePath();
   EXPECT_EQ(ivorel::last_open_folder(), samples);
   QStringList recent = ivorel::recent_files();

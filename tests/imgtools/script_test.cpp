@@ -103,8 +103,8 @@ TEST(OperationScript, FilesRunOneByOneAndADamagedOneOnlyFailsItself) {
   LoadedImage turned = load_image(dir.file("out2.png"));
   EXPECT_EQ(turned.width, 10);
   EXPECT_EQ(turned.height, 20);
-  EXPECT_FALSE(registry::run_script_on_file(steps, std::string(SUITE_SOURCE_DIR) + "/samples/wheel-turning.gif",
-                                            dir.file("anim.gif"), error));
+  EXPECT_FALSE(registry::run_script_on_file(
+      steps, std::string(SUITE_SOURCE_DIR) + "/samples/wheel-turning.gif", dir.file("anim.gif"), error));
   EXPECT_NE(error.find("8 frames"), std::string::npos) << error;
   // An operation that declines the image (a palette operation on true colour) fails that file.
   ASSERT_TRUE(registry::parse_script("PseudoColor", steps, error));

@@ -86,7 +86,8 @@ bool CMDIChildImageWnd::event(QEvent* e) {
     message->result = DispatchImageWindowMessage(static_cast<unsigned>(message->message()), message->wParam,
                                                  message->lParam, description.c_str());
     if (message->message() == ivorel::kMsgSave || message->message() == ivorel::kMsgSaveAs) {
-      // A save may have given the image a name and a new title.
+      // A save may have given the image a name and a new title; a file written is one to come back to.
+      if (message->result == 1 && named) ivorel::add_recent_file(QString::fromLocal8Bit(FullName().c_str()));
       if (frame_) frame_->UpdateCommandStates();
     }
     return true;
