@@ -8,6 +8,7 @@
 #include "imgtools/image_source.h"
 #include "imgtools/verbs.h"
 #include "ivorel/operations/operation_registry.h"
+#include "ivorel/operations/operation_script.h"
 
 namespace imgtools {
 using namespace registry;
@@ -35,10 +36,24 @@ class WorkImage {
   ImageDescriptorAndDisplayObj object;
 };
 
-struct Step {
-  const Operation* op;
-  _IMAGE_PROC_DATA block;
-};
+// The steps of a script file, or null with the reason on standard error.
+bool read_script(const std::string& path, std::vector<ScriptStep>& steps) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    std::fprintf(stderr, "imgtools: apply: %s: cannot open the script\n", path.c_str());
+    return false;
+  }
+  std::string text;
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+  std::fclose(file);
+  std::string error;
+  if (!parse_script(text, steps, error)) {
+    std::fprintf(stderr, "imgtools: apply: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -56,26 +71,27 @@ int list_verb(const Args& args) {
 }
 
 int apply_verb(const Args& args) {
-  if (args.size() < 3) return usage_error("apply: needs IN OUT OPERATION[:VALUES] ...");
-  const std::string& in = args[0];
-  const std::string& out = args[1];
+  const bool scripted = !args.empty() && args[0] == "--script";
+  if (scripted ? args.size() != 4 : args.size() < 3)
+    return usage_error("apply: needs IN OUT OPERATION[:VALUES] ... or --script FILE IN OUT");
+  const std::string& in = args[scripted ? 2 : 0];
+  const std::string& out = args[scripted ? 3 : 1];
   const CompandType outType = writable_type(out);
   if (outType == CT_NONE) {
     return usage_error("apply: " + out + " does not name a file type this tool writes");
   }
-  std::vector<Step> steps;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const std::size_t colon = a.find(':');
-    const std::string name = a.substr(0, colon);
-    const Operation* op = find_operation(name);
-    if (!op) return usage_error("apply: unknown operation " + name + " (see 'imgtools list')");
-    Step step{op, {}};
+  // Every step is checked before the image is read, so a bad one never leaves a half-made OUT.
+  std::vector<ScriptStep> steps;
+  if (scripted) {
+    if (!read_script(args[1], steps)) return 1;
+  }
+  for (std::size_t i = scripted ? args.size() : 2; i < args.size(); ++i) {
+    ScriptStep step;
     std::string error;
-    if (!fill_block(*op, colon == std::string::npos ? "" : std::string_view(a).substr(colon + 1), step.block,
-                    error)) {
+    if (!parse_step(args[i], step, error)) {
+      if (!step.op) return usage_error("apply: " + error + " (see 'imgtools list')");
       // Parameters an operation would refuse: it does not run, as when its block is out of range.
-      std::fprintf(stderr, "imgtools: apply: %s: %s\n", name.c_str(), error.c_str());
+      std::fprintf(stderr, "imgtools: apply: %s\n", error.c_str());
       return 1;
     }
     steps.push_back(step);
@@ -88,18 +104,12 @@ int apply_verb(const Args& args) {
     std::fprintf(stderr, "%s: no memory for the image\n", in.c_str());
     return 1;
   }
-  for (Step& step : steps) {
-    image.object.procData = &step.block;
-    TProcessImageEx processor(&image.object);
-    step.op->run(processor);
-    image.object.procData = nullptr;
-    if (processor.LastOutcome() != ivorel::Outcome::Ran) {
-      std::fprintf(stderr, "%s: %s did not run (%s)\n", in.c_str(), step.op->name,
-                   processor.LastOutcome() == ivorel::Outcome::Declined
-                       ? "its parameters do not apply to this image"
-                       : "it failed");
-      return 1;
-    }
+  const ScriptResult ran = run_script(steps, image.object);
+  if (!ran.ok()) {
+    std::fprintf(
+        stderr, "%s: %s did not run (%s)\n", in.c_str(), steps[ran.failedStep].op->name,
+        ran.outcome == ivorel::Outcome::Declined ? "its parameters do not apply to this image" : "it failed");
+    return 1;
   }
   const _IMAGEDESCRIPTOR& d = image.object.image;
   RawImage result{d.width, d.height, d.bitsPerPixel, d.colors, d.imageData, const_cast<RGBCOLOR*>(d.palette)};

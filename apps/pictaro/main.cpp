@@ -13,15 +13,17 @@
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
+#include "ivorel/windows/toolkit/script_window.h"
 
 namespace {
 
-// The image tools' part of start-up: the processing toolkit behind the frame's function references, working
-// on the frame's active image.
+// The image tools' part of start-up: the processing toolkit and the script window behind the frame's
+// function references, working on the frame's active image.
 void InitImageToolsDLL(CIMDIFrameWnd* frame) {
   CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
   CIMDIFrameWnd::pPopupImageProcessingPreviewDialog = ivorel::PopupImageProcessingPreviewDialog;
   CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
+  CIMDIFrameWnd::lpfnPopupCScriptDefinitionDlg = ivorel::PopupCScriptDefinitionDlg;
   ivorel::SetToolkitImageSource([frame]() -> ImageDescriptorAndDisplayObj* {
     CMDIChildImageWnd* active = frame->GetActiveMDIChild();
     return active && active->HasImage() ? active : nullptr;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "ivorel/windows/frame/manual_help.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
 #include "platform/core/system_memory.h"
@@ -28,6 +29,7 @@ std::vector<pcore::FileFilter> open_filters() {
 
 CMainFrame::CMainFrame() {
   setWindowTitle("Pictaro");
+  ivorel::help::declare_section(this, "pictaro.html");
 }
 
 void CMainFrame::OnFileOpen() {

@@ -17,8 +17,9 @@ struct FileFilter {
 };
 
 enum class FileDialogKind {
-  Save,  // one path; the file need not exist (the chooser confirms replacing one that does)
-  Open,  // existing files only
+  Save,    // one path; the file need not exist (the chooser confirms replacing one that does)
+  Open,    // existing files only
+  Folder,  // one existing folder (filters are not used)
 };
 
 struct FileDialogRequest {

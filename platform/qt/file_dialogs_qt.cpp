@@ -32,6 +32,15 @@ class QtFileDialogs : public pcore::FileDialogService {
  public:
   int run(pcore::FileDialogRequest& request) override {
     QFileDialog dialog(dialog_parent(), QString::fromStdString(request.title));
+    if (request.kind == pcore::FileDialogKind::Folder) {
+      dialog.setFileMode(QFileDialog::Directory);
+      dialog.setOption(QFileDialog::ShowDirsOnly);
+      if (!request.initialName.empty()) dialog.setDirectory(QString::fromStdString(request.initialName));
+      if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return pcore::kIdCancel;
+      request.path = dialog.selectedFiles().front().toStdString();
+      request.paths = {request.path};
+      return pcore::kIdOk;
+    }
     const bool save = request.kind == pcore::FileDialogKind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save                    ? QFileDialog::AnyFile

@@ -4,10 +4,12 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSettings>
 
 #include "platform/core/cursor.h"
 #include "platform/core/message_box.h"
+#include "platform/core/program_start.h"
 #include "platform/core/responsive.h"
 
 namespace pqt {
@@ -98,15 +100,26 @@ class QtEventPump : public pcore::EventPump {
   void pump() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 };
 
+class QtProgramStart : public pcore::ProgramStartService {
+ public:
+  bool start(const std::string& program, const std::vector<std::string>& arguments) override {
+    QStringList args;
+    for (const std::string& a : arguments) args << QString::fromStdString(a);
+    return QProcess::startDetached(QString::fromStdString(program), args);
+  }
+};
+
 }  // namespace
 
 void install_services() {
   static QtMessageBox boxes;
   static QtCursor cursor;
   static QtEventPump pump;
+  static QtProgramStart programs;
   pcore::install_message_box(&boxes);
   pcore::install_cursor_service(&cursor);
   pcore::install_event_pump(&pump);
+  pcore::install_program_start(&programs);
 }
 
 std::unique_ptr<QSettings> profile() {

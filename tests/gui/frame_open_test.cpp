@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 
 #include "ivorel/windows/frame/draw_view.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "tests/gui/gui_support.h"
 
 using namespace gui_testing;
@@ -26,6 +27,6 @@ TEST(FrameOpen, TwoImagesShowAtFullSizeInTheirOwnWindows) {
   EXPECT_GE(b->View()->viewport()->width(), b->image.width);
   EXPECT_LE(b->View()->viewport()->width(), std::max<int>(b->image.width, b->minimumWidth()));
   EXPECT_EQ(b->View()->viewport()->height(), b->image.height);
-  EXPECT_EQ(b->windowTitle().toStdString(), ivorel::title_from_name(b->name));
+  EXPECT_EQ(b->windowTitle(), ivorel::image_window_title(b->FullName()));
   EXPECT_TRUE(boxes.texts.empty());
 }

@@ -8,6 +8,7 @@
 
 #include "ivorel/windows/dialogs/bitmap_button.h"
 #include "ivorel/windows/dialogs/units_dialog.h"
+#include "ivorel/windows/frame/manual_help.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ ivorel::dialogs::BitmapButton* make_button(QWidget* parent, int id, const QStrin
 
 CCenterDialog::CCenterDialog(QWidget* parent, const QString& caption) : QDialog(parent) {
   setWindowTitle(caption);
+  ivorel::help::declare_section(this, "pictaro.html#operations");
   setModal(true);
   auto* ok = make_button(this, 1, QStringLiteral("Image1"));
   auto* cancel = make_button(this, 2, QStringLiteral("Image2"));

@@ -18,6 +18,7 @@
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
 
 namespace {
@@ -146,8 +147,9 @@ void CDrawView::resizeEvent(QResizeEvent*) {
 
 // ---- ImageWindowHost
 
-void CDrawView::set_title(const std::string& title) {
-  child_->setWindowTitle(QString::fromStdString(title));
+void CDrawView::set_title(const std::string&) {
+  // The caption leads with the file name; the logic's shortened title would cut it off instead.
+  child_->setWindowTitle(ivorel::image_window_title(child_->FullName()));
 }
 
 ivorel::Extent CDrawView::window_size() const {

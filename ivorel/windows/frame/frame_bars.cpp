@@ -18,6 +18,7 @@
 #include "ivorel/windows/frame/command_table.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "platform/core/system_memory.h"
 
 namespace cmd = ivorel::cmd;
@@ -193,6 +194,7 @@ bool checkable(const ivorel::FrameCommand& c) {
 }  // namespace
 
 void CIMDIFrameWnd::CreateActions() {
+  ivorel::ensure_icon_theme();
   for (const ivorel::FrameCommand& c : ivorel::frame_commands()) {
     auto* action = new QAction(QString::fromUtf8(c.text), this);
     action->setData(c.id);
@@ -203,7 +205,7 @@ void CIMDIFrameWnd::CreateActions() {
     action->setToolTip(*end               ? QString::fromUtf8(end + 1)
                        : status.isEmpty() ? action->text().remove('&')
                                           : status);
-    action->setIcon(command_icon(c.id, style()));
+    action->setIcon(ivorel::themed_command_icon(c.id, command_icon(c.id, style())));
     action->setShortcut(command_shortcut(c.id));
     action->setCheckable(checkable(c));
     // A checked entry shows its check mark in menus; the icon is for the toolbars.
@@ -234,6 +236,7 @@ void CIMDIFrameWnd::CreateMenus() {
                          cmd::kImageLayout, cmd::kPrintPreview, cmd::kPrint, 0});
   AddMenu(file, "&Capture",
           {cmd::kCaptureScreen, cmd::kCaptureExcludingSelf, cmd::kCaptureWindowBehind, cmd::kCaptureSelf});
+  ivorel::add_recent_files_menu(this, file);
   file->addSeparator();
   file->addAction(actions_.value(cmd::kExit));
 

@@ -14,7 +14,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPixmap>
-#include <QProcess>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -27,9 +26,11 @@
 #include "ivorel/windows/frame/draw_view.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/image_window_event.h"
+#include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
+#include "platform/core/program_start.h"
 
 using ivorel::Act;
 using ivorel::Enable;
@@ -486,18 +487,8 @@ void CIMDIFrameWnd::CaptureCommand(int id) {
 // ---- Help, files, about
 
 void CIMDIFrameWnd::ShowManual() {
-  // The manual is HTML next to the program (or installed with it), opened in the desktop's browser.
-  const QStringList candidates = {
-      QCoreApplication::applicationDirPath() + "/../share/doc/pictaro/index.html",
-      QCoreApplication::applicationDirPath() + "/../../apps/pictaro/manual/index.html",
-      QCoreApplication::applicationDirPath() + "/manual/index.html"};
-  for (const QString& path : candidates) {
-    if (QFileInfo::exists(path)) {
-      QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath()));
-      return;
-    }
-  }
-  QMessageBox::information(this, tr("Manual"), tr("The manual is not installed."));
+  const QString section = ivorel::help::section_of(this);
+  ivorel::help::open_manual(section.isEmpty() ? QStringLiteral("index.html") : section, this);
 }
 
 void CIMDIFrameWnd::OpenFileManager() {
@@ -508,7 +499,8 @@ void CIMDIFrameWnd::OpenFileManager() {
     folder = QFileInfo(QString::fromLocal8Bit(active->name)).absolutePath();
   else if (!openDirectory_.isEmpty())
     folder = openDirectory_;
-  if (!QProcess::startDetached("xdg-open", {folder})) QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+  if (!pcore::start_program("xdg-open", {folder.toStdString()}))
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void CIMDIFrameWnd::OnAppAbout() {

@@ -18,6 +18,7 @@
 
 #include "imgfile/codaxe.h"
 #include "ivorel/windows/dialogs/smart_window_position.h"
+#include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "platform/core/message_box.h"
@@ -47,6 +48,7 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
   QDialog dialog(child->Frame() ? static_cast<QWidget*>(child->Frame()) : child);
   dialog.setObjectName("ImageInfoDialog");
   dialog.setWindowTitle(QString::fromLocal8Bit(child->name));
+  ivorel::help::declare_section(&dialog, "pictaro.html#information");
   auto* layout = new QVBoxLayout(&dialog);
 
   auto* imageBox = new QGroupBox(QObject::tr("Image Information"), &dialog);
@@ -128,6 +130,7 @@ class NewImageDialog : public pcore::NewImageDialogService {
     QDialog dialog(pqt::dialog_parent());
     dialog.setObjectName("NewImageDialog");
     dialog.setWindowTitle(QObject::tr("New Image"));
+    ivorel::help::declare_section(&dialog, "pictaro.html#new-image");
     auto* form = new QFormLayout(&dialog);
     auto spin = [&dialog](int value, int low, int high, const QString& suffix) {
       auto* box = new QSpinBox(&dialog);

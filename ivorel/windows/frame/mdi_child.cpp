@@ -10,6 +10,7 @@
 #include "ivorel/windows/frame/full_screen_view.h"
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/native_look.h"
 
 CMDIChildImageWnd::CMDIChildImageWnd(CIMDIFrameWnd* frame, const char* fileName)
     : ImageWndFunctions(nullptr, fileName), frame_(frame) {
@@ -85,7 +86,8 @@ bool CMDIChildImageWnd::event(QEvent* e) {
     message->result = DispatchImageWindowMessage(static_cast<unsigned>(message->message()), message->wParam,
                                                  message->lParam, description.c_str());
     if (message->message() == ivorel::kMsgSave || message->message() == ivorel::kMsgSaveAs) {
-      // A save may have given the image a name and a new title.
+      // A save may have given the image a name and a new title; a file written is one to come back to.
+      if (message->result == 1 && named) ivorel::add_recent_file(QString::fromLocal8Bit(FullName().c_str()));
       if (frame_) frame_->UpdateCommandStates();
     }
     return true;
@@ -149,7 +151,7 @@ void CMDIChildImageWnd::ImageChanged() {
 }
 
 void CMDIChildImageWnd::SetImageCursor() {
-  setWindowTitle(QString::fromStdString(ivorel::title_from_name(name)));
+  setWindowTitle(ivorel::image_window_title(FullName()));
   if (view_) {
     view_->unsetCursor();
     SetPropA(view_, ivorel::kUndoStoreProperty, imageUndo_.get());
@@ -157,7 +159,7 @@ void CMDIChildImageWnd::SetImageCursor() {
 }
 
 void CMDIChildImageWnd::SetAlphaCursor() {
-  setWindowTitle(QString::fromStdString(ivorel::title_from_name(name)) + " - ### Mask ###");
+  setWindowTitle(ivorel::image_window_title(FullName()) + " - ### Mask ###");
   if (view_) {
     view_->setCursor(Qt::CrossCursor);
     SetPropA(view_, ivorel::kUndoStoreProperty, maskUndo_.get());

@@ -24,7 +24,9 @@
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/image_window_event.h"
+#include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
 #include "ivorel/acquire/source_manager.h"
@@ -94,6 +96,7 @@ bool CIMDIFrameWnd::OnCreate() {
   CreateStatusBar();
   LoadSettings();
   SetupWindow();
+  ivorel::help::install_f1_handler();
   setAcceptDrops(true);
   UpdateCommandStates();
   return true;
@@ -191,7 +194,9 @@ CMDIChildImageWnd* CIMDIFrameWnd::OpenImageFile(const QString& path) {
                               pcore::MessageIcon::Error, pcore::MessageButtons::Ok);
     return nullptr;
   }
-  return template_->OpenDocumentFile(local.constData(), true);
+  CMDIChildImageWnd* opened = template_->OpenDocumentFile(local.constData(), true);
+  if (opened) ivorel::add_recent_file(path);
+  return opened;
 }
 
 void CIMDIFrameWnd::OpenImageFiles(const QStringList& paths) {
@@ -207,10 +212,12 @@ QStringList CIMDIFrameWnd::AskForImageFiles(const char* title, std::vector<pcore
   request.filters = std::move(filters);
   request.filterIndex = filterIndex;
   request.allowMultiple = multiple;
+  if (directory.isEmpty()) directory = ivorel::last_open_folder();
   request.initialName = directory.toStdString();
   if (pcore::run_file_dialog(request) != pcore::kIdOk) return {};
   if (request.filterIndex > 0) filterIndex = request.filterIndex;
   directory = QFileInfo(QString::fromStdString(request.path)).absolutePath();
+  ivorel::set_last_open_folder(directory);
   QStringList paths;
   for (const std::string& p : multiple ? request.paths : std::vector<std::string>{request.path})
     paths << QString::fromStdString(p);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cstring>
 
+#include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/toolkit/parameter_form.h"
 #include "ivorel/windows/toolkit/preview_image.h"
 
@@ -45,6 +46,7 @@ bool same_pixels(const _IMAGEDESCRIPTOR& a, const _IMAGEDESCRIPTOR& b) {
 
 ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(title);
+  help::declare_section(this, "pictaro.html#toolkit");
   setObjectName(QStringLiteral("ImageProcessingToolkit"));
   tabs_ = toolkit_tabs();
   pages_.resize(tabs_.size());
