@@ -149,7 +149,9 @@ void CMDIChildImageWnd::ImageChanged() {
 }
 
 void CMDIChildImageWnd::SetImageCursor() {
-  setWindowTitle(QString::fromStdString(ivorel::title_from_name(name)));
+  // Back from the mask, which may have been edited.
+  RefreshTransparency();
+  setWindowTitle(QString::fromStdString(WindowTitle()));
   if (view_) {
     view_->unsetCursor();
     SetPropA(view_, ivorel::kUndoStoreProperty, imageUndo_.get());
@@ -157,7 +159,7 @@ void CMDIChildImageWnd::SetImageCursor() {
 }
 
 void CMDIChildImageWnd::SetAlphaCursor() {
-  setWindowTitle(QString::fromStdString(ivorel::title_from_name(name)) + " - ### Mask ###");
+  setWindowTitle(QString::fromStdString(WindowTitle()) + " - ### Mask ###");
   if (view_) {
     view_->setCursor(Qt::CrossCursor);
     SetPropA(view_, ivorel::kUndoStoreProperty, maskUndo_.get());
