@@ -142,6 +142,10 @@ class Compand {
   int SaveImageStack();
   void SetCompressionQuality(unsigned short quality) { compressionQuality_ = quality; }
   void SetImageType(ImgType type) { imageType_ = type; }
+  // The transparency of the image about to be written: one byte a pixel (255 opaque), rows bottom-up like
+  // the pixels, `width` bytes each, or null. Writers that store transparency (PNG) keep it; the others
+  // ignore it. The bytes must stay valid until DoCompression.
+  void SetAlphaData(const unsigned char* alpha) { alpha_ = alpha; }
   CompandType GetCompressionType() const { return compressionType_; }
 
   unsigned char* GetDataPtr() const;
@@ -151,6 +155,12 @@ class Compand {
   unsigned short GetColors() const;
   unsigned short GetBitsPerPixel() const;
   int GetError() const;
+  // The quality (1 ... 100) the image read was compressed with, estimated from its quantisation tables, so
+  // that writing it again at that quality neither bloats it nor blurs it further; 0 for other files.
+  int GetSourceQuality() const;
+  // The transparency of the image read (PNG, TGA, TIFF), in the layout of SetAlphaData; null when the file
+  // has none or every pixel is opaque.
+  const unsigned char* GetAlphaPtr() const;
   ImageStack* GetImageStack() const;
   void DisposeOfImage();
 
@@ -176,6 +186,7 @@ class Compand {
   std::int32_t imageHeld_ = 0;
   unsigned short compressionQuality_ = 50;
   std::shared_ptr<ImageCodec> codec_;
+  const unsigned char* alpha_ = nullptr;
 };
 
 // Packed-DIB helpers. A packed DIB is one block: the 40-byte header, three 32-bit masks for bit fields, the

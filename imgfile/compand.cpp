@@ -81,6 +81,7 @@ int Compand::InitCompressor(CompandType type, char* name, ImageStack* stack) {
 int Compand::DoCompression() {
   if (!pending_ || mode_ == kReading || !codec_) return 0;
   pending_ = 0;
+  codec_->set_write_alpha(alpha_);
   return codec_->Compress(compressionQuality_, imageType_);
 }
 
@@ -110,6 +111,12 @@ unsigned short Compand::GetBitsPerPixel() const {
 }
 int Compand::GetError() const {
   return codec_ ? codec_->error() : 0;
+}
+int Compand::GetSourceQuality() const {
+  return codec_ ? codec_->source_quality() : 0;
+}
+const unsigned char* Compand::GetAlphaPtr() const {
+  return codec_ ? codec_->alpha() : nullptr;
 }
 ImageStack* Compand::GetImageStack() const {
   return codec_ ? codec_->stack() : nullptr;

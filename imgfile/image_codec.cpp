@@ -47,6 +47,14 @@ void ImageCodec::dispose_image() {
     hImage_ = GlobalFree(hImage_);
   }
   image_ = nullptr;
+  alpha_ = {};
+}
+
+void ImageCodec::keep_alpha_if_used() {
+  for (unsigned char a : alpha_) {
+    if (a != 255) return;
+  }
+  alpha_ = {};
 }
 
 void ImageCodec::ReportError(int id) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "imgfile/codaxe.h"
 #include "imgfile/file_access.h"
@@ -36,6 +37,10 @@ class ImageCodec {
   int error() const { return error_; }
   ImageStack* stack() { return &stack_; }
   const std::string& file_name() const { return fileName_; }
+  int source_quality() const { return sourceQuality_; }
+  // The transparency read (null when none), and the one to write (Compand::SetAlphaData).
+  const unsigned char* alpha() const { return alpha_.empty() ? nullptr : alpha_.data(); }
+  void set_write_alpha(const unsigned char* alpha) { writeAlpha_ = alpha; }
   void dispose_image();
 
   // Largest pixel block any reader may ask for: 16-bit sizes at 24 bits stay below it, and no real image
@@ -97,6 +102,12 @@ class ImageCodec {
   std::uint32_t imageSize_ = 0;
   std::uint32_t blockSize_ = 0;
   ImageStack stack_;
+  int sourceQuality_ = 0;
+  // Readers fill it (width x height, rows bottom-up) only when some pixel is not opaque; keep_alpha
+  // empties it again when none is.
+  std::vector<unsigned char> alpha_;
+  const unsigned char* writeAlpha_ = nullptr;
+  void keep_alpha_if_used();
 
  private:
   bool refill();

@@ -5,6 +5,7 @@
 
 #include <jerror.h>
 
+#include <algorithm>
 #include <new>
 
 #include "imgfile/raw_rows.h"
@@ -16,6 +17,43 @@ namespace {
 constexpr int kMaxScans = 100;
 // Even a uniform picture costs libjpeg a few bits per 8x8 block and channel.
 constexpr std::uint64_t kMaxExpansion = 1024;
+
+// The tables libjpeg scales by quality (its jcparam.c), in natural order.
+constexpr unsigned kBaseTables[2][DCTSIZE2] = {
+    {16, 11,  10,  16, 24, 40, 51, 61, 12,  12,  14,  19,  26, 58, 60, 55,  14,  13,  16,  24, 40, 57,
+     69, 56,  14,  17, 22, 29, 51, 87, 80,  62,  18,  22,  37, 56, 68, 109, 103, 77,  24,  35, 55, 64,
+     81, 104, 113, 92, 49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98,  112, 100, 103, 99},
+    {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
+     99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+     99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99},
+};
+
+// The quality whose scaled standard tables come closest to the file's. Files from libjpeg and most
+// cameras and editors scale those tables, and then the match is exact; others get the nearest quality.
+int estimate_quality(const j_decompress_ptr cinfo) {
+  const JQUANT_TBL* tables[2] = {cinfo->quant_tbl_ptrs[0], cinfo->quant_tbl_ptrs[1]};
+  if (!tables[0]) return 0;
+  int best = 0;
+  std::uint64_t bestError = UINT64_MAX;
+  for (int quality = 1; quality <= 100; ++quality) {
+    const unsigned scale = quality < 50 ? 5000u / quality : 200u - 2u * quality;
+    std::uint64_t error = 0;
+    for (int t = 0; t < 2; ++t) {
+      if (!tables[t]) continue;
+      for (int i = 0; i < DCTSIZE2; ++i) {
+        const unsigned scaled = std::clamp((kBaseTables[t][i] * scale + 50) / 100, 1u, 255u);
+        const unsigned actual = tables[t]->quantval[i];
+        error += actual > scaled ? actual - scaled : scaled - actual;
+      }
+    }
+    // Ties go to the higher quality: its tables are the same, and nothing is lost by the choice.
+    if (error <= bestError) {
+      bestError = error;
+      best = quality;
+    }
+  }
+  return best;
+}
 
 }  // namespace
 
@@ -101,6 +139,7 @@ void JpegReader::set_up() {
   cinfo_.progress = &progress_;
   jpeg_stdio_src(&cinfo_, file_);
   jpeg_read_header(&cinfo_, TRUE);
+  sourceQuality_ = estimate_quality(&cinfo_);
   jpeg_calc_output_dimensions(&cinfo_);
   if (cinfo_.jpeg_color_space == JCS_GRAYSCALE) {
     cinfo_.out_color_space = JCS_GRAYSCALE;

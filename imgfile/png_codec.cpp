@@ -15,8 +15,7 @@ namespace {
 constexpr std::uint64_t kMaxExpansion = 2 * 1032;
 // Five bytes each: the name and a terminating zero.
 constexpr png_byte kIgnoredChunks[] =
-    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0tRNS\0zT"
-    "Xt";
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
 
 }  // namespace
 
@@ -27,6 +26,10 @@ struct PngCodec::Callbacks {
     // The codec has reported the short read; libpng only needs to stop.
     if (!codec(png)->read_bytes(data, length)) png_error(png, "read failed");
   }
+  static void write(png_structp png, png_bytep data, png_size_t length) {
+    if (!codec(png)->write_bytes(data, length)) png_error(png, "write failed");
+  }
+  static void flush(png_structp) {}
 
   // libpng's own complaints (bad CRC, bad chunk, broken compressed data) are the message of the failure,
   // unless the codec's file access failed first and has said so.
@@ -115,9 +118,13 @@ bool PngCodec::decode() {
   const int depth = png_get_bit_depth(png, info);
   const int type = png_get_color_type(png, info);
   png_set_strip_16(png);
-  png_set_strip_alpha(png);
+  // An alpha channel is read with the colours, four bytes a pixel, and split off into the transparency.
+  const bool alphaChannel = (type & PNG_COLOR_MASK_ALPHA) != 0;
   unsigned short bits = 24;
   unsigned colors = 0;
+  // A palette image's transparency is a table of one alpha value per entry.
+  png_bytep entryAlpha = nullptr;
+  int entryAlphaCount = 0;
   if (type == PNG_COLOR_TYPE_PALETTE) {
     bits = depth == 1 ? 1 : depth <= 4 ? 4 : 8;
     png_colorp entries = nullptr;
@@ -126,6 +133,8 @@ bool PngCodec::decode() {
     colors = std::min<unsigned>(static_cast<unsigned>(count), 1u << depth);
     for (unsigned i = 0; i < colors; ++i)
       palette_[i] = RGBCOLOR{entries[i].red, entries[i].green, entries[i].blue};
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+      png_get_tRNS(png, info, &entryAlpha, &entryAlphaCount, nullptr);
   } else if ((type & PNG_COLOR_MASK_COLOR) == 0) {
     const int greyDepth = std::min(depth, 8);
     bits = greyDepth == 1 ? 1 : greyDepth <= 4 ? 4 : 8;
@@ -142,19 +151,49 @@ bool PngCodec::decode() {
   png_read_update_info(png, info);
 
   const std::uint64_t stride = dib_stride(width, bits);
-  if (png_get_rowbytes(png, info) > stride) png_error(png, "unexpected row size");
-  if (!believable_size(stride * height, file_size(), kMaxExpansion)) {
+  // With an alpha channel: grey or blue-green-red, then alpha.
+  const unsigned channels = (type & PNG_COLOR_MASK_COLOR) ? 4 : 2;
+  const std::uint64_t readStride = alphaChannel ? channels * std::uint64_t{width} : stride;
+  if (png_get_rowbytes(png, info) > readStride) png_error(png, "unexpected row size");
+  if (!believable_size(readStride * height, file_size(), kMaxExpansion)) {
     fail(codaxe::MSG_MEMORY, CE_MEMORY);
     png_longjmp(png, 1);
   }
   if (!AllocateImage(stride, height)) png_longjmp(png, 1);
   pastHeader_ = true;
   rows_.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) rows_[y] = image_ + (height - 1 - y) * stride;
+  if (alphaChannel) {
+    withAlpha_.resize(readStride * height);
+    alpha_.resize(std::uint64_t{width} * height);
+    for (png_uint_32 y = 0; y < height; ++y) rows_[y] = withAlpha_.data() + (height - 1 - y) * readStride;
+  } else {
+    for (png_uint_32 y = 0; y < height; ++y) rows_[y] = image_ + (height - 1 - y) * stride;
+  }
   png_read_image(png, rows_.data());
   if (depth == 2) {
     for (unsigned char* row : rows_) codaxe::widen_2_to_4_bits(row, width);
   }
+  if (alphaChannel) {
+    for (std::uint64_t y = 0; y < height; ++y) {
+      const unsigned char* in = withAlpha_.data() + y * readStride;
+      unsigned char* out = image_ + y * stride;
+      unsigned char* a = alpha_.data() + y * width;
+      for (std::uint64_t x = 0; x < width; ++x, in += channels) {
+        std::copy(in, in + channels - 1, out + (channels - 1) * x);
+        a[x] = in[channels - 1];
+      }
+    }
+    withAlpha_ = {};
+  } else if (entryAlpha && entryAlphaCount > 0) {
+    alpha_.resize(std::uint64_t{width} * height);
+    for (std::uint64_t y = 0; y < height; ++y) {
+      for (std::uint64_t x = 0; x < width; ++x) {
+        const unsigned index = codaxe::pixel_index(image_ + y * stride, x, bits);
+        alpha_[y * width + x] = index < static_cast<unsigned>(entryAlphaCount) ? entryAlpha[index] : 255;
+      }
+    }
+  }
+  keep_alpha_if_used();
   rows_ = {};
   png_destroy_read_struct(&png, &info, nullptr);
   set_description(static_cast<unsigned short>(width), static_cast<unsigned short>(height), bits,
@@ -182,6 +221,13 @@ int PngCodec::Compress(unsigned short, ImgType) {
       (bits < 24 && !sourcePalette_)) {
     return fail(codaxe::MSG_WRITE_DATA, CE_WRITE);
   }
+  // Transparency goes through libpng as an alpha channel; the opaque images, nearly all, take the fast way.
+  if (writeAlpha_ && !std::all_of(writeAlpha_, writeAlpha_ + std::size_t{width_} * height_,
+                                  [](unsigned char a) { return a == 255; })) {
+    if (!open_write()) return 0;
+    const bool ok = encode();
+    return close_file() && ok ? 1 : 0;
+  }
   const unsigned entries = bits == 24 ? 0 : palette_entries();
   const std::vector<unsigned char> file =
       codaxe::png::encode(sourcePixels_, width_, height_, bits, sourcePalette_, entries);
@@ -189,4 +235,73 @@ int PngCodec::Compress(unsigned short, ImgType) {
   if (!open_write()) return 0;
   const bool ok = write_bytes(file.data(), file.size());
   return close_file() && ok ? 1 : 0;
+}
+
+bool PngCodec::encode() {
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, this, Callbacks::error, Callbacks::warning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return fail(codaxe::MSG_MEMORY, CE_MEMORY);
+  }
+  const std::size_t stride = dib_stride(width_, bitsPerPixel_);
+  // Transparency is written as an alpha channel beside the colours; an opaque image stays as it was.
+  const bool withAlpha = writeAlpha_ && !std::all_of(writeAlpha_, writeAlpha_ + std::size_t{width_} * height_,
+                                                     [](unsigned char a) { return a == 255; });
+  rows_.resize(height_);
+  if (withAlpha) {
+    const std::size_t rgbaStride = 4 * std::size_t{width_};
+    withAlpha_.resize(rgbaStride * height_);
+    for (std::size_t y = 0; y < height_; ++y) {
+      const unsigned char* in = sourcePixels_ + y * stride;
+      const unsigned char* a = writeAlpha_ + y * width_;
+      unsigned char* out = withAlpha_.data() + y * rgbaStride;
+      for (std::size_t x = 0; x < width_; ++x, out += 4) {
+        if (bitsPerPixel_ == 24) {
+          out[0] = in[3 * x + 2];
+          out[1] = in[3 * x + 1];
+          out[2] = in[3 * x];
+        } else {
+          const RGBCOLOR& c = sourcePalette_[codaxe::pixel_index(in, x, bitsPerPixel_)];
+          out[0] = c.red;
+          out[1] = c.green;
+          out[2] = c.blue;
+        }
+        out[3] = a[x];
+      }
+      rows_[height_ - 1 - y] = withAlpha_.data() + y * rgbaStride;
+    }
+  } else {
+    for (std::size_t y = 0; y < height_; ++y) rows_[y] = sourcePixels_ + (height_ - 1 - y) * stride;
+  }
+  png_color entries[256];
+  const unsigned count = bitsPerPixel_ == 24 || withAlpha ? 0 : palette_entries();
+  for (unsigned i = 0; i < count; ++i) {
+    entries[i] = png_color{sourcePalette_[i].red, sourcePalette_[i].green, sourcePalette_[i].blue};
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    withAlpha_ = {};
+    return false;
+  }
+  png_set_write_fn(png, this, Callbacks::write, Callbacks::flush);
+  if (withAlpha) {
+    png_set_IHDR(png, info, width_, height_, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  } else if (bitsPerPixel_ == 24) {
+    png_set_IHDR(png, info, width_, height_, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  } else {
+    png_set_IHDR(png, info, width_, height_, bitsPerPixel_, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, entries, static_cast<int>(count));
+  }
+  png_write_info(png, info);
+  if (bitsPerPixel_ == 24 && !withAlpha) png_set_bgr(png);
+  png_write_image(png, rows_.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  withAlpha_ = {};
+  return true;
 }

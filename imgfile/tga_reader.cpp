@@ -116,6 +116,7 @@ int TgaReader::decode() {
   const bool complete =
       source.skip(h.idLength) == h.idLength && read_colour_map(h, source) && read_rows(h, source);
   if (!complete) error_ = CE_DATA;
+  keep_alpha_if_used();
   return 1;
 }
 
@@ -136,8 +137,14 @@ bool TgaReader::read_rows(const Header& h, codaxe::ByteSource& source) {
   const std::size_t stride = dib_stride(h.width, 8 * h.delivered_bytes());
   const bool direct = pixelBytes_ == h.delivered_bytes();
   std::vector<unsigned char> scratch(direct ? 0 : std::size_t{h.width} * pixelBytes_);
+  // The descriptor's low bits count the attribute (alpha) bits of a pixel; without them a fourth byte is
+  // padding, whatever it holds.
+  const bool alpha =
+      (h.descriptor & 0x0F) >= 8 && (pixelBytes_ == 4 || (h.kind == kGrey && pixelBytes_ == 2));
+  if (alpha) alpha_.assign(std::size_t{h.width} * h.height, 255);
   for (unsigned j = 0; j < h.height; ++j) {
-    unsigned char* row = image_ + (h.descriptor & kTopRowFirst ? h.height - 1 - j : j) * stride;
+    const std::size_t stored = h.descriptor & kTopRowFirst ? h.height - 1 - j : j;
+    unsigned char* row = image_ + stored * stride;
     const std::size_t got = read_pixels(source, direct ? row : scratch.data(), h.width);
     if (direct) {
       // A pixel cut in half is not delivered.
@@ -153,8 +160,9 @@ bool TgaReader::read_rows(const Header& h, codaxe::ByteSource& source) {
           row[3 * x + 1] = c.green;
           row[3 * x + 2] = c.red;
         } else {
-          std::memcpy(row + 3 * x, in, 3);  // alpha dropped
+          std::memcpy(row + 3 * x, in, 3);
         }
+        if (alpha) alpha_[stored * h.width + x] = in[pixelBytes_ - 1];
       }
     }
     if (got < h.width) return false;

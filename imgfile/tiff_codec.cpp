@@ -112,7 +112,7 @@ bool TiffReader::read_directory() {
   const bool hasPhotometric = TIFFGetField(tif_, TIFFTAG_PHOTOMETRIC, &photometric) == 1;
   TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif_, TIFFTAG_IMAGELENGTH, &height);
-  if (bits > 8) return fail(codaxe::MSG_BITS_PER_SAMPLE, CE_DATA);
+  if (bits > 8 && bits != 16) return fail(codaxe::MSG_BITS_PER_SAMPLE, CE_DATA);
 
   // libtiff decodes JPEG-compressed YCbCr to RGB when asked.
   const bool jpeg = compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG;
@@ -121,8 +121,10 @@ bool TiffReader::read_directory() {
     photometric = PHOTOMETRIC_RGB;
   }
   // The Part's checks in its order: sample count, then the photometric interpretation, then whether the
-  // two fit. One extra sample (alpha) is dropped: after RGB, or after 8-bit grey, where it is a whole byte.
-  const bool greyAlpha = samples == 2 && bits == 8 && (!hasPhotometric || is_grey(photometric));
+  // two fit. One extra sample (alpha) is allowed: after RGB, or after 8- or 16-bit grey, where it is whole
+  // bytes.
+  const bool greyAlpha =
+      samples == 2 && (bits == 8 || bits == 16) && (!hasPhotometric || is_grey(photometric));
   if (samples != 1 && samples != 3 && samples != 4 && !greyAlpha) return fail(codaxe::MSG_CHANNELS, CE_DATA);
   if (!hasPhotometric) return fail(codaxe::MSG_PHOTOMETRIC, CE_DATA);
   if (photometric == PHOTOMETRIC_MASK) return fail(codaxe::MSG_PHOTOMETRIC_MASK, CE_DATA);
@@ -138,7 +140,9 @@ bool TiffReader::read_directory() {
   if (samples != colour && !(samples == colour + 1 && (photometric == PHOTOMETRIC_RGB || greyAlpha))) {
     return fail(codaxe::MSG_CHANNELS, CE_DATA);
   }
-  if (colour == 1 ? bits != 1 && bits != 2 && bits != 4 && bits != 8 : bits != 8) {
+  // Sixteen-bit grey and RGB samples are narrowed to their high byte, as the PNG reader narrows them.
+  const bool wide = bits == 16 && photometric != PHOTOMETRIC_PALETTE && !cmyk;
+  if (colour == 1 ? bits != 1 && bits != 2 && bits != 4 && bits != 8 && !wide : bits != 8 && !wide) {
     return fail(codaxe::MSG_BAD_BITS, CE_DATA);
   }
   if (width == 0 || height == 0 || width > 65535 || height > 65535) {
@@ -156,8 +160,9 @@ bool TiffReader::read_directory() {
                    false,
                    static_cast<unsigned short>(colour > 1  ? 24
                                                : bits == 2 ? 4
+                                               : wide      ? 8
                                                            : bits)};
-  const unsigned colors = colour > 1 ? 0 : 1u << bits;
+  const unsigned colors = colour > 1 ? 0 : 1u << (wide ? 8 : bits);
   if (!take_palette(colors)) return false;
 
   rowLength_ = static_cast<std::uint32_t>(dib_stride(width, layout_.depth));
@@ -259,6 +264,16 @@ bool TiffReader::load_band(std::uint32_t row, unsigned plane) {
   return true;
 }
 
+void TiffReader::narrow_samples(std::size_t count) {
+  if (layout_.bitsPerSample != 16) return;
+  // libtiff hands samples over in the machine's byte order.
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint16_t sample;
+    std::memcpy(&sample, &scanline_[2 * i], 2);
+    scanline_[i] = static_cast<unsigned char>(sample >> 8);
+  }
+}
+
 void TiffReader::convert_row(const unsigned char* in, unsigned char* out) const {
   const std::size_t width = layout_.width;
   const unsigned samples = layout_.samples;
@@ -273,7 +288,8 @@ void TiffReader::convert_row(const unsigned char* in, unsigned char* out) const 
   } else if (samples == 2) {
     for (std::size_t x = 0; x < width; ++x) out[x] = in[2 * x];
   } else {
-    const std::size_t bytes = (width * layout_.bitsPerSample + 7) / 8;
+    const unsigned bits = layout_.bitsPerSample == 16 ? 8 : layout_.bitsPerSample;
+    const std::size_t bytes = (width * bits + 7) / 8;
     std::memcpy(out, in, bytes);
     if (layout_.bitsPerSample == 2) codaxe::widen_2_to_4_bits(out, width);
     if (layout_.invertBits) {
@@ -306,6 +322,7 @@ int TiffReader::Expand() {
       for (std::uint32_t row = 0; row < height && ok; ++row) {
         ok = read_row(row, plane, scanline_.data());
         if (!ok) break;
+        narrow_samples(layout_.width);
         unsigned char* out = image_ + std::size_t{height - 1 - row} * rowLength_;
         if (planes == 1) {
           std::memcpy(out, scanline_.data(), layout_.width);
@@ -315,10 +332,21 @@ int TiffReader::Expand() {
       }
     }
   } else {
+    // An extra sample after the colours is the alpha channel.
+    const unsigned samples = layout_.samples;
+    const bool alpha = !layout_.cmyk && samples == colour_samples(layout_.photometric) + 1;
+    if (alpha) alpha_.resize(std::size_t{layout_.width} * height);
     for (std::uint32_t row = 0; row < height && ok; ++row) {
       ok = read_row(row, 0, scanline_.data());
-      if (ok) convert_row(scanline_.data(), image_ + std::size_t{height - 1 - row} * rowLength_);
+      if (!ok) break;
+      narrow_samples(std::size_t{layout_.width} * samples);
+      convert_row(scanline_.data(), image_ + std::size_t{height - 1 - row} * rowLength_);
+      if (alpha) {
+        unsigned char* a = alpha_.data() + std::size_t{height - 1 - row} * layout_.width;
+        for (std::size_t x = 0; x < layout_.width; ++x) a[x] = scanline_[x * samples + samples - 1];
+      }
     }
+    keep_alpha_if_used();
   }
   scanline_ = {};
   band_ = {};

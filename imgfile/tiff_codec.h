@@ -6,7 +6,8 @@
 // decodes; JPEG-compressed YCbCr is decoded to RGB by libtiff, and 8-bit CMYK is converted here. Grey ramps
 // run from black to white over colours - 1 steps. Two-colour images always come out with black at index 0
 // and white at index 1: min-is-white bits (and a palette that is white, black) are inverted to suit. 2-bit
-// pixels come out as 4-bit pixels. More than 8 bits per sample is refused.
+// pixels come out as 4-bit pixels. Sixteen-bit grey and RGB samples keep their high byte; other depths
+// above 8 bits are refused. An alpha sample of interleaved files becomes the codec's alpha plane.
 //
 // The writer saves 1-bit images as min-is-black bilevel (or with a two-entry colour map when their colours
 // are not black and white), 4- and 8-bit images with a colour map, 24-bit images as RGB; always LZW, in
@@ -72,6 +73,8 @@ class TiffReader : public TiffCodec {
   bool read_row(std::uint32_t row, unsigned plane, unsigned char* out);
   bool load_band(std::uint32_t row, unsigned plane);
   void convert_row(const unsigned char* in, unsigned char* out) const;
+  // Sixteen-bit files: the first `count` samples of the scan line narrowed to bytes, in place.
+  void narrow_samples(std::size_t count);
 
   Layout layout_;
   std::size_t scanlineBytes_ = 0;

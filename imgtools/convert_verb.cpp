@@ -55,6 +55,10 @@ int convert_verb(const Args& args) {
 
   RawImage img = source.frame(frameIndex);
   const bool keepFrames = source.frame_count() > 1 && multi_frame_format(outType);
+  // A JPEG written again keeps the quality it was made with: more would only bloat it, less blur it.
+  if (quality < 0 && source.type() == CT_JPG && outType == CT_JPG && source.source_quality() > 0) {
+    quality = source.source_quality();
+  }
   return save_image(out, outType, img, keepFrames ? source.stack() : nullptr, quality);
 }
 

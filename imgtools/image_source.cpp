@@ -47,8 +47,8 @@ RawImage ImageSource::frame(int i) const {
     return {f->width, f->height, f->bitsPerPixel, f->colors, f->pixels, const_cast<RGBCOLOR*>(f->palette)};
   }
   if (i != 0 || frame_record(0)) return {};
-  return {compand_.GetWidth(),  compand_.GetHeight(),  compand_.GetBitsPerPixel(),
-          compand_.GetColors(), compand_.GetDataPtr(), compand_.GetPalettePtr()};
+  return {compand_.GetWidth(),   compand_.GetHeight(),     compand_.GetBitsPerPixel(), compand_.GetColors(),
+          compand_.GetDataPtr(), compand_.GetPalettePtr(), compand_.GetAlphaPtr()};
 }
 
 const char* type_name(CompandType type) {
@@ -99,7 +99,8 @@ int save_image(const std::string& out, CompandType type, const RawImage& img, Im
     std::fprintf(stderr, "%s: %s files cannot be written yet\n", out.c_str(), type_name(type));
     return 1;
   }
-  if (quality >= 0) writer.SetCompressionQuality(static_cast<unsigned short>(quality));
+  writer.SetCompressionQuality(static_cast<unsigned short>(quality >= 0 ? quality : kDefaultQuality));
+  if (!frames) writer.SetAlphaData(img.alpha);
   writer.SetImageType(img.colors == 0 ? IT_TRUECOLOR : img.colors <= 2 ? IT_BILEVEL : IT_PALETTE);
   const int written = frames ? writer.SaveImageStack() : writer.DoCompression();
   if (!written || writer.GetError() != 0) {

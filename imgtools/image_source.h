@@ -15,6 +15,8 @@ struct RawImage {
   unsigned short colors = 0;
   unsigned char* pixels = nullptr;
   RGBCOLOR* palette = nullptr;
+  // Transparency, one byte a pixel (255 opaque), rows bottom-up; null when opaque.
+  const unsigned char* alpha = nullptr;
 };
 
 class ImageSource {
@@ -30,6 +32,8 @@ class ImageSource {
   RawImage frame(int i) const;
   const ImageFrame* frame_record(int i) const;
   ImageStack* stack() const { return compand_.GetImageStack(); }
+  // The quality a JPEG was compressed with (estimated); 0 for other files.
+  int source_quality() const { return compand_.GetSourceQuality(); }
 
  private:
   Compand compand_;
@@ -41,10 +45,13 @@ const char* type_name(CompandType type);
 
 // Writes one image in the format `type`; on failure says why on standard error and returns 1, else 0.
 // Writes `img` to `out` (or, when `frames` is given, the whole stack to a multi-frame format), handing the
-// quality to the writer when it is 0 or more; prints why on failure and returns the exit status.
+// quality to the writer when it is 0 or more, else kDefaultQuality; prints why on failure and returns the
+// exit status.
 int save_image(const std::string& out, CompandType type, const RawImage& img, ImageStack* frames = nullptr,
                int quality = -1);
 // The type `out` is written as, or CT_NONE when no writer takes that name.
 CompandType writable_type(const std::string& out);
+// What lossy writers get when neither the user nor the file read says otherwise.
+inline constexpr int kDefaultQuality = 90;
 
 }  // namespace imgtools

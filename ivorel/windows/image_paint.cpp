@@ -1,6 +1,7 @@
 // ImageWndFunctions: painting the image through its display object, where it lies in the client area, and
 // the hatched background around it.
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "ivorel/windows/image_wnd_functions.h"
@@ -46,6 +47,64 @@ void ImageWndFunctions::Paint(RECT& update, int) {
   } else {
     display->DisplayImage(windowHandle_, origin, update, inactive);
   }
+  if (alphaShown) return;
+  if (!transparencyKnown_) {
+    showTransparency_ = !AlphaPlane().empty();
+    transparencyKnown_ = true;
+  }
+  if (showTransparency_) DrawOverCheckerboard(update, origin);
+}
+
+void ImageWndFunctions::RefreshTransparency() {
+  transparencyKnown_ = false;
+}
+
+void ImageWndFunctions::DrawOverCheckerboard(const RECT& update, POINT origin) {
+  const _IMAGEDESCRIPTOR& m = alpha.descriptor;
+  if (!m.imageData || m.width != image.width || m.height != image.height || image.width == 0) return;
+  std::unique_ptr<draw::DeviceContext> dc = host_->device_context();
+  // An emulated palette screen shows palette colours only; a blend would have none to go to.
+  if (!dc || dc->palette_device()) return;
+  DeviceBitmap& surface = dc->surface;
+  RECT shown;
+  GetImageRect(shown);
+  const int left = std::max({update.left, shown.left, 0}),
+            right = std::min({update.right, shown.right, surface.width});
+  const int top = std::max({update.top, shown.top, 0}),
+            bottom = std::min({update.bottom, shown.bottom, surface.height});
+  const std::size_t stride = dib_stride(m.width, 24);
+  const int zoom = view.zoom;
+  // Screen pixel to image pixel: by the zoom to scale, in proportion when stretched.
+  auto image_x = [&](int x) {
+    if (view.viewMode != 1)
+      return static_cast<int>(std::int64_t{x - shown.left} * image.width / (shown.right - shown.left));
+    return zoom >= 1 ? (x + origin.x) / zoom : (x + origin.x) * -zoom;
+  };
+  auto image_y = [&](int y) {
+    if (view.viewMode != 1)
+      return static_cast<int>(std::int64_t{y - shown.top} * image.height / (shown.bottom - shown.top));
+    return zoom >= 1 ? (y + origin.y) / zoom : (y + origin.y) * -zoom;
+  };
+  for (int y = top; y < bottom; ++y) {
+    const int iy = image_y(y);
+    if (iy < 0 || iy >= image.height) continue;
+    const unsigned char* row = m.imageData + std::size_t(image.height - 1 - iy) * stride;
+    for (int x = left; x < right; ++x) {
+      const int ix = image_x(x);
+      if (ix < 0 || ix >= image.width) continue;
+      const unsigned a = (row[3 * ix] + row[3 * ix + 1] + row[3 * ix + 2]) / 3;
+      if (a == 255) continue;
+      const unsigned ground = ((x / 8 + y / 8) & 1) ? 0xCC : 0xFF;
+      std::uint32_t& p = surface.at(x, y);
+      std::uint32_t out = 0;
+      for (int shift = 0; shift <= 16; shift += 8) {
+        const unsigned c = (p >> shift) & 0xFF;
+        out |= ((c * a + ground * (255 - a) + 127) / 255) << shift;
+      }
+      p = out;
+    }
+  }
+  host_->release_device_context(std::move(dc));
 }
 
 void ImageWndFunctions::GetImageRect(RECT& rect) const {

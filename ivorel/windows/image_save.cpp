@@ -1,10 +1,12 @@
 // ImageWndFunctions: save and save as, with the type list of the save dialog and the extension a chosen
 // name gets.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "ivorel/windows/image_wnd_functions.h"
 #include "platform/core/cursor.h"
+#include "platform/core/dialogs.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
 
@@ -77,20 +79,60 @@ int ImageWndFunctions::WriteImage(const char* path, const char* description) {
     return 0;
   }
   writer.SetImageType(image.colors == 0 ? IT_TRUECOLOR : image.colors <= 2 ? IT_BILEVEL : IT_PALETTE);
+  writer.SetCompressionQuality(static_cast<unsigned short>(jpegQuality > 0 ? jpegQuality : LastJpegQuality));
+  const std::vector<unsigned char> alphaPlane = AlphaPlane();
+  if (!alphaPlane.empty()) writer.SetAlphaData(alphaPlane.data());
   // Without a text of its own the file keeps the writer's description.
   std::string text = description ? description : "";
   if (!text.empty()) writer.SaveImageDescription(text.data());
   return writer.DoCompression() ? 1 : 0;
 }
 
+bool ImageWndFunctions::AskJpegQuality() {
+  pcore::ParameterRequest request;
+  request.dialog = pcore::ParameterDialog::SaveQuality;
+  request.owner = host_;
+  request.integers[0] = jpegQuality > 0 ? jpegQuality : LastJpegQuality;
+  if (pcore::run_parameter_dialog(request) != pcore::kIdOk) return false;
+  jpegQuality = std::clamp(request.integers[0].value_or(LastJpegQuality), 1, 100);
+  LastJpegQuality = jpegQuality;
+  return true;
+}
+
+bool ImageWndFunctions::AgreeToDropFrames() {
+  if (frameCount <= 1) return true;
+  const std::string text = "\"" + fullName_ + "\" has " + std::to_string(frameCount) +
+                           " frames; this window holds the first only, and saving writes that one alone.";
+  if (!OpenInAnimationEditor) {
+    return pcore::message_box().show(host_, text + " Save it anyway?", "User Advisory",
+                                     pcore::MessageIcon::Warning,
+                                     pcore::MessageButtons::OkCancel) == pcore::kIdOk;
+  }
+  const int answer = pcore::message_box().show(
+      host_, text + " Save the first frame anyway? (No opens the file in the animation editor.)",
+      "User Advisory", pcore::MessageIcon::Warning, pcore::MessageButtons::YesNoCancel);
+  if (answer == pcore::kIdNo) OpenInAnimationEditor(fullName_);
+  return answer == pcore::kIdYes;
+}
+
 int ImageWndFunctions::EvSave(const char* description) {
   if (alphaShown) SwitchDisplayData();
-  if (!dirty) return 1;
+  // An image that never had a file (a duplicate) has something to save even when unchanged.
+  if (!dirty && named) return 1;
   if (!hasImage) return 0;
   std::string path = fullName_;
   if (!named) {
     path = AskSavePath();
     if (path.empty()) return 0;
+    const int keptQuality = jpegQuality;
+    if (Compand::FileTypeFromName(path.c_str()) == CT_JPG && !AskJpegQuality()) return 0;
+    // The frames are lost only when the file goes to a name given here or is written over.
+    if (!AgreeToDropFrames()) {
+      jpegQuality = keptQuality;
+      return 0;
+    }
+  } else if (!AgreeToDropFrames()) {
+    return 0;
   }
   // The name and the clean state follow only a write that succeeded: a failed one leaves the image
   // modified, so that closing still asks, and keeps its old name.
@@ -98,8 +140,10 @@ int ImageWndFunctions::EvSave(const char* description) {
   if (!named || path != fullName_) {
     SetName(path);
     named = 1;
-    if (host_) host_->set_title(ivorel::title_from_name(fullName_.c_str()));
   }
+  // The file now holds the one frame the window has.
+  frameCount = 1;
+  if (host_) host_->set_title(WindowTitle());
   dirty = 0;
   return 1;
 }

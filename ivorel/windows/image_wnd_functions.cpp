@@ -10,6 +10,8 @@
 #include "platform/core/message_box.h"
 
 int ImageWndFunctions::UntitledImageNumber = 0;
+int ImageWndFunctions::LastJpegQuality = 90;
+bool (*ImageWndFunctions::OpenInAnimationEditor)(const std::string& path) = nullptr;
 
 namespace ivorel {
 
@@ -46,6 +48,48 @@ ImageWndFunctions::ImageWndFunctions(ivorel::ImageWindowHost* host, const char* 
   ShowLoadedImage();
   named = 1;
   SetName(fileName);
+  if (reader.GetCompressionType() == CT_JPG) jpegQuality = reader.GetSourceQuality();
+  if (const ImageStack* frames = reader.GetImageStack()) frameCount = std::max(1, frames->GetFrameNumber());
+  if (const unsigned char* alphaPlane = reader.GetAlphaPtr()) LoadAlphaPlane(alphaPlane);
+}
+
+std::string ImageWndFunctions::WindowTitle() const {
+  std::string title = ivorel::title_from_name(fullName_.c_str());
+  if (frameCount > 1) title += " (" + std::to_string(frameCount) + " frames)";
+  return title;
+}
+
+void ImageWndFunctions::LoadAlphaPlane(const unsigned char* alphaPlane) {
+  if (!alpha.CreateDefaultAlpha(*this)) return;
+  const _IMAGEDESCRIPTOR& m = alpha.descriptor;
+  const std::size_t stride = dib_stride(m.width, 24);
+  for (std::size_t y = 0; y < m.height; ++y) {
+    unsigned char* row = m.imageData + y * stride;
+    const unsigned char* a = alphaPlane + y * m.width;
+    for (std::size_t x = 0; x < m.width; ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = a[x];
+  }
+  RefreshTransparency();
+}
+
+std::vector<unsigned char> ImageWndFunctions::AlphaPlane() const {
+  const _IMAGEDESCRIPTOR& m = alphaShown ? image : alpha.descriptor;
+  const _IMAGEDESCRIPTOR& picture = alphaShown ? otherImage : image;
+  if (!m.imageData || m.width != picture.width || m.height != picture.height || m.bitsPerPixel != 24)
+    return {};
+  std::vector<unsigned char> plane(std::size_t{m.width} * m.height);
+  const std::size_t stride = dib_stride(m.width, 24);
+  bool opaque = true;
+  for (std::size_t y = 0; y < m.height; ++y) {
+    const unsigned char* row = m.imageData + y * stride;
+    for (std::size_t x = 0; x < m.width; ++x) {
+      // A mask painted in colour counts by its brightness.
+      const unsigned a = (row[3 * x] + row[3 * x + 1] + row[3 * x + 2]) / 3;
+      plane[y * m.width + x] = static_cast<unsigned char>(a);
+      opaque = opaque && a == 255;
+    }
+  }
+  if (opaque) return {};
+  return plane;
 }
 
 ImageWndFunctions::ImageWndFunctions(ivorel::ImageWindowHost* host, const _IMAGEDESCRIPTOR& descriptor) {
@@ -153,7 +197,7 @@ int ImageWndFunctions::SetWindowAttribs(ivorel::WindowAttribs& attribs) {
 }
 
 void ImageWndFunctions::SetupWindow() {
-  if (host_) host_->set_title(ivorel::title_from_name(fullName_.c_str()));
+  if (host_) host_->set_title(WindowTitle());
   SendMenuUpdateToClient();
   if (hasImage) {
     SizeWindowAccordingToImage();
@@ -181,9 +225,10 @@ void ImageWndFunctions::SizeWindowAccordingToImage() {
 }
 
 int ImageWndFunctions::CanClose() {
-  if (dirty && hasImage) {
+  // An image never saved (a duplicate) would be lost as surely as a changed one.
+  if ((dirty || !named) && hasImage) {
     const std::string text = "Image window closing. Save \"" + fullName_ + "\" before closing?";
-    const int answer = pcore::message_box().show(host_, text, "User Advisory", pcore::MessageIcon::Error,
+    const int answer = pcore::message_box().show(host_, text, "User Advisory", pcore::MessageIcon::Question,
                                                  pcore::MessageButtons::YesNoCancel);
     if (answer == pcore::kIdCancel) return 0;
     // A save that was cancelled or failed would lose the changes if the window closed anyway.

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ivorel/windows/imagedescriptor.h"
 #include "ivorel/windows/window_host.h"
@@ -111,6 +112,8 @@ class ImageWndFunctions : public ImageDescriptorAndDisplayObj {
   // The image name in full. `name` holds it cut to 255 characters for readers of the record; saving and
   // every text shown use this one, so that a long path is never written to a shortened one.
   const std::string& FullName() const { return fullName_; }
+  // The window's caption: the name as title_from_name shows it, with the frame count of an animation.
+  std::string WindowTitle() const;
   // The window's image description text (written into TIFF files), saved with the image when closing asks
   // to save. The child window that holds the text overrides this; here it is empty.
   virtual std::string DescriptionText() const { return {}; }
@@ -206,8 +209,28 @@ class ImageWndFunctions : public ImageDescriptorAndDisplayObj {
   POINT cropEnd{0, 0};
   POINT cropCurrent{0, 0};
 
+  // The quality this image is written with as JPEG: the one its file was made with, or the one chosen in
+  // Save As; 0 while neither is known (LastJpegQuality then serves).
+  int jpegQuality = 0;
+  // Frames of the file read: an animated GIF has more than one, and the window holds only the first.
+  int frameCount = 1;
+
   // The number of the last untitled image of the process (the first is 1).
   static int UntitledImageNumber;
+  // The quality Save As proposes for JPEG when the image brings none: the last one chosen.
+  static int LastJpegQuality;
+  // Opens a file in the animation editor; null while the suite has none, and then a save that would drop
+  // frames offers only to go on or to cancel.
+  static bool (*OpenInAnimationEditor)(const std::string& path);
+
+  // The transparency of the image from its mask: one byte a pixel (255 opaque), rows bottom-up; empty when
+  // there is no mask or it is opaque everywhere.
+  std::vector<unsigned char> AlphaPlane() const;
+  // Takes a file's transparency (same layout) into the mask.
+  void LoadAlphaPlane(const unsigned char* alpha);
+  // Whether the picture is drawn over a checkerboard where its mask makes it transparent: looked at again
+  // after the mask may have changed.
+  void RefreshTransparency();
 
  protected:
   void CommonConstructorCode();
@@ -225,6 +248,10 @@ class ImageWndFunctions : public ImageDescriptorAndDisplayObj {
   // The chosen save path, or empty when the dialog was cancelled.
   std::string AskSavePath();
   int WriteImage(const char* path, const char* description);
+  // Asks the quality for a JPEG about to be written by Save As; false when the user cancelled.
+  bool AskJpegQuality();
+  // Before a save that keeps only the first of several frames: true to go on.
+  bool AgreeToDropFrames();
   void InvalidateAll(bool erase);
   void SetName(const std::string& name);
   // Copies `source` into a new block of this object's current descriptor and shows it; 0 when memory is
@@ -237,4 +264,8 @@ class ImageWndFunctions : public ImageDescriptorAndDisplayObj {
   HWND windowHandle_ = nullptr;  // the handle that the inherited window reference points at
   std::string fullName_;
   bool proposeOwnFile_ = false;  // save as: the chooser starts at the image's own file
+  bool showTransparency_ = false;
+  bool transparencyKnown_ = false;  // showTransparency_ holds for the mask as it is
+  // Blends the painted picture over a checkerboard by its mask.
+  void DrawOverCheckerboard(const RECT& update, POINT origin);
 };

@@ -17,6 +17,7 @@ enum class ParameterDialog {
   BriteContrastAdjust,  // integers[0]: brightness, integers[1]: contrast, each -48 ... 48
   QuantizeControl,      // integers[0]: the colour count, 18 ... 256 (set to 256 before the dialog shows)
   ResizeControl,        // resize: the record behind `resize`, read and written by the dialog
+  SaveQuality,          // integers[0]: the quality a JPEG is written with, 1 ... 100
 };
 
 struct ParameterRequest {

@@ -113,7 +113,7 @@ TEST(TiffCodec, RefusesWhatItCannotDeliver) {
   if (!imagemagick_available()) GTEST_SKIP() << "ImageMagick absent";
   ScratchDir dir;
   RecordingMessageBox boxes;
-  const std::string deep = make_with_imagemagick(dir, "deep.tif", "-depth 16");
+  const std::string deep = make_with_imagemagick(dir, "deep.tif", "-depth 32");
   LoadedImage ours = load_image(deep);
   EXPECT_EQ(ours.result, 0);
   EXPECT_EQ(ours.error, CE_DATA);

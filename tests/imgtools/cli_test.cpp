@@ -168,3 +168,42 @@ TEST(ImgtoolsCli, ConvertsThroughPcxAndTarga) {
   ASSERT_EQ(b.result, 1);
   EXPECT_EQ(max_channel_difference(a.rgb(), b.rgb()), 0);
 }
+
+TEST(ImgtoolsCli, ConvertKeepsQualityAndTransparency) {
+  ScratchDir dir;
+  auto quality_and_alpha = [](const std::string& path) {
+    Compand reader;
+    reader.InitExpander(path.c_str());
+    reader.DoExpansion();
+    std::pair<int, std::vector<unsigned char>> result{reader.GetSourceQuality(), {}};
+    if (const unsigned char* a = reader.GetAlphaPtr())
+      result.second.assign(a, a + std::size_t{reader.GetWidth()} * reader.GetHeight());
+    reader.DisposeOfImage();
+    return result;
+  };
+  const std::string photo = dir.file("photo.jpg");
+  ASSERT_EQ(imgtools("convert --quality 93 " + kSamples + "wheel-24bit.bmp " + photo).status, 0);
+  // Rules: a JPEG keeps its own quality, anything else gets 90, and --quality wins over both.
+  const struct {
+    std::string in, options;
+    int quality;
+  } cases[] = {{photo, "", 93}, {kSamples + "wheel-24bit.bmp", "", 90}, {photo, "--quality 40 ", 40}};
+  for (const auto& c : cases) {
+    const std::string out = dir.file("out.jpg");
+    ASSERT_EQ(imgtools("convert " + c.options + c.in + " " + out).status, 0);
+    EXPECT_EQ(quality_and_alpha(out).first, c.quality) << c.in << " " << c.options;
+  }
+
+  // PNG to PNG keeps the alpha channel.
+  RawPicture picture = make_picture(9, 5, 24, 4);
+  std::vector<unsigned char> alpha(9 * 5);
+  for (std::size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<unsigned char>(i * 5);
+  std::string in = dir.file("in.png");
+  Compand writer;
+  ASSERT_TRUE(
+      writer.InitCompressor(CT_PNG, in.data(), 9, 5, 24, 0, picture.pixels.data(), picture.palette.data()));
+  writer.SetAlphaData(alpha.data());
+  ASSERT_EQ(writer.DoCompression(), 1);
+  ASSERT_EQ(imgtools("convert " + in + " " + dir.file("out.png")).status, 0);
+  EXPECT_EQ(quality_and_alpha(dir.file("out.png")).second, alpha);
+}

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "tests/ivorel/processing_support.h"
 #include "tests/ivorel/window_support.h"
 #include "tests/support/codaxe_io.h"
 
@@ -33,6 +34,8 @@ TEST(ImageSave, AnUnnamedImageAsksForANameWithTheNineTypes) {
   testing_support::ScratchDir dir;
   ScriptedMessageBox boxes;
   ScriptedFileDialogs choosers({{true, dir.file("holiday"), 8}});
+  testing_support::ScriptedDialogs quality;  // JPEG asks its quality
+  quality.answers = {{true, {90}}};
   MemoryHost host(100, 100);
   ImageWndFunctions w(&host, make_descriptor(33, 17, 24, 0));
   const std::string untitled = w.name;
@@ -77,6 +80,8 @@ TEST(ImageSave, AnUnnamedImageAsksForANameWithTheNineTypes) {
 TEST(ImageSave, EveryTypeOfTheListWritesThatFormat) {
   testing_support::ScratchDir dir;
   ScriptedMessageBox boxes;
+  testing_support::ScriptedDialogs quality;
+  quality.answers = {{true, {90}}};
   for (int filter = 1; filter <= ivorel::kSaveTypeCount; ++filter) {
     ImageWndFunctions w(nullptr, make_descriptor(21, 13, 8, 256, filter));
     for (int i = 0; i < 256; ++i) w.image.palette[i] = RGBCOLOR{static_cast<unsigned char>(i), 0, 0};

@@ -156,7 +156,7 @@ TEST(ImageWindow, ClosePromptSavesDiscardsOrStays) {
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], expected);
     EXPECT_EQ(boxes.captions[0], "User Advisory");
-    EXPECT_EQ(boxes.icons[0], pcore::MessageIcon::Error);
+    EXPECT_EQ(boxes.icons[0], pcore::MessageIcon::Question);
     EXPECT_TRUE(choosers.requests.empty());
     EXPECT_EQ(host.childrenClosed, 0);
   }

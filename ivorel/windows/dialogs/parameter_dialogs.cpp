@@ -1,8 +1,10 @@
 #include "ivorel/windows/dialogs/parameter_dialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
 #include <exception>
 
 #include "display/window.h"
@@ -81,6 +83,17 @@ int run_scroll_dialog(pcore::ParameterRequest& request, QWidget* parent) {
       if (!request.resize) return pcore::kIdCancel;
       ResizeControlDialog dialog(parent, request.resize);
       return result_of(dialog);
+    }
+    case pcore::ParameterDialog::SaveQuality: {
+      bool ok = false;
+      const int quality =
+          QInputDialog::getInt(parent, QStringLiteral("JPEG Quality"),
+                               QStringLiteral("Quality (1 = smallest file, 100 = best picture):"),
+                               std::clamp(first, 1, 100), 1, 100, 1, &ok);
+      if (!ok) return pcore::kIdCancel;
+      first = quality;
+      result = pcore::kIdOk;
+      break;
     }
     case pcore::ParameterDialog::ImageProcTest:
       break;

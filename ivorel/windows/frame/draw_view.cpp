@@ -149,7 +149,7 @@ void CDrawView::resizeEvent(QResizeEvent*) {
 
 void CDrawView::set_title(const std::string&) {
   // The caption leads with the file name; the logic's shortened title would cut it off instead.
-  child_->setWindowTitle(ivorel::image_window_title(child_->FullName()));
+  child_->setWindowTitle(ivorel::image_window_title(child_->FullName(), child_->frameCount));
 }
 
 ivorel::Extent CDrawView::window_size() const {

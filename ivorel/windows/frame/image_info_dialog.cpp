@@ -63,9 +63,15 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
   imageForm->addRow("Bits per pixel:", new QLabel(QString::number(im.bitsPerPixel)));
   imageForm->addRow("Resolution:",
                     new QLabel(QString("%1 x %2 dpi").arg(im.xResolution).arg(im.yResolution)));
+  if (child->frameCount > 1) {
+    imageForm->addRow("Frames:",
+                      new QLabel(QString("%1 (the window shows the first)").arg(child->frameCount)));
+  }
+  const std::vector<unsigned char> transparency = child->AlphaPlane();
+  imageForm->addRow("Transparency:", new QLabel(transparency.empty() ? "none" : "in the alpha mask"));
   layout->addWidget(imageBox);
 
-  auto* systemBox = new QGroupBox("System Infomation", &dialog);
+  auto* systemBox = new QGroupBox("System Information", &dialog);
   auto* systemForm = new QFormLayout(systemBox);
   systemForm->addRow(QObject::tr("Available memory:"),
                      new QLabel(megabytes(pcore::available_memory_bytes())));

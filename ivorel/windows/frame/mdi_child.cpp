@@ -151,7 +151,9 @@ void CMDIChildImageWnd::ImageChanged() {
 }
 
 void CMDIChildImageWnd::SetImageCursor() {
-  setWindowTitle(ivorel::image_window_title(FullName()));
+  // Back from the mask, which may have been edited.
+  RefreshTransparency();
+  setWindowTitle(ivorel::image_window_title(FullName(), frameCount));
   if (view_) {
     view_->unsetCursor();
     SetPropA(view_, ivorel::kUndoStoreProperty, imageUndo_.get());
@@ -159,7 +161,7 @@ void CMDIChildImageWnd::SetImageCursor() {
 }
 
 void CMDIChildImageWnd::SetAlphaCursor() {
-  setWindowTitle(ivorel::image_window_title(FullName()) + " - ### Mask ###");
+  setWindowTitle(ivorel::image_window_title(FullName(), frameCount) + " - ### Mask ###");
   if (view_) {
     view_->setCursor(Qt::CrossCursor);
     SetPropA(view_, ivorel::kUndoStoreProperty, maskUndo_.get());

@@ -23,8 +23,8 @@ void ensure_icon_theme();
 
 // The caption of an image window for the image's full name: the file name first, then its folder in
 // parentheses with the home folder as "~", so that a caption cut at the right still shows the name.
-// Names that are no path ("Untitled Image #2") stand as they are.
-QString image_window_title(const std::string& fullName);
+// Names that are no path ("Untitled Image #2") stand as they are. An animation says how many frames it has.
+QString image_window_title(const std::string& fullName, int frameCount = 1);
 // A path as menus and captions show it: the home folder as "~".
 QString shown_path(const QString& path);
 

@@ -2,7 +2,8 @@
 
 namespace ivorel {
 
-QString image_window_title(const std::string& fullName) {
+QString image_window_title(const std::string& fullName, int frameCount) {
+  if (frameCount > 1) return image_window_title(fullName) + QStringLiteral(" (%1 frames)").arg(frameCount);
   const QString name = QString::fromLocal8Bit(fullName.c_str());
   const int firstSlash = static_cast<int>(name.indexOf('/'));
   const int lastSlash = static_cast<int>(name.lastIndexOf('/'));
