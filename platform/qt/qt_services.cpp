@@ -6,9 +6,11 @@
 #include <QMessageBox>
 #include <QSettings>
 
+#include "platform/core/clipboard.h"
 #include "platform/core/cursor.h"
 #include "platform/core/message_box.h"
 #include "platform/core/responsive.h"
+#include "platform/qt/qt_clipboard.h"
 
 namespace pqt {
 
@@ -107,6 +109,7 @@ void install_services() {
   pcore::install_message_box(&boxes);
   pcore::install_cursor_service(&cursor);
   pcore::install_event_pump(&pump);
+  pcore::install_clipboard(&qt_clipboard());
 }
 
 std::unique_ptr<QSettings> profile() {
