@@ -222,12 +222,10 @@ TEST(FrameDepth, X11ClipboardCrossesToOtherClients) {
     p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FrameDepth.X11Role"});
     return p;
   };
-  auto run_xclip = [&](const QStringList& args, const QByteArray& input) {
+  auto run_xclip = [&](const QStringList& args) {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(xclip, args);
-    p.write(input);
-    p.closeWriteChannel();
     p.waitForFinished(20000);
     return p.readAllStandardOutput();
   };
@@ -237,7 +235,7 @@ TEST(FrameDepth, X11ClipboardCrossesToOtherClients) {
   QByteArray png;
   for (int i = 0; i < 50 && png.isEmpty(); ++i) {
     QThread::msleep(200);
-    png = run_xclip({"-selection", "clipboard", "-t", "image/png", "-o"}, {});
+    png = run_xclip({"-selection", "clipboard", "-t", "image/png", "-o"});
   }
   QFile(done).open(QIODevice::WriteOnly);
   copier->waitForFinished(30000);
@@ -248,17 +246,17 @@ TEST(FrameDepth, X11ClipboardCrossesToOtherClients) {
   // xclip offers a PNG; Pictaro pastes it.
   QImage picture(31, 17, QImage::Format_RGB32);
   picture.fill(Qt::darkCyan);
+  const QString offered = dir.filePath("offered.png");
+  ASSERT_TRUE(picture.save(offered, "PNG"));
   QProcess offerer;
   offerer.setProcessEnvironment(env);
-  offerer.start(xclip, {"-selection", "clipboard", "-t", "image/png", "-i"});
-  offerer.write(encoded(picture, "PNG"));
-  offerer.closeWriteChannel();
+  // xclip serves the selection from a child of its own and returns.
+  offerer.start(xclip, {"-selection", "clipboard", "-t", "image/png", "-i", offered});
+  offerer.waitForFinished(10000);
   QThread::msleep(300);
   std::unique_ptr<QProcess> paster(role("paste"));
   ASSERT_TRUE(paster->waitForFinished(60000));
   EXPECT_EQ(paster->exitCode(), 0) << paster->readAllStandardOutput().toStdString();
-  offerer.kill();
-  offerer.waitForFinished();
   server.terminate();
   server.waitForFinished();
 }
