@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
+#include <QStatusBar>
 #include <QMimeData>
 #include <QProcess>
 #include <QRadioButton>
@@ -77,6 +79,10 @@ TEST(FrameDepth, CommandsFollowTheDepthAndUndoBringsItBack) {
   EXPECT_EQ(child->image.bitsPerPixel, 24);
   EXPECT_EQ(child->menuUpdate.item[_MENUUPDATE::kBitsPerPixel], 24);
   EXPECT_TRUE(child->dirty);
+  bool shown = false;
+  for (QLabel* pane : f.frame().statusBar()->findChildren<QLabel*>())
+    shown = shown || pane->text().contains(QStringLiteral(", 24bits,"));
+  EXPECT_TRUE(shown) << "the status bar shows the new depth";
   EXPECT_FALSE(f.frame().IsCommandEnabled(cmd::kPromote));
   for (int id : {424, 425, 488, 489}) EXPECT_TRUE(f.frame().IsCommandEnabled(id)) << id;
 
