@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ivorel/processing/operation_support.h"
 #include "ivorel/processing/packed_dib.h"
 #include "platform/core/cursor.h"
-#include "platform/core/dialogs.h"
-#include "platform/core/message_box.h"
 
 namespace {
 
@@ -54,11 +53,10 @@ void TProcessImage::PromoteTo24BPP(int quiet) {
   if ((depth != 1 && depth != 2 && depth != 4 && depth != 8) || !imageData_ || !image_) return;
   const std::uint32_t inStride = ivorel::row_bytes(width_, depth);
   const std::uint64_t size = std::uint64_t{rowBytes24_} * height_;
+  unsigned char* out = nullptr;
   HGLOBAL block =
-      size <= 0xFFFFFFFFu && imageSize_ >= std::uint64_t{inStride} * height_ ? GlobalAlloc(size) : nullptr;
-  auto* out = static_cast<unsigned char*>(GlobalLock(block));
-  if (!out) {
-    GlobalFree(block);
+      imageSize_ >= std::uint64_t{inStride} * height_ ? ivorel::new_pixel_block(size, out) : nullptr;
+  if (!block) {
     ReportNoMemory("No memory available for promotion of image to 24 BPP.");
     return SetOutcome(ivorel::Outcome::Failed);
   }
@@ -122,13 +120,12 @@ void TProcessImage::SetBPP() {
   } else {
     pcore::ParameterRequest request;
     request.dialog = pcore::ParameterDialog::BitsPerPixel;
-    request.owner = window_;
     request.description = image_->name;
     request.integers[0] = bitsPerPixel_;
     request.integers[1] = width_;
     request.integers[2] = height_;
     request.imageBytes = imageSize_;
-    if (pcore::run_parameter_dialog(request) != pcore::kIdOk) return;
+    if (!ivorel::ask_parameters(request, window_)) return;
     UpdateAfterDialog();
     target = request.integers[0].value_or(bitsPerPixel_);
     if (target != 1 && target != 4 && target != 8 && target != 24) return;

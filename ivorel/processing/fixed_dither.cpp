@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "imgfile/fixed_palette.h"
-#include "ivorel/processing/processing.h"
+#include "ivorel/processing/operation_support.h"
 #include "platform/core/cursor.h"
 
 namespace {
@@ -85,10 +85,9 @@ void TProcessImage::DitherTo(int depth) {
   if (!image_ || !imageData_ || bitsPerPixel_ != 24 || width_ == 0 || height_ == 0) return;
   pcore::RestoringWaitCursor wait;
   const std::uint64_t size = std::uint64_t{ivorel::row_bytes(width_, depth)} * height_;
-  HGLOBAL block = size <= 0xFFFFFFFFu ? GlobalAlloc(size) : nullptr;
-  auto* out = static_cast<unsigned char*>(GlobalLock(block));
-  if (!out) {
-    GlobalFree(block);
+  unsigned char* out = nullptr;
+  HGLOBAL block = ivorel::new_pixel_block(size, out);
+  if (!block) {
     ReportNoMemory("Error quantizing image.");
     return SetOutcome(ivorel::Outcome::Failed);
   }

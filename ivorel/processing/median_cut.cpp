@@ -8,10 +8,8 @@
 #include <array>
 #include <cstring>
 
-#include "ivorel/processing/processing.h"
+#include "ivorel/processing/operation_support.h"
 #include "platform/core/cursor.h"
-#include "platform/core/dialogs.h"
-#include "platform/core/message_box.h"
 
 namespace {
 
@@ -154,9 +152,8 @@ void TProcessImage::Quantize() {
   } else {
     pcore::ParameterRequest request;
     request.dialog = pcore::ParameterDialog::QuantizeControl;
-    request.owner = window_;
     request.integers[0] = 256;
-    if (pcore::run_parameter_dialog(request) != pcore::kIdOk) return;
+    if (!ivorel::ask_parameters(request, window_)) return;
     UpdateAfterDialog();
     wanted = request.integers[0].value_or(256);
   }
@@ -200,10 +197,9 @@ void TProcessImage::Quantize() {
 
   const std::uint32_t outStride = rowBytes8_;
   const std::uint64_t size = std::uint64_t{outStride} * height_;
-  HGLOBAL block = size <= 0xFFFFFFFFu ? GlobalAlloc(size) : nullptr;
-  auto* out = static_cast<unsigned char*>(GlobalLock(block));
-  if (!out) {
-    GlobalFree(block);
+  unsigned char* out = nullptr;
+  HGLOBAL block = ivorel::new_pixel_block(size, out);
+  if (!block) {
     ReportNoMemory("No memory for copying quantized image");
     return SetOutcome(ivorel::Outcome::Failed);
   }

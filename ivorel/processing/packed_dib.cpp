@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ivorel/processing/operation_support.h"
 #include "platform/core/clipboard.h"
 #include "platform/core/dib_types.h"
 
@@ -91,12 +92,9 @@ bool image_from_packed_dib(HGLOBAL dib, const std::vector<PALETTEENTRY>& palette
   const std::uint64_t size = std::uint64_t{row_bytes(width, bits)} * height;
   pcore::BlockLock lock(dib);
   if (!lock.data() || lock.size() < kHeaderSize + 4 * colours + size) return false;
-  HGLOBAL block = GlobalAlloc(size);
-  auto* pixels = static_cast<unsigned char*>(GlobalLock(block));
-  if (!pixels) {
-    GlobalFree(block);
-    return false;
-  }
+  unsigned char* pixels = nullptr;
+  HGLOBAL block = new_pixel_block(size, pixels);
+  if (!block) return false;
   const unsigned char* table = lock.data() + kHeaderSize;
   std::memcpy(pixels, table + 4 * colours, size);
 
