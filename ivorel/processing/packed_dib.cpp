@@ -30,7 +30,9 @@ BITMAPINFOHEADER header_of(HGLOBAL dib) {
 
 HGLOBAL packed_dib_from_image(const _IMAGEDESCRIPTOR& image) {
   const int bits = image.colors != 0 ? image.bitsPerPixel : 24;
-  const std::uint64_t tableBytes = bits < 24 ? std::uint64_t{4} * std::min<unsigned>(image.colors, 256) : 0;
+  // A table longer than the depth can index would make the DIB unreadable to everyone.
+  const unsigned entries = bits < 24 ? std::min<unsigned>(image.colors, 1u << std::min(bits, 8)) : 0;
+  const std::uint64_t tableBytes = std::uint64_t{4} * entries;
   const std::uint64_t rows = std::uint64_t{row_bytes(image.width, bits)} * image.height;
   if (!image.imageData || rows > 0xFFFFFFFFu || image.imageSize < rows) return nullptr;
   HGLOBAL block = GlobalAlloc(kHeaderSize + tableBytes + rows);
@@ -47,7 +49,7 @@ HGLOBAL packed_dib_from_image(const _IMAGEDESCRIPTOR& image) {
   h.biBitCount = static_cast<std::uint16_t>(bits);
   h.biCompression = BI_RGB;
   h.biSizeImage = static_cast<std::uint32_t>(rows);
-  h.biClrUsed = bits < 24 ? image.colors : 0;
+  h.biClrUsed = entries;
   unsigned char* p = lock.data();
   std::memcpy(p, &h, kHeaderSize);
   p += kHeaderSize;
