@@ -10,5 +10,6 @@ namespace registry {
 std::vector<Operation> filter_operations();
 std::vector<Operation> colour_operations();
 std::vector<Operation> geometry_operations();
+std::vector<Operation> depth_operations();
 
 }  // namespace registry

@@ -43,6 +43,17 @@ inline bool clamp_rect(int imageWidth, int imageHeight, int& left, int& top, int
   return width > 0 && height > 0;
 }
 
+// A new zero-filled pixel block of `size` bytes, locked at `data`; null (and `data` null) when memory is
+// short or the size does not fit a descriptor's 32-bit image size.
+inline HGLOBAL new_pixel_block(std::uint64_t size, unsigned char*& data) {
+  data = nullptr;
+  if (size > 0xFFFFFFFFu) return nullptr;
+  HGLOBAL block = GlobalAlloc(size);
+  data = static_cast<unsigned char*>(GlobalLock(block));
+  if (!data) GlobalFree(block);
+  return data ? block : nullptr;
+}
+
 // Runs the dialog of `request` for the window `owner`; true on OK.
 inline bool ask_parameters(pcore::ParameterRequest& request, const void* owner) {
   request.owner = owner;

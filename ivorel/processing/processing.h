@@ -119,6 +119,19 @@ class TProcessImage {
   void WestEdges();
   void NorthWestEdges();
 
+  // Colour depth changes. PromoteTo24BPP with a non-zero `quiet` leaves the display and the modified flag
+  // alone (for masks and for operations that promote on their way).
+  void PromoteTo24BPP(int quiet);
+  void SetBPP();
+  void Quantize();
+  void Dither();
+  void Dither14();
+
+  // The whole image to and from the clipboard service (platform/core/clipboard.h) as a packed DIB; 1 on
+  // success. ImageFromClipboard fills `out` with a pixel block of its own only when it succeeds.
+  int ImageToClipboard();
+  int ImageFromClipboard(_IMAGEDESCRIPTOR& out);
+
   ivorel::Outcome LastOutcome() const { return outcome_; }
   // The processor's own view of the image (kept in step with the image object's descriptor).
   unsigned short Width() const { return width_; }
@@ -156,6 +169,12 @@ class TProcessImage {
   void ReplacePixels(HGLOBAL block, unsigned char* data, std::uint32_t size, unsigned short width,
                      unsigned short height);
   void SetDimensions(unsigned short width, unsigned short height);
+  // Ends a depth change: installs the new pixels with their depth, colour count and palette (all 256
+  // entries), frees the former block, rebuilds the display and tells the menus.
+  void InstallNewDepth(HGLOBAL block, unsigned char* data, std::uint32_t size, unsigned short bitsPerPixel,
+                       unsigned short colours, const RGBCOLOR* palette);
+  // The fixed-palette error diffusion of Dither and Dither14 to 1, 4 or 8 bits.
+  void DitherTo(int depth);
 
   // Helpers of the operation frame.
   HWND WindowHandle() const { return window_; }
@@ -228,6 +247,10 @@ class TProcessImageEx : public TProcessImage {
   void Sharpen();
   void EdgeDetect();
   void MotionBlur();
+
+  // One of the three dithers by word 1 (0: 2 colours, 1: 16, 2: 256), for batch use; palette images are
+  // promoted first, and an image already at or below the chosen depth is left alone.
+  void DitherHelper();
 
   // A new blank image from the new-image dialog (platform/core/new_image_dialog.h) into `out`, with a
   // pixel block of its own; 1 when an image was made, 0 when cancelled, a value was 0 or memory is short.

@@ -152,6 +152,10 @@ class COperationUndoRedo {
   virtual void SaveRedoData();
   virtual int DoRedo();
 
+  // Promotes the object's 1-, 4- or 8-bit mask to 24 bits; 1 also when it is 24-bit already, 0 for no
+  // object, another depth or a lack of memory.
+  static int ConvertAlphaTo24Bits(ImageDescriptorAndDisplayObj* object);
+
  private:
   void TakeSnapshot(std::unique_ptr<ivorel::MemoryFile>& into);
   int Restore(std::unique_ptr<ivorel::MemoryFile>& from, bool fromUndo);

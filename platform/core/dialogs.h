@@ -18,6 +18,8 @@ enum class ParameterDialog {
   QuantizeControl,      // integers[0]: the colour count, 18 ... 256 (set to 256 before the dialog shows)
   ResizeControl,        // resize: the record behind `resize`, read and written by the dialog
   SaveQuality,          // integers[0]: the quality a JPEG is written with, 1 ... 100
+  BitsPerPixel,         // integers[0]: the depth, 1, 4, 8 or 24 (the current one when the dialog shows);
+                        // integers[1], [2]: width and height, `imageBytes`, `description`: the image's name
 };
 
 struct ParameterRequest {
@@ -27,6 +29,7 @@ struct ParameterRequest {
   std::optional<std::int32_t> integers[3];
   std::optional<float> reals[2];
   _RESIZE_PARAM* resize = nullptr;  // ResizeControl only
+  std::uint64_t imageBytes = 0;     // BitsPerPixel only
 };
 
 class ParameterDialogService {

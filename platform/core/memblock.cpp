@@ -1,4 +1,5 @@
 #include "platform/core/memblock.h"
+#include "platform/core/memblock_testing.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -47,9 +48,21 @@ void release(GlobalBlock* block) {
   }
 }
 
+long allocations_left = -1;
+
 }  // namespace
 
+namespace pcore {
+
+void refuse_allocations_after(long count) {
+  allocations_left = count;
+}
+
+}  // namespace pcore
+
 HGLOBAL GlobalAlloc(std::size_t bytes) {
+  if (allocations_left == 0) return nullptr;
+  if (allocations_left > 0) --allocations_left;
   const bool mapped = bytes >= kMapThreshold;
   unsigned char* data = mapped ? map_zeroed(bytes) : heap_zeroed(bytes);
   if (!data) return nullptr;
@@ -65,7 +78,8 @@ HGLOBAL GlobalReAlloc(HGLOBAL block, std::size_t bytes) {
   if (!block || block->locks > 0) return nullptr;
   unsigned char* data;
   if (block->mapped) {
-    void* p = ::mremap(block->data, page_rounded(block->size), page_rounded(bytes ? bytes : 1), MREMAP_MAYMOVE);
+    void* p =
+        ::mremap(block->data, page_rounded(block->size), page_rounded(bytes ? bytes : 1), MREMAP_MAYMOVE);
     if (p == MAP_FAILED) return nullptr;
     data = static_cast<unsigned char*>(p);
     // Pages the block grows into come zeroed; only the rest of its old last page may hold stale bytes.
@@ -93,7 +107,9 @@ bool GlobalUnlock(HGLOBAL block) {
   return --block->locks > 0;
 }
 
-std::size_t GlobalSize(HGLOBAL block) { return block ? block->size : 0; }
+std::size_t GlobalSize(HGLOBAL block) {
+  return block ? block->size : 0;
+}
 
 HGLOBAL GlobalFree(HGLOBAL block) {
   if (block) {

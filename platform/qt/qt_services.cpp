@@ -7,10 +7,12 @@
 #include <QProcess>
 #include <QSettings>
 
+#include "platform/core/clipboard.h"
 #include "platform/core/cursor.h"
 #include "platform/core/message_box.h"
 #include "platform/core/program_start.h"
 #include "platform/core/responsive.h"
+#include "platform/qt/qt_clipboard.h"
 
 namespace pqt {
 
@@ -120,6 +122,7 @@ void install_services() {
   pcore::install_cursor_service(&cursor);
   pcore::install_event_pump(&pump);
   pcore::install_program_start(&programs);
+  pcore::install_clipboard(&qt_clipboard());
 }
 
 std::unique_ptr<QSettings> profile() {

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <cstring>
 
 #include "apps/pictaro/single_instance.h"
 #include "ivorel/windows/frame/draw_view.h"
@@ -99,7 +100,9 @@ TEST(PictaroShell, CopyAndPasteMakeANewImage) {
   ASSERT_NE(pasted, source);
   EXPECT_EQ(pasted->image.width, source->image.width);
   EXPECT_EQ(pasted->image.height, source->image.height);
-  EXPECT_EQ(pasted->image.bitsPerPixel, 24);
+  // Inside the suite a palette image keeps its depth and palette.
+  EXPECT_EQ(pasted->image.bitsPerPixel, 4);
+  EXPECT_EQ(std::memcmp(pasted->image.palette, source->image.palette, 16 * sizeof(RGBCOLOR)), 0);
   EXPECT_TRUE(pasted->dirty);
   f.frame().ExecuteCommand(cmd::kEmptyClipboard);
   f.frame().UpdateCommandStates();

@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "display/window.h"
+#include "ivorel/windows/dialogs/bits_per_pixel_dialog.h"
 #include "ivorel/windows/dialogs/brite_contrast_dialog.h"
 #include "ivorel/windows/dialogs/filter_control_dialog.h"
 #include "ivorel/windows/dialogs/image_proc_test_dialog.h"
@@ -93,6 +94,12 @@ int run_scroll_dialog(pcore::ParameterRequest& request, QWidget* parent) {
       if (!ok) return pcore::kIdCancel;
       first = quality;
       result = pcore::kIdOk;
+      break;
+    }
+    case pcore::ParameterDialog::BitsPerPixel: {
+      BitsPerPixelDialog dialog(parent, QString::fromStdString(request.description), second,
+                                request.integers[2].value_or(0), request.imageBytes, &first);
+      result = result_of(dialog);
       break;
     }
     case pcore::ParameterDialog::ImageProcTest:

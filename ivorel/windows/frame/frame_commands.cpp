@@ -2,7 +2,6 @@
 // tests; the enabling rules of the command table; and the handlers of the frame's own commands.
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -12,7 +11,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
@@ -21,6 +19,7 @@
 #include <QUrl>
 
 #include "ivorel/operations/operation_registry.h"
+#include "ivorel/processing/packed_dib.h"
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/frame/command_table.h"
 #include "ivorel/windows/frame/draw_view.h"
@@ -31,6 +30,8 @@
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
 #include "platform/core/program_start.h"
+#include "platform/core/clipboard.h"
+#include "platform/core/message_box.h"
 
 using ivorel::Act;
 using ivorel::Enable;
@@ -54,8 +55,7 @@ bool tab_has_operation(const char* tab) {
 }
 
 bool clipboard_has_image() {
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  return data && data->hasImage();
+  return pcore::clipboard().has_image();
 }
 
 void wait_ms(int ms) {
@@ -202,7 +202,7 @@ void CIMDIFrameWnd::ExecuteCommand(int id) {
         ToggleBar(toolbars_.value(185));
         break;
       case cmd::kEmptyClipboard:
-        QGuiApplication::clipboard()->clear();
+        pcore::clipboard().clear();
         break;
       case cmd::kToggleMainMenu:
         ToggleMainMenu();
@@ -270,7 +270,7 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             CmAcquire();
             break;
           case cmd::kCopy:
-            if (active) QGuiApplication::clipboard()->setImage(ivorel::qimage_from_descriptor(active->image));
+            if (active) ivorel::image_to_clipboard(active->image);
             break;
           case cmd::kPaste:
             PasteAsNewImage();
@@ -435,9 +435,16 @@ void CIMDIFrameWnd::DuplicateActive() {
 }
 
 void CIMDIFrameWnd::PasteAsNewImage() {
+  if (!template_) return;
   _IMAGEDESCRIPTOR pasted;
-  if (template_ && ivorel::descriptor_from_qimage(QGuiApplication::clipboard()->image(), pasted))
+  if (ivorel::image_from_clipboard(pasted)) {
     template_->OpenFromDescriptor(pasted, true);
+  } else {
+    pcore::message_box().show(this,
+                              "The clipboard holds no image that can be pasted: it is damaged, of an "
+                              "unknown kind or too large.",
+                              "Pictaro", pcore::MessageIcon::Warning, pcore::MessageButtons::Ok);
+  }
 }
 
 // ---- Screen capture

@@ -44,6 +44,8 @@ class CMDIChildImageWnd : public QMdiSubWindow, public ImageWndFunctions {
 
   // After an operation changed the image: scroll ranges, the menu state and the status panes follow.
   void ImageChanged();
+  // Brings the window's mask to 24 bits per pixel; 1 also when it has 24 already.
+  int ConvertAlphaTo24Bits() { return COperationUndoRedo::ConvertAlphaTo24Bits(this); }
   // Full-screen view of this image.
   void HandleViewfullscreen();
 
