@@ -53,11 +53,6 @@ bool choice(const std::string& text, std::initializer_list<const char*> words, i
   return false;
 }
 
-std::string base_name(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // lp is given the file as an argument vector, never through a shell.
 int send_to_printer(const std::string& printer, const std::string& pdf, const std::string& title) {
   const pid_t child = ::fork();
@@ -137,7 +132,7 @@ int print_verb(const Args& args) {
   image.imageData = raw.pixels;
   for (int i = 0; i < 256 && raw.palette; ++i) image.palette[i] = raw.palette[i];
 
-  const std::string name = base_name(files[0]);
+  const std::string name = ivorel::printed_name(files[0].c_str());
   PageImage page("Pictaro Layout Page", image, name.c_str(), layout);
   const ivorel::PagePlacement placement = page.Placement(setup);
   if (placement.clipped)

@@ -14,6 +14,24 @@ PageSetup& page_setup() {
   return setup;
 }
 
+namespace {
+PrintHost* installed_host = nullptr;
+}
+
+void install_print_host(PrintHost* host) {
+  installed_host = host;
+}
+
+PrintHost* print_host() {
+  return installed_host;
+}
+
+std::string printed_name(const char* imageName) {
+  const std::string name = imageName ? imageName : "";
+  const std::size_t slash = name.find_last_of('/');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
 PageSetup letter_paper() {
   return PageSetup{};
 }
@@ -48,6 +66,46 @@ std::string zoom_entry_text(int entry) {
   char text[32];
   std::snprintf(text, sizeof text, "1/%d (%g%%)", -zoom, percent);
   return text;
+}
+
+bool dib_rgb_rows(const BITMAPINFO* info, const void* bits, int first, int count, std::string& out) {
+  if (!info || !bits) return false;
+  const BITMAPINFOHEADER& h = info->bmiHeader;
+  const int bpp = h.biBitCount;
+  if (h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0 ||
+      (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24))
+    return false;
+  const std::size_t width = static_cast<std::size_t>(h.biWidth);
+  const long height = h.biHeight < 0 ? -static_cast<long>(h.biHeight) : h.biHeight;
+  if (first < 0 || first > height) return false;
+  const long last = count < 0 ? height : std::min<long>(height, static_cast<long>(first) + count);
+  const std::size_t stride = dib_stride(width, bpp);
+  const auto* table =
+      reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const std::uint8_t*>(info) + h.biSize);
+  const std::size_t entries = h.biClrUsed ? h.biClrUsed : (bpp < 24 ? std::size_t{1} << bpp : 0);
+  out.assign(width * static_cast<std::size_t>(last - first) * 3, '\0');
+  const auto* src = static_cast<const std::uint8_t*>(bits);
+  char* dst = out.data();
+  for (long y = first; y < last; ++y) {
+    const std::uint8_t* row = src + static_cast<std::size_t>(h.biHeight > 0 ? height - 1 - y : y) * stride;
+    for (std::size_t x = 0; x < width; ++x, dst += 3) {
+      if (bpp == 24) {
+        dst[0] = static_cast<char>(row[x * 3 + 2]);
+        dst[1] = static_cast<char>(row[x * 3 + 1]);
+        dst[2] = static_cast<char>(row[x * 3]);
+        continue;
+      }
+      const std::size_t perByte = 8 / bpp;
+      const unsigned shift = static_cast<unsigned>(8 - bpp * (1 + x % perByte));
+      const std::size_t index = (row[x / perByte] >> shift) & ((1u << bpp) - 1);
+      // An index past the table prints black, as a device given such a pixel would.
+      const RGBQUAD c = index < entries ? table[index] : RGBQUAD{0, 0, 0, 0};
+      dst[0] = static_cast<char>(c.rgbRed);
+      dst[1] = static_cast<char>(c.rgbGreen);
+      dst[2] = static_cast<char>(c.rgbBlue);
+    }
+  }
+  return true;
 }
 
 }  // namespace ivorel

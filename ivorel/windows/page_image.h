@@ -71,6 +71,10 @@ class PageDevice {
   virtual void Caption(const RECT& band, const std::string& text, int points) = 0;
 };
 
+// Rows first ... first + count - 1 (counted from the top; count -1 for all the rest) of an uncompressed 1, 4,
+// 8 or 24-bit DIB as RGB triples, the form pages take images in; false for any other DIB.
+bool dib_rgb_rows(const BITMAPINFO* info, const void* bits, int first, int count, std::string& out);
+
 // Where the parts of one page go (device order). `problem` is empty when the page can be printed.
 struct PagePlacement {
   std::string problem;
@@ -123,3 +127,25 @@ class PageImage {
   int dither_ = 0;
   int aspect_ = 0;
 };
+
+namespace ivorel {
+
+// How a processor's PrintWrapper reaches the printer: the windows library installs a host that prints
+// with the main frame's layout and print settings. Without a host (the command line, headless tests)
+// PrintWrapper prints nothing.
+class PrintHost {
+ public:
+  virtual ~PrintHost() = default;
+  virtual _PrintImageLayout_STRUCT Layout() = 0;
+  // 1 when the page was printed.
+  virtual int Print(const PageImage& page) = 0;
+};
+
+// The name a caption shows for an image name: the file name without its folder.
+std::string printed_name(const char* imageName);
+
+// The host stays owned by the caller; null removes it.
+void install_print_host(PrintHost* host);
+PrintHost* print_host();
+
+}  // namespace ivorel

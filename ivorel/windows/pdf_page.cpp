@@ -30,44 +30,6 @@ double points(int hundredths) {
   return hundredths * 0.72;
 }
 
-// The DIB's pixels as RGB rows top-down, the layout of a PDF image.
-std::optional<std::string> rgb_rows(const BITMAPINFO* info, const void* bits) {
-  const BITMAPINFOHEADER& h = info->bmiHeader;
-  const int bpp = h.biBitCount;
-  if (h.biWidth <= 0 || h.biHeight == 0 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24))
-    return std::nullopt;
-  const std::size_t width = static_cast<std::size_t>(h.biWidth);
-  const std::size_t height =
-      static_cast<std::size_t>(h.biHeight < 0 ? -static_cast<long>(h.biHeight) : h.biHeight);
-  const std::size_t stride = dib_stride(width, bpp);
-  const auto* table =
-      reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const std::uint8_t*>(info) + h.biSize);
-  const std::size_t entries = h.biClrUsed ? h.biClrUsed : (bpp < 24 ? std::size_t{1} << bpp : 0);
-  std::string out(width * height * 3, '\0');
-  const auto* src = static_cast<const std::uint8_t*>(bits);
-  for (std::size_t y = 0; y < height; ++y) {
-    const std::uint8_t* row = src + (h.biHeight > 0 ? height - 1 - y : y) * stride;
-    char* dst = &out[y * width * 3];
-    for (std::size_t x = 0; x < width; ++x, dst += 3) {
-      if (bpp == 24) {
-        dst[0] = static_cast<char>(row[x * 3 + 2]);
-        dst[1] = static_cast<char>(row[x * 3 + 1]);
-        dst[2] = static_cast<char>(row[x * 3]);
-        continue;
-      }
-      const std::size_t perByte = 8 / bpp;
-      const unsigned shift = static_cast<unsigned>(8 - bpp * (1 + x % perByte));
-      const std::size_t index = (row[x / perByte] >> shift) & ((1u << bpp) - 1);
-      // An index past the table prints black, as a device given such a pixel would.
-      const RGBQUAD c = index < entries ? table[index] : RGBQUAD{0, 0, 0, 0};
-      dst[0] = static_cast<char>(c.rgbRed);
-      dst[1] = static_cast<char>(c.rgbGreen);
-      dst[2] = static_cast<char>(c.rgbBlue);
-    }
-  }
-  return out;
-}
-
 std::optional<std::string> deflate(const std::string& data) {
   uLongf size = compressBound(static_cast<uLong>(data.size()));
   std::string out(size, '\0');
@@ -124,9 +86,9 @@ class PdfWriter::Page : public PageDevice {
 
   int StretchDIB(const RECT& dest, const BITMAPINFO* info, const void* bits) override {
     if (!info || !bits || dest.right <= dest.left || dest.bottom <= dest.top) return 0;
-    const std::optional<std::string> rgb = rgb_rows(info, bits);
-    if (!rgb) return 0;
-    const std::optional<std::string> packed = deflate(*rgb);
+    std::string rgb;
+    if (!dib_rgb_rows(info, bits, 0, -1, rgb)) return 0;
+    const std::optional<std::string> packed = deflate(rgb);
     if (!packed) return 0;
     const BITMAPINFOHEADER& h = info->bmiHeader;
     const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;

@@ -24,8 +24,8 @@ TEST(FrameCommands, WithoutAnImageOnlyTheFrameCommandsAreEnabled) {
   }
   for (int id : {cmd::kExit, cmd::kEmptyClipboard, cmd::kDragDropOpen, cmd::kOpen, cmd::kFileNew})
     EXPECT_TRUE(f.frame().IsCommandEnabled(id)) << id;
-  // Printing and scanning have not landed: their commands are disabled, and no message says so at start.
-  for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, cmd::kSelectScanner, cmd::kAcquire})
+  // Scanning has not landed: its commands are disabled, and no message says so at start.
+  for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kSelectScanner, cmd::kAcquire})
     EXPECT_FALSE(f.frame().IsCommandEnabled(id)) << id;
   // Every command of the table is an action of the frame, with its prompt as the status tip.
   for (const ivorel::FrameCommand& c : ivorel::frame_commands()) {

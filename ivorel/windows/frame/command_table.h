@@ -18,6 +18,8 @@ enum class Enable {
   ClipboardImage,   // the clipboard holds an image
   Undo,             // the active window's store can undo
   Redo,             // ... can redo
+  Printer,          // a printer can be used
+  PrinterImage,     // an image window exists and a printer can be used
   Never,            // the service behind it has not landed (printing, scanning)
 };
 

@@ -100,6 +100,12 @@ bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
     case Enable::Redo:
       on = image && active->ICanRedo();
       break;
+    case Enable::Printer:
+      on = printerAvailable_ != 0;
+      break;
+    case Enable::PrinterImage:
+      on = image && printerAvailable_ != 0;
+      break;
     case Enable::Never:
       on = false;
       break;
@@ -206,6 +212,9 @@ void CIMDIFrameWnd::ExecuteCommand(int id) {
       case cmd::kDragDropOpen:
         OpenFileManager();
         break;
+      case cmd::kImageLayout:
+        CmImageLayout();
+        break;
       case cmd::kScripting:
         if (QWidget* script = top_level_titled("Pictaro Script Definition", false)) {
           script->showNormal();
@@ -258,6 +267,15 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             break;
           case cmd::kClose:
             if (active) active->close();
+            break;
+          case cmd::kPrintSetup:
+            CmPrintSetup();
+            break;
+          case cmd::kPrintPreview:
+            CmPrintPreview();
+            break;
+          case cmd::kPrint:
+            CmFilePrint();
             break;
           case cmd::kCopy:
             if (active) QGuiApplication::clipboard()->setImage(ivorel::qimage_from_descriptor(active->image));

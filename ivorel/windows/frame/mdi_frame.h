@@ -82,6 +82,13 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   // Captures a screen rectangle (global coordinates) into a new untitled image.
   void SnapShotScreen(int x, int y, int width, int height);
 
+  // Printing: the layout and the print settings object the frame keeps (both stay the frame's).
+  void GetPrintParameters(_PrintImageLayout_STRUCT*& layout, PrintOp*& op);
+  void CmPrintSetup();
+  void CmImageLayout();
+  void CmPrintPreview();
+  void CmFilePrint();
+
   // Status bar panes.
   void SetPositionText(const QString& text);
   void ShowPrompt(const QString& text);
@@ -97,6 +104,7 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
   void MenuStateChanged() override { UpdateCommandStates(); }
+  void EndPrintPreview() override;
 
  private:
   void CreateActions();
@@ -137,4 +145,5 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow {
   QElapsedTimer started_;
   int openFilterIndex_ = 1;
   QString openDirectory_;
+  bool menuShownBeforePreview_ = true;
 };
