@@ -117,7 +117,9 @@ TEST(PageLayout, PlacesEachLayoutOnThePage) {
     EXPECT_TRUE(p.problem.empty()) << c.what;
     EXPECT_TRUE(same(p.image, c.image)) << c.what << ": " << show(p.image);
     EXPECT_EQ(p.hasCaption, c.caption != 0) << c.what;
-    if (c.caption) EXPECT_TRUE(same(p.caption, c.caption_band)) << c.what << ": " << show(p.caption);
+    if (c.caption) {
+      EXPECT_TRUE(same(p.caption, c.caption_band)) << c.what << ": " << show(p.caption);
+    }
     EXPECT_EQ(p.clipped, c.clipped) << c.what;
 
     RecordingPage device;
@@ -126,7 +128,9 @@ TEST(PageLayout, PlacesEachLayoutOnThePage) {
     EXPECT_TRUE(same(device.images[0].dest, c.image)) << c.what << ": " << show(device.images[0].dest);
     EXPECT_TRUE(same(device.images[0].clip, p.area)) << c.what;
     ASSERT_EQ(device.texts.size(), c.caption ? 1u : 0u) << c.what;
-    if (c.caption) EXPECT_EQ(device.texts[0], "wheel.bmp");
+    if (c.caption) {
+      EXPECT_EQ(device.texts[0], "wheel.bmp");
+    }
   }
 }
 
