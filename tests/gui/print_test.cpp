@@ -282,3 +282,34 @@ TEST(Screenshots, PrintLayoutAndPreview) {
   EXPECT_TRUE(op->PreviewWindow()->grab().save(QString::fromLocal8Bit(dir) + "/print-preview.png"));
   f.frame().CanClose();
 }
+
+// The Qt printer writing a PDF file: poppler renders the same page as the command line's own PDF writer.
+TEST(Printing, PdfPrinterMatchesTheCommandLinesPage) {
+  if (testing_support::run_command("command -v pdftoppm >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  init_library();
+  ScriptedMessageBox boxes;
+  testing_support::ScratchDir dir;
+  const std::string in = sample("wheel-8bit.bmp");
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(in);
+  ASSERT_NE(child, nullptr);
+  PrintOp op;
+  op.SetChoice({ivorel::kPdfPrinter, QString::fromStdString(dir.file("qt.pdf")), 1});
+  PageImage page("Pictaro Layout Page", child->image, "wheel-8bit.bmp", {ivorel::kLayoutScale, 2, 0});
+  ASSERT_EQ(op.PrintJob(page, &f.frame()), 1);
+  ASSERT_EQ(testing_support::run_command(std::string(IMGTOOLS_PATH) + " print --layout scale --zoom 2 " + in +
+                                         " " + dir.file("cli.pdf")),
+            0);
+  testing_support::RgbImage qt, cli;
+  ASSERT_TRUE(testing_support::command_decode("pdftoppm -r 50 " + dir.file("qt.pdf"), qt));
+  ASSERT_TRUE(testing_support::command_decode("pdftoppm -r 50 " + dir.file("cli.pdf"), cli));
+  ASSERT_EQ(qt.width, cli.width);
+  ASSERT_EQ(qt.height, cli.height);
+  // Edges may land half a pixel apart in the two renderers; the pictures must agree almost everywhere.
+  int differing = 0;
+  for (std::size_t i = 0; i < qt.rgb.size(); i += 3)
+    differing += std::abs(qt.rgb[i] - cli.rgb[i]) + std::abs(qt.rgb[i + 1] - cli.rgb[i + 1]) > 60;
+  EXPECT_LT(differing, static_cast<int>(qt.rgb.size() / 3 / 100));
+  EXPECT_TRUE(boxes.texts.empty());
+}

@@ -22,6 +22,8 @@ class PrintOp {
   // 1 when a printer can be used; the PDF file printer makes this so on every machine.
   int PrinterConfigured() const;
   const ivorel::PrinterChoice& Choice() const { return choice_; }
+  // Picks the printer without the dialog (scripts, and programs that remember a printer), for PrintJob.
+  void SetChoice(const ivorel::PrinterChoice& choice) { choice_ = choice; }
   // The page set-up dialog on the process-wide page geometry; 1 when changed.
   int PrinterSetup(QWidget* parent);
   // The print dialog: 1 when a printer was chosen.
