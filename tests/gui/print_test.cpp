@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/dialogs/print_layout_dialog.h"
@@ -21,6 +22,14 @@ using namespace gui_testing;
 namespace cmd = ivorel::cmd;
 
 namespace {
+
+// Presses Cancel in the "Printing" box at the job's next look at the event queue.
+void cancel_printing_soon() {
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "107" && w->isVisible()) w->findChild<QAbstractButton*>("2")->click();
+  });
+}
 
 // A printer that draws each page into an image at one pixel per hundredth of an inch.
 class ScriptedPrinter : public ivorel::PrintService {
@@ -38,11 +47,7 @@ class ScriptedPrinter : public ivorel::PrintService {
       owner_.pages.emplace_back(setup_.paperWidth / 10, setup_.paperHeight / 10, QImage::Format_RGB32);
       owner_.pages.back().fill(Qt::white);
       painter_.begin(&owner_.pages.back());
-      if (owner_.cancelDuringPage)
-        QTimer::singleShot(0, [] {
-          for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == "107" && w->isVisible()) w->findChild<QAbstractButton*>("2")->click();
-        });
+      if (owner_.cancelDuringPage) cancel_printing_soon();
       return &painter_;
     }
     bool EndPage() override { return painter_.end(); }
@@ -311,5 +316,12 @@ TEST(Printing, PdfPrinterMatchesTheCommandLinesPage) {
   for (std::size_t i = 0; i < qt.rgb.size(); i += 3)
     differing += std::abs(qt.rgb[i] - cli.rgb[i]) + std::abs(qt.rgb[i + 1] - cli.rgb[i + 1]) > 60;
   EXPECT_LT(differing, static_cast<int>(qt.rgb.size() / 3 / 100));
+
+  // A cancelled job leaves the file it would have replaced as it was.
+  testing_support::write_file(dir.file("qt.pdf"), {'o', 'l', 'd'});
+  cancel_printing_soon();
+  EXPECT_EQ(op.PrintJob(page, &f.frame()), 0);
+  EXPECT_EQ(testing_support::read_file(dir.file("qt.pdf")).size(), 3u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);  // nothing left aside
   EXPECT_TRUE(boxes.texts.empty());
 }

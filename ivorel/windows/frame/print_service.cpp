@@ -1,12 +1,15 @@
 #include "ivorel/windows/frame/print_service.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cstdio>
 
 namespace ivorel {
 
@@ -107,7 +110,16 @@ class QtPrintTarget : public PrintTarget {
  public:
   QtPrintTarget(const PrinterChoice& choice, const QString& name, const PageSetup& setup)
       : printer_(QPrinter::HighResolution), choice_(choice) {
-    apply_choice(printer_, choice);
+    PrinterChoice aside = choice;
+    // A PDF is written beside the file it replaces (behind any link) and renamed onto it when complete, so
+    // a cancelled or failed job leaves an existing file as it was.
+    if (choice.printer == kPdfPrinter) {
+      target_ = QFileInfo(choice.outputFile).canonicalFilePath();
+      if (target_.isEmpty()) target_ = choice.outputFile;
+      aside.outputFile = target_ + QStringLiteral(".printing-%1").arg(QCoreApplication::applicationPid());
+      partial_ = aside.outputFile;
+    }
+    apply_choice(printer_, aside);
     apply_setup(printer_, setup);
     // The page's own coordinates start at the paper's corner; the margins are already in the layout.
     printer_.setFullPage(true);
@@ -123,11 +135,24 @@ class QtPrintTarget : public PrintTarget {
     return &painter_;
   }
   bool EndPage() override { return painter_.isActive(); }
-  bool Finish() override { return painter_.end(); }
+  bool Finish() override {
+    if (!painter_.end()) return false;
+    if (partial_.isEmpty()) return true;
+    if (QFile::exists(target_)) QFile::setPermissions(partial_, QFile::permissions(target_));
+    const bool renamed =
+        std::rename(QFile::encodeName(partial_).constData(), QFile::encodeName(target_).constData()) == 0;
+    if (!renamed) QFile::remove(partial_);
+    partial_.clear();
+    return renamed;
+  }
   void Abort() override {
     printer_.abort();
     if (painter_.isActive()) painter_.end();
-    if (choice_.printer == kPdfPrinter && !choice_.outputFile.isEmpty()) QFile::remove(choice_.outputFile);
+    if (!partial_.isEmpty()) QFile::remove(partial_);
+    partial_.clear();
+  }
+  ~QtPrintTarget() override {
+    if (!partial_.isEmpty()) Abort();
   }
   QString PrinterName() const override { return choice_.printer; }
   QString Port() const override {
@@ -137,6 +162,8 @@ class QtPrintTarget : public PrintTarget {
  private:
   QPrinter printer_;
   PrinterChoice choice_;
+  QString target_;   // the PDF file being replaced
+  QString partial_;  // the PDF being written, until it is complete
   QPainter painter_;
   int pages_ = 0;
 };
