@@ -186,6 +186,8 @@ TEST(Printing, PrintedPagesEqualPreviewedPages) {
     f.frame().ExecuteCommand(cmd::kPrintPreview);
     EXPECT_TRUE(f.frame().InPrintPreview());
     EXPECT_FALSE(f.active()->isVisible());
+    EXPECT_FALSE(f.frame().IsCommandEnabled(cmd::kOpen));
+    EXPECT_TRUE(f.frame().IsCommandEnabled(cmd::kExit));
     _PrintImageLayout_STRUCT* unused = nullptr;
     PrintOp* op = nullptr;
     f.frame().GetPrintParameters(unused, op);
@@ -203,6 +205,7 @@ TEST(Printing, PrintedPagesEqualPreviewedPages) {
     EXPECT_FALSE(f.frame().InPrintPreview());
     EXPECT_EQ(op->PreviewWindow(), nullptr);
     EXPECT_TRUE(f.active()->isVisible());
+    EXPECT_TRUE(f.frame().IsCommandEnabled(cmd::kPrint));
   }
   EXPECT_TRUE(boxes.texts.empty());
   EXPECT_EQ(printer.documents.value(0), "wheel-24bit.bmp");

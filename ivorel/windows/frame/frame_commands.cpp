@@ -68,6 +68,9 @@ void wait_ms(int ms) {
 // ---- Enabling
 
 bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
+  // The preview hides the image windows; their commands (shortcuts too) wait until it ends, but Exit
+  // still ends the preview.
+  if (printPreview_ && c.id != cmd::kExit) return false;
   auto* self = const_cast<CIMDIFrameWnd*>(this);
   CMDIChildImageWnd* active = self->GetActiveMDIChild();
   const bool image = active && GetChildCount() >= 1 && active->HasImage();
