@@ -14,7 +14,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxext-dev
   xvfb xauth x11-utils dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info
   qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core
-  poppler-utils cups-client
+  libqt6printsupport6 zlib1g-dev poppler-utils cups-client
 )
 
 missing=()
