@@ -328,3 +328,21 @@ TEST(Printing, PdfPrinterMatchesTheCommandLinesPage) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);  // nothing left aside
   EXPECT_TRUE(boxes.texts.empty());
 }
+
+TEST(Printing, ClosingTheFrameDuringAPreviewTakesThePreviewAlong) {
+  ScriptedMessageBox boxes;
+  ScriptedPrinter printer;
+  QPointer<CPreviewImageWindow> preview;
+  {
+    FrameFixture f;
+    ASSERT_NE(f.open(sample("wheel-8bit.bmp")), nullptr);
+    f.frame().ExecuteCommand(cmd::kPrintPreview);
+    _PrintImageLayout_STRUCT* unused = nullptr;
+    PrintOp* op = nullptr;
+    f.frame().GetPrintParameters(unused, op);
+    preview = op->PreviewWindow();
+    ASSERT_NE(preview, nullptr);
+  }
+  settle();
+  EXPECT_EQ(preview, nullptr);
+}

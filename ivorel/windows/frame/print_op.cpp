@@ -104,7 +104,11 @@ FramePrintHost frame_print_host;
 PrintOp::PrintOp() = default;
 
 PrintOp::~PrintOp() {
-  ClosePreview();
+  // The owner is going away: its preview goes too, without calling back into it.
+  if (preview_) {
+    preview_->SetEnded(nullptr);
+    delete preview_.data();
+  }
 }
 
 PrintOp& PrintOp::Shared() {
