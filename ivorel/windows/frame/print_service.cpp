@@ -58,13 +58,16 @@ int PainterPage::StretchDIB(const RECT& dest, const BITMAPINFO* info, const void
 void PainterPage::Caption(const RECT& band, const std::string& text, int points) {
   const QRectF box = to_rectf(band);
   painter_.fillRect(box, Qt::white);
+  // Font sizes are whole pixels; drawn at a sixth of a unit, 12 points come to exactly 100 of them.
+  constexpr double kFine = 6;
   QFont font(QStringLiteral("Sans Serif"));
-  // Point sizes are 1/72 inch; the painter works in hundredths.
-  font.setPixelSize(std::max(1, points * 100 / 72));
+  font.setPixelSize(std::max(1, static_cast<int>(points * 100 * kFine / 72 + 0.5)));
   painter_.save();
+  painter_.scale(1 / kFine, 1 / kFine);
   painter_.setFont(font);
   painter_.setPen(Qt::black);
-  painter_.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(text));
+  painter_.drawText(QRectF(box.x() * kFine, box.y() * kFine, box.width() * kFine, box.height() * kFine),
+                    Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(text));
   painter_.restore();
 }
 
