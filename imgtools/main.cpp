@@ -42,6 +42,14 @@ const char kHelp[] =
     "  apply --script FILE IN OUT\n"
     "      The same with the operations read from FILE, one a line; blank lines and lines starting with #\n"
     "      are skipped. The whole script is checked before IN is read.\n"
+    "  print [--layout fit|stretch|scale] [--zoom Z] [--caption none|top|bottom] [--paper letter|a4]\n"
+    "        [--margins L,T,R,B] [--resolution DPI|X,Y] IN OUT.pdf\n"
+    "  print [OPTIONS] --printer NAME IN\n"
+    "      Lays IN out on one page as Pictaro prints it and writes the page as a PDF, or sends it to the\n"
+    "      CUPS printer NAME. fit (default) keeps the proportions, stretch fills the printable area, scale\n"
+    "      prints Z times (Z as for render) at the image's resolution (default 100 dots per inch). The\n"
+    "      caption prints the file name above or below. Paper letter (default) or a4; margins in\n"
+    "      thousandths of an inch (default 500 each).\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
     "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option NAME=VALUE]...\n"
@@ -85,5 +93,6 @@ int main(int argc, char** argv) {
   if (verb == "apply") return imgtools::apply_verb(args);
   if (verb == "list") return imgtools::list_verb(args);
   if (verb == "scan") return imgtools::scan_verb(args);
+  if (verb == "print") return imgtools::print_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

@@ -15,6 +15,7 @@ packages=(
   xvfb xauth x11-utils xclip dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info
   qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core adwaita-icon-theme
   libsane-dev libsane1 sane-utils
+  libqt6printsupport6 zlib1g-dev poppler-utils cups-client
 )
 
 missing=()

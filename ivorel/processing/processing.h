@@ -91,6 +91,10 @@ class TProcessImage {
   void BeginCrop();
   void EndCrop(POINT& corner1, POINT& corner2);
 
+  // Hands the image to the printer with the main frame's page layout (the print dialog, then the job);
+  // nothing happens without an image or where no printing is installed (the command line).
+  void PrintWrapper();
+
   // Geometry: mirrors, quarter turns and resizing of the stored image.
   void FlipHorz();
   void FlipVert();

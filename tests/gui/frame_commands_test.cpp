@@ -24,9 +24,9 @@ TEST(FrameCommands, WithoutAnImageOnlyTheFrameCommandsAreEnabled) {
   }
   for (int id : {cmd::kExit, cmd::kEmptyClipboard, cmd::kDragDropOpen, cmd::kOpen, cmd::kFileNew})
     EXPECT_TRUE(f.frame().IsCommandEnabled(id)) << id;
-  // Printing has not landed: its commands are disabled, and no message says so at start. The scanner
-  // commands are enabled until their first use.
-  for (int id : {cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup})
+  // Without an image, printing and its preview are disabled, and no message says so at start; the page
+  // set-up has the PDF printer at least. The scanner commands are enabled until their first use.
+  for (int id : {cmd::kPrint, cmd::kPrintPreview})
     EXPECT_FALSE(f.frame().IsCommandEnabled(id)) << id;
   for (int id : {cmd::kSelectScanner, cmd::kAcquire}) EXPECT_TRUE(f.frame().IsCommandEnabled(id)) << id;
   // Every command of the table is an action of the frame, with its prompt as the status tip.

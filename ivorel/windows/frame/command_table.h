@@ -19,6 +19,8 @@ enum class Enable {
   Undo,             // the active window's store can undo
   Redo,             // ... can redo
   Scanner,          // the scanner commands' own rule (the frame's ScannerCommandsEnabled)
+  Printer,          // a printer can be used
+  PrinterImage,     // an image window exists and a printer can be used
   Never,            // the service behind it has not landed
 };
 

@@ -69,6 +69,9 @@ void wait_ms(int ms) {
 // ---- Enabling
 
 bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
+  // The preview hides the image windows; their commands (shortcuts too) wait until it ends, but Exit
+  // still ends the preview.
+  if (printPreview_ && c.id != cmd::kExit) return false;
   auto* self = const_cast<CIMDIFrameWnd*>(this);
   CMDIChildImageWnd* active = self->GetActiveMDIChild();
   const bool image = active && GetChildCount() >= 1 && active->HasImage();
@@ -103,6 +106,12 @@ bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
       break;
     case Enable::Scanner:
       on = ScannerCommandsEnabled();
+      break;
+    case Enable::Printer:
+      on = printerAvailable_ != 0;
+      break;
+    case Enable::PrinterImage:
+      on = image && printerAvailable_ != 0;
       break;
     case Enable::Never:
       on = false;
@@ -210,6 +219,9 @@ void CIMDIFrameWnd::ExecuteCommand(int id) {
       case cmd::kDragDropOpen:
         OpenFileManager();
         break;
+      case cmd::kImageLayout:
+        CmImageLayout();
+        break;
       case cmd::kScripting:
         if (QWidget* script = top_level_titled("Pictaro Script Definition", false)) {
           script->showNormal();
@@ -268,6 +280,15 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             break;
           case cmd::kAcquire:
             CmAcquire();
+            break;
+          case cmd::kPrintSetup:
+            CmPrintSetup();
+            break;
+          case cmd::kPrintPreview:
+            CmPrintPreview();
+            break;
+          case cmd::kPrint:
+            CmFilePrint();
             break;
           case cmd::kCopy:
             if (active) ivorel::image_to_clipboard(active->image);

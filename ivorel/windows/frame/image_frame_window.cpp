@@ -7,6 +7,8 @@
 
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_child.h"
+#include "ivorel/windows/frame/print_op.h"
+#include "platform/core/message_box.h"
 
 namespace ivorel {
 
@@ -32,13 +34,23 @@ QList<QPointer<CMDIChildImageWnd>> image_windows(QMdiArea* client) {
 
 }  // namespace
 
-ImageFrameWindow::ImageFrameWindow(QMdiArea*& client, QWidget*& frame) : client_(client), frame_(frame) {}
+ImageFrameWindow::ImageFrameWindow(QMdiArea*& client, QWidget*& frame)
+    : client_(client), frame_(frame), printOp_(std::make_unique<PrintOp>()) {}
+
+ImageFrameWindow::~ImageFrameWindow() = default;
 
 void ImageFrameWindow::SetupWindow() {
-  printerAvailable_ = 0;
+  printerAvailable_ = printOp_->PrinterConfigured();
+  if (!printerAvailable_)
+    pcore::message_box().show(frame_, "No Windows printer configured. All print functions will be disabled.",
+                              "User Advisory", pcore::MessageIcon::Warning, pcore::MessageButtons::Ok);
 }
 
 int ImageFrameWindow::CanClose() {
+  if (printPreview_) {
+    EndPrintPreview();
+    return 0;
+  }
   return CloseChildren();
 }
 

@@ -2,23 +2,27 @@
 // menu state of the active image, messages to one or all image windows, and closing them.
 #pragma once
 
+#include <memory>
+
 #include "display/window.h"
 #include "ivorel/windows/imagedescriptor.h"
+#include "ivorel/windows/page_image.h"
 
 class QMdiArea;
 class QWidget;
 class CMDIChildImageWnd;
+class PrintOp;
 
 class ImageFrameWindow {
  public:
   // The two references stay bound to the frame's MDI area and window, which are made after this part.
   ImageFrameWindow(QMdiArea*& client, QWidget*& frame);
-  virtual ~ImageFrameWindow() = default;
+  virtual ~ImageFrameWindow();
   ImageFrameWindow(const ImageFrameWindow&) = delete;
   ImageFrameWindow& operator=(const ImageFrameWindow&) = delete;
 
-  // Called at the end of frame creation. Printing has not landed yet: the printer stays unavailable
-  // without the start-up message, so that nobody is warned about a printer they cannot use anyway.
+  // Called at the end of frame creation: finds out whether any printer can be used (the PDF file printer
+  // always can), and warns when none can.
   virtual void SetupWindow();
   // Asks every image window whether it may close (print preview: ends the preview instead).
   virtual int CanClose();
@@ -42,13 +46,18 @@ class ImageFrameWindow {
   void MyEvUpdateMenu(const _MENUUPDATE* menu);
   const _MENUUPDATE& MenuState() const { return menuUpdate_; }
   int PrinterAvailable() const { return printerAvailable_; }
+  int InPrintPreview() const { return printPreview_; }
 
  protected:
   // Called whenever the state behind the commands changed.
   virtual void MenuStateChanged() {}
+  // Ends the print preview: closes its window, brings the image windows and the menu back.
+  virtual void EndPrintPreview() {}
 
   QMdiArea*& client_;
   QWidget*& frame_;
+  std::unique_ptr<PrintOp> printOp_;
+  _PrintImageLayout_STRUCT printLayout_{0, 1, 0};
   int printerAvailable_ = 0;
   int printPreview_ = 0;
   int childCount_ = 0;

@@ -88,6 +88,12 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   void CmSelectScanner();
   void CmAcquire();
   bool ScannerCommandsEnabled() const;
+  // Printing: the layout and the print settings object the frame keeps (both stay the frame's).
+  void GetPrintParameters(_PrintImageLayout_STRUCT*& layout, PrintOp*& op);
+  void CmPrintSetup();
+  void CmImageLayout();
+  void CmPrintPreview();
+  void CmFilePrint();
 
   // Status bar panes.
   void SetPositionText(const QString& text);
@@ -109,6 +115,7 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   void XferReady(TW_APPMESSAGE* message) override;
   void TwainError(TW_ERR error) override;
   void StateChange(int) override { UpdateCommandStates(); }
+  void EndPrintPreview() override;
 
  private:
   void CreateActions();
@@ -152,6 +159,7 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   QString openDirectory_;
   bool scannerUsed_ = false;
   int pagesReceived_ = 0;
+  bool menuShownBeforePreview_ = true;
 };
 
 namespace ivorel {
