@@ -20,3 +20,8 @@ echo
 build/bin/gif_bench "$@"
 echo
 build/bin/jpeg_tiff_png_bench "$@"
+echo
+quiet ninja -C build filters_bench
+build/bin/filters_bench "$@"
+echo
+bench/opencv_median.py "$@"

@@ -13,7 +13,7 @@ namespace {
 
 std::vector<Operation> declare() {
   std::vector<Operation> all;
-  for (auto family : {filter_operations, colour_operations, geometry_operations}) {
+  for (auto family : {filter_operations, colour_operations, geometry_operations, rank_operations, fill_operations}) {
     std::vector<Operation> ops = family();
     all.insert(all.end(), std::make_move_iterator(ops.begin()), std::make_move_iterator(ops.end()));
   }

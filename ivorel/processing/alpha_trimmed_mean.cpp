@@ -1,0 +1,113 @@
+// Alpha-trimmed mean: each window's values without the `trim` lowest and highest, averaged. Instead of
+// sorting every window, a 256-bin histogram per channel slides along the row (one column in, one out), with
+// 16 coarse bins of counts and sums, so that the trimmed ends are summed in at most 32 steps each.
+#include <algorithm>
+#include <cstdint>
+
+#include "ivorel/processing/operation_support.h"
+#include "ivorel/processing/rank_filters.h"
+#include "ivorel/processing/row_bands.h"
+
+using ivorel::Outcome;
+
+namespace {
+
+using Byte = unsigned char;
+
+struct SlidingHistogram {
+  int count[256];
+  int coarseCount[16];
+  int coarseSum[16];
+  int total;
+
+  void add(int v, int delta) {
+    count[v] += delta;
+    coarseCount[v >> 4] += delta;
+    coarseSum[v >> 4] += delta * v;
+    total += delta * v;
+  }
+  // The sum of the t lowest values.
+  int lowest(int t) const {
+    int seen = 0, sum = 0, b = 0;
+    while (seen + coarseCount[b] <= t && b < 15) seen += coarseCount[b], sum += coarseSum[b++];
+    for (int v = 16 * b; seen < t; ++v) {
+      const int take = std::min(count[v], t - seen);
+      seen += take, sum += take * v;
+    }
+    return sum;
+  }
+  // The sum of the t highest values.
+  int highest(int t) const {
+    int seen = 0, sum = 0, b = 15;
+    while (seen + coarseCount[b] <= t && b > 0) seen += coarseCount[b], sum += coarseSum[b--];
+    for (int v = 16 * b + 15; seen < t; --v) {
+      const int take = std::min(count[v], t - seen);
+      seen += take, sum += take * v;
+    }
+    return sum;
+  }
+};
+
+}  // namespace
+
+namespace ivorel {
+
+void alpha_trimmed_mean(const unsigned char* source, unsigned char* destination, int imageWidth,
+                        PixelRect rect, int size, int trim, const RowProgress& progress) {
+  const int r = size / 2, n = 2 * r + 1;
+  if (rect.width < n || rect.height < n) return;
+  const int kept = n * n - 2 * trim;
+  const std::size_t stride = 3 * static_cast<std::size_t>(imageWidth);
+  const auto at = [&](int x, int y) {
+    return source + static_cast<std::size_t>(rect.top + y) * stride +
+           3 * static_cast<std::size_t>(rect.left + x);
+  };
+  const int rows = rect.height - 2 * r;
+  run_row_bands(r, rect.height - r, band_count(rows, 3 * static_cast<std::size_t>(rect.width) * n),
+                [&](int band, int from, int to) {
+                  for (int y = from; y < to; ++y) {
+                    if (band == 0 && progress) progress(band_progress_row(y, from, to, rect.height));
+                    SlidingHistogram hist[3] = {};
+                    const auto column = [&](int x, int delta) {
+                      for (int j = y - r; j <= y + r; ++j) {
+                        const Byte* p = at(x, j);
+                        for (int c = 0; c < 3; ++c) hist[c].add(p[c], delta);
+                      }
+                    };
+                    for (int x = 0; x < n - 1; ++x) column(x, 1);
+                    Byte* out = destination + (at(0, y) - source);
+                    for (int x = r; x < rect.width - r; ++x) {
+                      column(x + r, 1);
+                      for (int c = 0; c < 3; ++c) {
+                        // Nothing left after trimming sums to 0 over a count of 1.
+                        const int sum =
+                            kept > 0 ? hist[c].total - hist[c].lowest(trim) - hist[c].highest(trim) : 0;
+                        const double mean = static_cast<double>(sum) / std::max(kept, 1);
+                        out[3 * x + c] = static_cast<Byte>(static_cast<int>(mean + 0.5));
+                      }
+                      column(x - r, -1);
+                    }
+                  }
+                });
+}
+
+}  // namespace ivorel
+
+void TProcessImageEx::AlphaTrimedMean() {
+  int values[2] = {3, 5};
+  if (!ivorel::integer_parameters(procData_, window_, 2, values)) return SetOutcome(Outcome::Declined);
+  int size = values[0];
+  if (size % 2 == 0) --size;
+  // The window's scratch holds 11 x 11 values; sizes below 1 leave nothing to filter.
+  size = std::clamp(size, 1, 11);
+  RunEffect([&] { doAlphaTrimedMean(0, 0, width_, height_, size, values[1]); });
+}
+
+void TProcessImageEx::doAlphaTrimedMean(int left, int top, int width, int height, int size, int trim) {
+  ivorel::PixelRect rect{left, top, width, height};
+  if (!ivorel::clamp_region(width_, height_, rect)) return;
+  // A negative strength would reach before the first sorted value.
+  const int t = std::max(0, (size * size - 1) * trim / 2 / 10);
+  ivorel::alpha_trimmed_mean(source_, destination_, width_, rect, size, t,
+                             [this](int row) { ProgressCursor(0, height_ - 1, row, "AlphaTrimedMean"); });
+}
