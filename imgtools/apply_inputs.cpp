@@ -56,7 +56,7 @@ OperationInputs::~OperationInputs() {
 int OperationInputs::take(Args& args) {
   std::uint32_t first = 0x000000, second = 0xFFFFFF;
   for (std::size_t i = 0; i < args.size();) {
-    const std::string& option = args[i];
+    const std::string option = args[i];
     if (option != "--seed" && option != "--colours" && option != "--texture") {
       ++i;
       continue;

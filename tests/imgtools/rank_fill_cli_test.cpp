@@ -69,7 +69,7 @@ TEST(RankFillCli, ListNamesTheOptionsAnOperationReads) {
   const std::string list = output_of(std::string(IMGTOOLS_PATH) + " list");
   // The line after an operation's summary.
   const auto reads = [&](const std::string& name) {
-    const std::size_t summary = list.find('\n', list.find("\n" + name + " ") + 1);
+    const std::size_t summary = list.find('\n', list.find('\n', list.find("\n" + name + " ") + 1) + 1);
     const std::size_t end = list.find('\n', summary + 1);
     const std::string line = list.substr(summary + 1, end - summary - 1);
     return line.rfind("  reads ", 0) == 0 ? line.substr(8) : std::string();
