@@ -20,17 +20,18 @@ inline Byte pick(Byte a, Byte b) {
   return Max ? std::max(a, b) : std::min(a, b);
 }
 
-// The row windows of one row of pixels: out[p] for pixels r ... w - r - 1.
+// The row windows of one row of pixels: out[p] for pixels r ... w - r - 1. The blocks are walked whole so
+// that no pixel pays for a division.
 template <bool Max>
 void row_extremes(const Byte* in, Byte* out, int w, int r, Byte* prefix, Byte* suffix) {
-  const int n = 2 * r + 1;
-  for (int p = 0; p < w; ++p)
-    for (int c = 0; c < 3; ++c)
-      prefix[3 * p + c] = p % n ? pick<Max>(prefix[3 * (p - 1) + c], in[3 * p + c]) : in[3 * p + c];
-  for (int p = w - 1; p >= 0; --p)
-    for (int c = 0; c < 3; ++c)
-      suffix[3 * p + c] =
-          p == w - 1 || (p + 1) % n == 0 ? in[3 * p + c] : pick<Max>(suffix[3 * (p + 1) + c], in[3 * p + c]);
+  const int n = 2 * r + 1, bytes = 3 * w;
+  for (int start = 0; start < bytes; start += 3 * n) {
+    const int end = std::min(start + 3 * n, bytes);
+    for (int i = start; i < start + 3; ++i) prefix[i] = in[i];
+    for (int i = start + 3; i < end; ++i) prefix[i] = pick<Max>(prefix[i - 3], in[i]);
+    for (int i = end - 3; i < end; ++i) suffix[i] = in[i];
+    for (int i = end - 4; i >= start; --i) suffix[i] = pick<Max>(suffix[i + 3], in[i]);
+  }
   for (int i = 3 * r; i < 3 * (w - r); ++i) out[i] = pick<Max>(suffix[i - 3 * r], prefix[i + 3 * r]);
 }
 

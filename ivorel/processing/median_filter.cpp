@@ -1,7 +1,8 @@
 // Median filter. The 3 x 3 window runs a 19-step exchange network on whole rows of bytes at once; larger
 // windows keep a 256-bin histogram per column and per channel, slid down the rows, and a window histogram
-// slid along each row, so that a pixel costs the same whatever the window. A 16-bin coarse histogram beside
-// each fine one finds the median in at most 32 steps. Both are exact also in the clipped windows at the
+// slid along each row, so that a pixel costs the same whatever the window: 16 coarse bins follow every
+// column, and the 16 fine bins under one coarse bin only when the median is there, which in a picture
+// with any coherence is rarely a new one. Both are exact also in the clipped windows at the
 // rectangle's edges, where an even count averages the two middle values.
 #include <algorithm>
 #include <cstdint>
@@ -89,37 +90,84 @@ void median3(const Byte* source, Byte* destination, int imageWidth, ivorel::Pixe
   });
 }
 
-// A fine histogram of 256 bins followed by its 16 coarse bins, in one array so that adding two is one loop.
-constexpr int kBins = 256 + 16;
+// A column's fine histogram of 256 bins followed by its 16 coarse bins.
 struct Histogram {
-  std::uint16_t bin[kBins];
+  std::uint16_t bin[256 + 16];
 };
 
-__attribute__((target_clones("avx2", "default"))) void slide(Histogram* window, const Histogram* in,
-                                                             const Histogram* out) {
-  for (int c = 0; c < 3; ++c) {
-    std::uint16_t* k = window[c].bin;
-    const std::uint16_t* a = in ? in[c].bin : nullptr;
-    const std::uint16_t* b = out ? out[c].bin : nullptr;
-    if (a && b) {
-      for (int j = 0; j < kBins; ++j) k[j] = static_cast<std::uint16_t>(k[j] + a[j] - b[j]);
-    } else if (a) {
-      for (int j = 0; j < kBins; ++j) k[j] = static_cast<std::uint16_t>(k[j] + a[j]);
-    } else if (b) {
-      for (int j = 0; j < kBins; ++j) k[j] = static_cast<std::uint16_t>(k[j] - b[j]);
-    }
+// The window's histogram of one channel: the coarse bins kept in step with every column, and each run of 16
+// fine bins brought up to date only when the median falls into it, from the column where it was last
+// (`at`), or summed afresh when that is more than a window away.
+struct WindowHistogram {
+  std::uint16_t coarse[16];
+  std::uint16_t fine[16][16];
+  int at[16];
+};
+
+__attribute__((target_clones("avx2", "default"))) void add16(std::uint16_t* to, const std::uint16_t* in,
+                                                             const std::uint16_t* out) {
+  if (in && out) {
+    for (int j = 0; j < 16; ++j) to[j] = static_cast<std::uint16_t>(to[j] + in[j] - out[j]);
+  } else if (in) {
+    for (int j = 0; j < 16; ++j) to[j] = static_cast<std::uint16_t>(to[j] + in[j]);
+  } else if (out) {
+    for (int j = 0; j < 16; ++j) to[j] = static_cast<std::uint16_t>(to[j] - out[j]);
   }
 }
 
-// The value of rank q (from 0) of a window histogram.
-int value_of_rank(const Histogram& h, int q) {
-  const std::uint16_t* coarse = h.bin + 256;
-  int seen = 0, b = 0;
-  while (seen + coarse[b] <= q) seen += coarse[b++];
-  int v = 16 * b;
-  while (seen + h.bin[v] <= q) seen += h.bin[v++];
-  return v;
-}
+class ChannelMedian {
+ public:
+  ChannelMedian(const Histogram* columns, int width, int r) : columns_(columns), width_(width), r_(r) {}
+
+  // A new row: the window at x = 0.
+  void start() {
+    std::fill(std::begin(h_.coarse), std::end(h_.coarse), 0);
+    std::fill(std::begin(h_.at), std::end(h_.at), kStale);
+    for (int x = 0; x <= std::min(r_, width_ - 1); ++x) add16(h_.coarse, coarse_of(x), nullptr);
+    x_ = 0;
+  }
+  // Moves the window to x + 1.
+  void step() {
+    ++x_;
+    add16(h_.coarse, x_ + r_ < width_ ? coarse_of(x_ + r_) : nullptr,
+          x_ - r_ - 1 >= 0 ? coarse_of(x_ - r_ - 1) : nullptr);
+  }
+  // The value of rank q (from 0) in the window.
+  int rank(int q) {
+    int seen = 0, b = 0;
+    while (seen + h_.coarse[b] <= q) seen += h_.coarse[b++];
+    const std::uint16_t* fine = bring_up_to_date(b);
+    int v = 0;
+    while (seen + fine[v] <= q) seen += fine[v++];
+    return 16 * b + v;
+  }
+
+ private:
+  static constexpr int kStale = -(1 << 30);
+
+  const std::uint16_t* coarse_of(int x) const { return columns_[3 * x].bin + 256; }
+  const std::uint16_t* fine_of(int x, int b) const { return columns_[3 * x].bin + 16 * b; }
+
+  const std::uint16_t* bring_up_to_date(int b) {
+    std::uint16_t* fine = h_.fine[b];
+    if (x_ - h_.at[b] > 2 * r_ + 1) {
+      std::fill(fine, fine + 16, 0);
+      for (int x = std::max(0, x_ - r_); x <= std::min(width_ - 1, x_ + r_); ++x)
+        add16(fine, fine_of(x, b), nullptr);
+    } else {
+      for (int x = h_.at[b] + 1; x <= x_; ++x) {
+        add16(fine, x + r_ < width_ ? fine_of(x + r_, b) : nullptr,
+              x - r_ - 1 >= 0 ? fine_of(x - r_ - 1, b) : nullptr);
+      }
+    }
+    h_.at[b] = x_;
+    return fine;
+  }
+
+  const Histogram* columns_;
+  int width_, r_, x_ = 0;
+  WindowHistogram h_;
+};
 
 void count_row(Histogram* columns, const Byte* row, int width, int delta) {
   for (int x = 0; x < width; ++x) {
@@ -150,22 +198,21 @@ bool median_histogram(const Byte* source, Byte* destination, int imageWidth, ivo
     Histogram* columns = columnSets[band].data();
     for (int j = std::max(0, from - r); j <= std::min(h - 1, from + r); ++j)
       count_row(columns, row(source, j), w, 1);
+    ChannelMedian channels[3] = {{columns, w, r}, {columns + 1, w, r}, {columns + 2, w, r}};
     for (int y = from; y < to; ++y) {
       if (band == 0 && progress) progress(ivorel::band_progress_row(y, from, to, h));
       if (y > from && y - r - 1 >= 0) count_row(columns, row(source, y - r - 1), w, -1);
       if (y > from && y + r < h) count_row(columns, row(source, y + r), w, 1);
       const int rows = std::min(h - 1, y + r) - std::max(0, y - r) + 1;
-      Histogram window[3] = {};
-      for (int x = 0; x < std::min(r, w); ++x) slide(window, columns + 3 * x, nullptr);
+      for (ChannelMedian& m : channels) m.start();
       Byte* out = const_cast<Byte*>(row(destination, y));
       for (int x = 0; x < w; ++x) {
-        slide(window, x + r < w ? columns + 3 * (x + r) : nullptr,
-              x - r - 1 >= 0 ? columns + 3 * (x - r - 1) : nullptr);
+        if (x > 0)
+          for (ChannelMedian& m : channels) m.step();
         const int k = rows * (std::min(w - 1, x + r) - std::max(0, x - r) + 1);
         for (int c = 0; c < 3; ++c) {
           out[3 * x + c] = static_cast<Byte>(
-              k % 2 ? value_of_rank(window[c], k / 2)
-                    : (value_of_rank(window[c], k / 2 - 1) + value_of_rank(window[c], k / 2)) / 2);
+              k % 2 ? channels[c].rank(k / 2) : (channels[c].rank(k / 2 - 1) + channels[c].rank(k / 2)) / 2);
         }
       }
     }
