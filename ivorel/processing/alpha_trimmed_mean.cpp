@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ivorel/processing/exchange_network.h"
 #include "ivorel/processing/operation_support.h"
 #include "ivorel/processing/rank_filters.h"
 #include "ivorel/processing/row_bands.h"
@@ -14,12 +15,6 @@ using ivorel::Outcome;
 namespace {
 
 using Byte = unsigned char;
-
-inline void order(Byte& a, Byte& b) {
-  const Byte lo = std::min(a, b);
-  b = std::max(a, b);
-  a = lo;
-}
 
 struct SlidingHistogram {
   int count[256];
@@ -63,15 +58,15 @@ __attribute__((target_clones("avx2", "default"))) void trimmed_sums9(const Byte*
   for (int i = 0; i < count; ++i) {
     Byte v0 = a[i], v1 = a[i + 3], v2 = a[i + 6], v3 = b[i], v4 = b[i + 3], v5 = b[i + 6], v6 = c[i],
          v7 = c[i + 3], v8 = c[i + 6];
-    order(v0, v1), order(v2, v3), order(v4, v5), order(v6, v7);
-    order(v1, v2), order(v3, v4), order(v5, v6), order(v7, v8);
-    order(v0, v1), order(v2, v3), order(v4, v5), order(v6, v7);
-    order(v1, v2), order(v3, v4), order(v5, v6), order(v7, v8);
-    order(v0, v1), order(v2, v3), order(v4, v5), order(v6, v7);
-    order(v1, v2), order(v3, v4), order(v5, v6), order(v7, v8);
-    order(v0, v1), order(v2, v3), order(v4, v5), order(v6, v7);
-    order(v1, v2), order(v3, v4), order(v5, v6), order(v7, v8);
-    order(v0, v1), order(v2, v3), order(v4, v5), order(v6, v7);
+    ivorel::order(v0, v1), ivorel::order(v2, v3), ivorel::order(v4, v5), ivorel::order(v6, v7);
+    ivorel::order(v1, v2), ivorel::order(v3, v4), ivorel::order(v5, v6), ivorel::order(v7, v8);
+    ivorel::order(v0, v1), ivorel::order(v2, v3), ivorel::order(v4, v5), ivorel::order(v6, v7);
+    ivorel::order(v1, v2), ivorel::order(v3, v4), ivorel::order(v5, v6), ivorel::order(v7, v8);
+    ivorel::order(v0, v1), ivorel::order(v2, v3), ivorel::order(v4, v5), ivorel::order(v6, v7);
+    ivorel::order(v1, v2), ivorel::order(v3, v4), ivorel::order(v5, v6), ivorel::order(v7, v8);
+    ivorel::order(v0, v1), ivorel::order(v2, v3), ivorel::order(v4, v5), ivorel::order(v6, v7);
+    ivorel::order(v1, v2), ivorel::order(v3, v4), ivorel::order(v5, v6), ivorel::order(v7, v8);
+    ivorel::order(v0, v1), ivorel::order(v2, v3), ivorel::order(v4, v5), ivorel::order(v6, v7);
     sums[i] = static_cast<std::uint16_t>(weight[0] * v0 + weight[1] * v1 + weight[2] * v2 + weight[3] * v3 +
                                          weight[4] * v4 + weight[5] * v5 + weight[6] * v6 + weight[7] * v7 +
                                          weight[8] * v8);

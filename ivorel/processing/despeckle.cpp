@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "ivorel/processing/exchange_network.h"
 #include "ivorel/processing/operation_support.h"
 #include "ivorel/processing/rank_filters.h"
 #include "ivorel/processing/row_bands.h"
@@ -19,12 +20,6 @@ namespace {
 
 using Key = std::int32_t;
 
-inline void order(Key& a, Key& b) {
-  const Key lo = std::min(a, b);
-  b = std::max(a, b);
-  a = lo;
-}
-
 void keys_of(const unsigned char* row, Key* keys, int width) {
   for (int x = 0; x < width; ++x, row += 3) keys[x] = (11 * row[0] + 59 * row[1] + 30 * row[2]) << 4;
 }
@@ -33,16 +28,9 @@ void keys_of(const unsigned char* row, Key* keys, int width) {
 __attribute__((target_clones("avx2", "default"))) void median_positions(const Key* a, const Key* b,
                                                                         const Key* c, Key* out, int count) {
   for (int x = 1; x <= count; ++x) {
-    Key p0 = a[x - 1], p1 = a[x] + 1, p2 = a[x + 1] + 2, p3 = b[x - 1] + 3, p4 = b[x] + 4, p5 = b[x + 1] + 5,
-        p6 = c[x - 1] + 6, p7 = c[x] + 7, p8 = c[x + 1] + 8;
-    order(p1, p2), order(p4, p5), order(p7, p8);
-    order(p0, p1), order(p3, p4), order(p6, p7);
-    order(p1, p2), order(p4, p5), order(p7, p8);
-    order(p0, p3), order(p5, p8), order(p4, p7);
-    order(p3, p6), order(p1, p4), order(p2, p5);
-    order(p4, p7), order(p4, p2), order(p6, p4);
-    order(p4, p2);
-    out[x] = p4 & 15;
+    out[x] = ivorel::median_of_9(a[x - 1], a[x] + 1, a[x + 1] + 2, b[x - 1] + 3, b[x] + 4, b[x + 1] + 5,
+                                 c[x - 1] + 6, c[x] + 7, c[x + 1] + 8) &
+             15;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "ivorel/processing/exchange_network.h"
 #include "ivorel/processing/operation_support.h"
 #include "ivorel/processing/rank_filters.h"
 #include "ivorel/processing/row_bands.h"
@@ -19,26 +20,12 @@ namespace {
 
 using Byte = unsigned char;
 
-inline void order(Byte& a, Byte& b) {
-  const Byte lo = std::min(a, b);
-  b = std::max(a, b);
-  a = lo;
-}
-
 __attribute__((target_clones("avx2", "default"))) void median9_row(const Byte* a, const Byte* b,
                                                                    const Byte* c, Byte* out, int from,
                                                                    int to) {
   for (int i = from; i < to; ++i) {
-    Byte p0 = a[i - 3], p1 = a[i], p2 = a[i + 3], p3 = b[i - 3], p4 = b[i], p5 = b[i + 3], p6 = c[i - 3],
-         p7 = c[i], p8 = c[i + 3];
-    order(p1, p2), order(p4, p5), order(p7, p8);
-    order(p0, p1), order(p3, p4), order(p6, p7);
-    order(p1, p2), order(p4, p5), order(p7, p8);
-    order(p0, p3), order(p5, p8), order(p4, p7);
-    order(p3, p6), order(p1, p4), order(p2, p5);
-    order(p4, p7), order(p4, p2), order(p6, p4);
-    order(p4, p2);
-    out[i] = p4;
+    out[i] =
+        ivorel::median_of_9(a[i - 3], a[i], a[i + 3], b[i - 3], b[i], b[i + 3], c[i - 3], c[i], c[i + 3]);
   }
 }
 
