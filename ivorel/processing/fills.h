@@ -32,10 +32,11 @@ struct NoiseSpec {
   bool rgbOrder;
 };
 
-// Adds the noise, drawing from the C library's generator pixel by pixel in reading order (the caller
-// seeds it).
+class RandomRun;
+
+// Adds the noise, drawing from `random` pixel by pixel in reading order.
 void salt_pepper_noise(const unsigned char* source, unsigned char* destination, int width, int height,
-                       const NoiseSpec& spec, const RowProgress& progress);
+                       const NoiseSpec& spec, RandomRun& random, const RowProgress& progress);
 
 // Repeats the texture (stored rows, bottom row first) from the top-left corner over the picture; false,
 // writing nothing, when the texture has no pixels, an unknown depth, or no palette below 24 bits.

@@ -3,7 +3,7 @@
 // scripts and `imgtools apply` fix both so that a run can be repeated.
 #pragma once
 
-#include <cstdlib>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -11,17 +11,29 @@ class ImageDescriptorAndDisplayObj;
 
 namespace ivorel {
 
-// The generator the noise draws from is the C library's; its draws are taken 15 bits wide, the high bits
-// of the library's 31, so that the noise formulas see 0 ... 32767.
-static_assert(RAND_MAX == 0x7FFFFFFF, "the 15-bit draws assume a 31-bit rand()");
-inline int draw15() {
-  return std::rand() >> 16;
-}
+// The generator the noise draws from: the C library's rand() sequence for a seed, that is its additive
+// generator of degree 31 and separation 3, reproduced here so that the draws need neither the library's
+// lock nor its shared state. Each draw is taken 15 bits wide, the high bits of the library's 31, so that the
+// noise formulas see 0 ... 32767.
+class RandomRun {
+ public:
+  explicit RandomRun(unsigned seed);
+  int draw15() {
+    const std::uint32_t v = state_[front_] += state_[rear_];
+    front_ = front_ == 30 ? 0 : front_ + 1;
+    rear_ = rear_ == 30 ? 0 : rear_ + 1;
+    return static_cast<int>(v >> 17);
+  }
+
+ private:
+  std::uint32_t state_[31];
+  int front_ = 3, rear_ = 0;
+};
 
 // A fixed seed for every following run, or none to seed each run from the clock.
 void set_random_seed(std::optional<unsigned> seed);
-// Seeds the generator for one run.
-void seed_random_run();
+// The generator of one run, seeded.
+RandomRun random_run();
 
 // The texture for an operation on `target`, or null when none is chosen. The source decides whether to
 // ask (the editor asks for an image in a window, and reuses its last choice for previews).

@@ -1,4 +1,4 @@
-// Salt-and-pepper, Gaussian and exponential noise. Every value comes from the C library's generator in a
+// Salt-and-pepper, Gaussian and exponential noise. Every value comes from the C library's sequence in a
 // fixed order (a draw per pixel, then the draws of each channel, in reading order), so a seeded run gives
 // the same picture on every machine with the same library; the loop is therefore sequential.
 #include <algorithm>
@@ -16,15 +16,15 @@ namespace {
 
 // An exponentially distributed value 0 ... 255 from two draws; the second only sets an angle that cancels
 // out, but it is drawn all the same so that the sequence stays the same.
-int exponential() {
-  const int u1 = ivorel::draw15();
-  (void)ivorel::draw15();
+int exponential(ivorel::RandomRun& random) {
+  const int u1 = random.draw15();
+  (void)random.draw15();
   const double e = std::min(255.0, -std::sqrt(800.0) * std::log(1.0 - u1 / 32767.1));
   return static_cast<int>(e + 0.5);
 }
 
-double gaussian() {
-  const int sum = ivorel::draw15() + ivorel::draw15() + ivorel::draw15() + ivorel::draw15();
+double gaussian(ivorel::RandomRun& random) {
+  const int sum = random.draw15() + random.draw15() + random.draw15() + random.draw15();
   return sum * 5.28596089837e-5 - 3.46410161514;
 }
 
@@ -33,7 +33,7 @@ double gaussian() {
 namespace ivorel {
 
 void salt_pepper_noise(const unsigned char* source, unsigned char* destination, int width, int height,
-                       const NoiseSpec& spec, const RowProgress& progress) {
+                       const NoiseSpec& spec, RandomRun& random, const RowProgress& progress) {
   const double d = spec.amount * 0.0025;
   const auto t = static_cast<std::int16_t>(d * 16384);
   const auto low = static_cast<std::int16_t>(16384 - t);
@@ -50,7 +50,7 @@ void salt_pepper_noise(const unsigned char* source, unsigned char* destination, 
   const std::size_t count = static_cast<std::size_t>(width) * height;
   for (std::size_t i = 0; i < count; ++i) {
     if (progress && i % width == 0) progress(static_cast<int>(i / width));
-    const int r = draw15();
+    const int r = random.draw15();
     const unsigned char* s = source + 3 * i;
     unsigned char* o = destination + 3 * i;
     const bool inWindow = r >= low && r < high;
@@ -65,15 +65,16 @@ void salt_pepper_noise(const unsigned char* source, unsigned char* destination, 
         break;
       case 2:
         if (!inWindow) break;
-        for (int c = 0; c < 3; ++c) o[c] = clamp_byte(s[c] + 127 * static_cast<int>(gaussian()));
+        for (int c = 0; c < 3; ++c) o[c] = clamp_byte(s[c] + 127 * static_cast<int>(gaussian(random)));
         break;
       case 3:
         if (!inWindow) break;
-        for (int c = 0; c < 3; ++c) o[c] = static_cast<unsigned char>(std::min(255, s[c] + exponential()));
+        for (int c = 0; c < 3; ++c)
+          o[c] = static_cast<unsigned char>(std::min(255, s[c] + exponential(random)));
         break;
       default:
         for (int c = 0; c < 3; ++c)
-          o[c] = static_cast<unsigned char>(std::min(255, s[c] + exponential() / divisor));
+          o[c] = static_cast<unsigned char>(std::min(255, s[c] + exponential(random) / divisor));
         break;
     }
   }
@@ -89,8 +90,8 @@ void TProcessImageEx::SaltPepperNoise() {
                                ivorel::colour_triple(ivorel::first_colour()),
                                ivorel::colour_triple(ivorel::second_colour()), bitsPerPixel_ <= 8};
   RunEffect([&] {
-    ivorel::seed_random_run();
-    ivorel::salt_pepper_noise(source_, destination_, width_, height_, spec,
+    ivorel::RandomRun random = ivorel::random_run();
+    ivorel::salt_pepper_noise(source_, destination_, width_, height_, spec, random,
                               [this](int row) { ProgressCursor(0, height_ - 1, row, "SaltPepperNoise"); });
   });
 }

@@ -7,7 +7,9 @@
 
 #include "ivorel/processing/drawing_colours.h"
 #include "ivorel/processing/operation_inputs.h"
+#include "ivorel/windows/texture_chooser.h"
 #include "rank_fill_support.h"
+#include "window_support.h"
 
 using namespace testing_support;
 using ivorel::Outcome;
@@ -176,7 +178,8 @@ TEST_F(Fills, GradientsOfEveryShapeSchemeAndMix) {
 TEST_F(Fills, SeededNoiseIsTheSequentialWalk) {
   for (int kind : {0, 1, 2, 3, 4})
     for (int amount : {0, 10, 60, 399}) {
-      const unsigned seed = 1234 + kind * 7 + amount;
+      // Seeds past 2^31 are negative to the library's seeding; 0 acts as 1.
+      const unsigned seed = amount == 60 ? 4000000000u + kind : amount == 0 ? 0 : 1234 + kind * 7 + amount;
       ivorel::set_random_seed(seed);
       check_all_depths(
           "SaltPepperNoise", block_of({{1, amount}, {2, kind}}),
@@ -211,6 +214,24 @@ TEST_F(Fills, TexturesOfEveryDepthAndThoseThatCannotTile) {
   auto image = random_image(4, 4, 24, 3);
   EXPECT_EQ(run_named(*image, "TextureTile", block_of({{1, 1}})), Outcome::Declined);
   EXPECT_EQ(run_named(*image, "TextureMosaic", block_of({})), Outcome::Declined);
+}
+
+// In the editor the open dialog names the texture of an image in a window; a preview, in no window, takes
+// the one chosen last.
+TEST_F(Fills, TheEditorAsksForTheTextureOfAnImageInAWindow) {
+  ScriptedFileDialogs chooser({{false, ""}, {true, SUITE_SOURCE_DIR "/samples/wheel-4bit.bmp"}});
+  ivorel::install_texture_chooser();
+  HWND handle = nullptr;
+  ImageDescriptorAndDisplayObj shown, preview;
+  shown.window = &handle;
+  EXPECT_EQ(ivorel::operation_texture(&shown), nullptr) << "cancelled";
+  ImageDescriptorAndDisplayObj* texture = ivorel::operation_texture(&shown);
+  ASSERT_NE(texture, nullptr);
+  EXPECT_EQ(texture->image.bitsPerPixel, 4);
+  EXPECT_GT(texture->image.colors, 0);
+  EXPECT_EQ(ivorel::operation_texture(&preview), texture);
+  ASSERT_EQ(chooser.requests.size(), 2u);
+  EXPECT_EQ(chooser.requests[0].kind, pcore::FileDialogKind::Open);
 }
 
 }  // namespace
