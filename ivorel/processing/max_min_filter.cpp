@@ -64,7 +64,7 @@ bool extremes(const Byte* source, Byte* destination, int imageWidth, ivorel::Pix
   ivorel::run_row_bands(0, h, bands, [&](int band, int from, int to) {
     Byte* prefix = scratch.data() + 2 * bytes * band;
     for (int y = from; y < to; ++y) {
-      if (band == 0 && progress) progress(ivorel::band_progress_row(y, from, to, 2 * h));
+      if (band == 0 && progress) progress(ivorel::band_progress_row(y, from, to, h));
       row_extremes<Max>(row(source, y), across.data() + bytes * y, w, r, prefix, prefix + bytes);
     }
   });
