@@ -12,6 +12,7 @@
 
 #include "bench/bench_support.h"
 #include "bench/filter_peer.h"
+#include "ivorel/processing/operation_inputs.h"
 #include "ivorel/processing/processing.h"
 
 namespace {
@@ -128,7 +129,55 @@ int main(int argc, char** argv) {
        [](TProcessImageEx& p) { p.MotionBlur(); },
        {0, 1, 4},
        "motion-blur-0x4"},
+      {"MedianFilter 3 / -statistic Median 3x3",
+       [](TProcessImageEx& p) { p.MedianFilter(); },
+       {3},
+       "median-3"},
+      {"MedianFilter 15 / -statistic Median 15",
+       [](TProcessImageEx& p) { p.MedianFilter(); },
+       {15},
+       "median-15"},
+      {"Maximum 3 / -statistic Maximum 3x3", [](TProcessImageEx& p) { p.Maximum(); }, {3}, "maximum-3"},
+      {"Maximum 15 / -statistic Maximum 15", [](TProcessImageEx& p) { p.Maximum(); }, {15}, "maximum-15"},
+      {"Minimum 3 / -statistic Minimum 3x3", [](TProcessImageEx& p) { p.Minimum(); }, {3}, "minimum-3"},
+      {"AlphaTrimedMean 3,5 / -statistic Median",
+       [](TProcessImageEx& p) { p.AlphaTrimedMean(); },
+       {3, 5},
+       "median-3"},
+      {"AlphaTrimedMean 11,5 / -statistic Median",
+       [](TProcessImageEx& p) { p.AlphaTrimedMean(); },
+       {11, 5},
+       "median-15"},
+      {"Erosion / -morphology Erode Diamond:2",
+       [](TProcessImageEx& p) { p.Erosion(); },
+       {0, 0},
+       "erode-diamond"},
+      {"Dilation / -morphology Dilate Diamond:2",
+       [](TProcessImageEx& p) { p.Dilation(); },
+       {0, 0},
+       "dilate-diamond"},
+      {"Despeckle / -despeckle", [](TProcessImageEx& p) { p.Despeckle(); }, {}, "despeckle"},
+      {"SaltPepperNoise 10 / +noise Impulse",
+       [](TProcessImageEx& p) { p.SaltPepperNoise(); },
+       {10, 0},
+       "noise-impulse"},
+      {"GradientFill / gradient:", [](TProcessImageEx& p) { p.GradientFill(); }, {0, 0, 0}, "gradient"},
+      {"TextureTile 64x64 / -texture",
+       [](TProcessImageEx& p) { p.TextureTile(ivorel::operation_texture(nullptr)); },
+       {1},
+       "tile"},
   };
+  // The texture of the tiling case: 64 x 64 pixels of the picture's corner.
+  ImageDescriptorAndDisplayObj texture;
+  std::vector<unsigned char> texturePixels(ivorel::row_bytes(64, 24) * 64);
+  for (int y = 0; y < 64; ++y)
+    std::memcpy(&texturePixels[y * ivorel::row_bytes(64, 24)], &bgr[3 * y * kWidth], 3 * 64);
+  texture.image.width = texture.image.height = 64;
+  texture.image.bitsPerPixel = 24;
+  texture.image.imageSize = static_cast<std::uint32_t>(texturePixels.size());
+  texture.image.imageData = texturePixels.data();
+  ivorel::set_texture_source([&](const ImageDescriptorAndDisplayObj*) { return &texture; });
+  ivorel::set_random_seed(1);
   std::printf("filters_bench: %dx%d 24-bit, best of %d, %s in-process\n", kWidth, kHeight, runs,
               peer ? peer->name : "no peer");
   std::printf("%-40s %10s %10s %10s\n", "operation / peer", "ours ms", "peer ms", "peer/ours");

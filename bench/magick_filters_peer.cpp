@@ -21,10 +21,9 @@ bool hold(const unsigned char* bgr, int width, int height) {
   }
 }
 
-bool mean(Magick::Image& image, size_t size) {
+bool statistic(Magick::Image& image, MagickCore::StatisticType type, size_t size) {
   MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
-  MagickCore::Image* result =
-      MagickCore::StatisticImage(image.constImage(), MagickCore::MeanStatistic, size, size, exception);
+  MagickCore::Image* result = MagickCore::StatisticImage(image.constImage(), type, size, size, exception);
   MagickCore::DestroyExceptionInfo(exception);
   if (!result) return false;
   image.replaceImage(result);
@@ -42,7 +41,30 @@ bool run(const char* filter) {
       const double k[9] = {1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9., 1 / 9.};
       image.convolve(3, k);
     } else if (f == "mean-5") {
-      return mean(image, 5);
+      return statistic(image, MagickCore::MeanStatistic, 5);
+    } else if (f == "median-3" || f == "median-15") {
+      return statistic(image, MagickCore::MedianStatistic, f == "median-3" ? 3 : 15);
+    } else if (f == "maximum-3" || f == "maximum-15") {
+      return statistic(image, MagickCore::MaximumStatistic, f == "maximum-3" ? 3 : 15);
+    } else if (f == "minimum-3") {
+      return statistic(image, MagickCore::MinimumStatistic, 3);
+    } else if (f == "erode-diamond" || f == "dilate-diamond") {
+      image.morphology(f == "erode-diamond" ? MagickCore::ErodeMorphology : MagickCore::DilateMorphology,
+                       "Diamond:2");
+    } else if (f == "despeckle") {
+      image.despeckle();
+    } else if (f == "noise-impulse") {
+      image.addNoise(MagickCore::ImpulseNoise);
+    } else if (f == "gradient") {
+      Magick::Image g;
+      g.size(Magick::Geometry(image.columns(), image.rows()));
+      g.read("gradient:white-black");
+      return g.columns() > 0;
+    } else if (f == "tile") {
+      Magick::Image tile(Magick::Geometry(64, 64), Magick::Color("red"));
+      Magick::Image canvas(Magick::Geometry(image.columns(), image.rows()), Magick::Color("white"));
+      canvas.texture(tile);
+      return canvas.columns() > 0;
     } else if (f == "blur-0x1") {
       image.blur(0, 1);
     } else if (f == "blur-0x5") {

@@ -22,3 +22,7 @@ echo
 build/bin/jpeg_tiff_png_bench "$@"
 echo
 bench/process_bench.sh "$@"
+quiet ninja -C build filters_bench
+build/bin/filters_bench "$@"
+echo
+bench/opencv_median.py "$@"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "imgtools/apply_inputs.h"
 #include "imgtools/image_source.h"
 #include "imgtools/verbs.h"
 #include "ivorel/operations/operation_registry.h"
@@ -62,6 +63,7 @@ int list_verb(const Args& args) {
   for (const Operation& op : operations()) {
     std::printf("%s%s%s%s\n  %s\n", op.name, *op.tab ? " [tab \"" : "", op.tab, *op.tab ? "\"]" : "",
                 op.summary);
+    if (op.inputs) std::printf("  reads %s\n", input_options(op.inputs).c_str());
     for (const ParameterWord& w : op.words) {
       std::printf("  w%-2d %-7s %g ... %g, default %g: %s\n", w.index,
                   w.type == WordType::Integer ? "integer" : "real", w.low, w.high, w.fallback, w.meaning);
@@ -70,7 +72,10 @@ int list_verb(const Args& args) {
   return 0;
 }
 
-int apply_verb(const Args& args) {
+int apply_verb(const Args& given) {
+  Args args = given;
+  OperationInputs inputs;
+  if (const int status = inputs.take(args)) return status;
   const bool scripted = !args.empty() && args[0] == "--script";
   if (scripted ? args.size() != 4 : args.size() < 3)
     return usage_error("apply: needs IN OUT OPERATION[:VALUES] ... or --script FILE IN OUT");

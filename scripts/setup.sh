@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  imagemagick graphicsmagick python3-pil
+  imagemagick graphicsmagick python3-pil python3-opencv
   libgif-dev giflib-tools
   libmagick++-6.q16-dev libgraphicsmagick++1-dev
   libjpeg62-turbo-dev libtiff-dev libpng-dev libdeflate-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev

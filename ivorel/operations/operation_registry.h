@@ -25,6 +25,13 @@ struct ParameterWord {
   const char* choices = nullptr;
 };
 
+// What an operation takes from outside its words (imgtools apply: --seed, --colours, --texture).
+enum Input : unsigned {
+  kRandom = 1,   // the random generator's seed
+  kColours = 2,  // the first and second drawing colours
+  kTexture = 4,  // a texture image
+};
+
 struct Operation {
   const char* name;     // the processor's public member
   const char* tab;      // the toolkit tab, or "" when the toolkit has none
@@ -32,6 +39,7 @@ struct Operation {
   std::vector<ParameterWord> words;
   void (*run)(TProcessImageEx& processor);
   const char* title = nullptr;  // the user's name of the operation ("Median Filter"); `name` when absent
+  unsigned inputs = 0;          // Input flags
 };
 
 const std::vector<Operation>& operations();

@@ -11,5 +11,7 @@ std::vector<Operation> filter_operations();
 std::vector<Operation> colour_operations();
 std::vector<Operation> geometry_operations();
 std::vector<Operation> depth_operations();
+std::vector<Operation> rank_operations();
+std::vector<Operation> fill_operations();
 
 }  // namespace registry

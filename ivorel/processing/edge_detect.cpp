@@ -110,12 +110,7 @@ void TProcessImageEx::EdgeDetect() {
     doEdgeConvolv(0, 0, width_, height_, values[0]);
     ivorel::stretch_to_brightest(destination_, 3 * static_cast<std::size_t>(width_) * height_);
   });
-  if (values[1] == 0 || LastOutcome() != Outcome::Ran) return;
-  _IMAGE_PROC_DATA own;
-  own.words[1] = 3;
-  _IMAGE_PROC_DATA* caller = SetImageProcData(&own);
-  HistogramEq();
-  SetImageProcData(caller);
+  EqualiseAfterEffect(values[1]);
 }
 
 void TProcessImageEx::doEdgeConvolv(int left, int top, int width, int height, int mode) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "display/window.h"
 #include "imgfile/codaxe.h"
@@ -60,18 +61,41 @@ inline bool ask_parameters(pcore::ParameterRequest& request, const void* owner) 
   return pcore::run_parameter_dialog(request) == pcore::kIdOk;
 }
 
-// Reads `count` integer words from the block (words 1 ... count), or asks for them with `values` as the
-// presets; false when the dialog was cancelled.
-inline bool integer_parameters(const _IMAGE_PROC_DATA* block, HWND owner, int count, int* values) {
+// The parameters of an effect as its prompt shows them: integer words 1 ... 3 and real words 4 and 5 (IEEE
+// floats in the block). A field without a value is left out of the prompt and not read.
+struct EffectWords {
+  std::optional<std::int32_t> integers[3];
+  std::optional<float> reals[2];
+};
+
+// Reads the words the fields name from the block, or asks for them with the fields' values as presets
+// and repaints the owner after OK; false when the prompt was cancelled.
+inline bool effect_parameters(const _IMAGE_PROC_DATA* block, HWND owner, EffectWords& words) {
   if (block) {
-    for (int i = 0; i < count; ++i) values[i] = block->words[1 + i];
+    for (int i = 0; i < 3; ++i)
+      if (words.integers[i]) words.integers[i] = block->words[1 + i];
+    for (int i = 0; i < 2; ++i)
+      if (words.reals[i]) words.reals[i] = block->GetFloat(4 + i);
     return true;
   }
   pcore::ParameterRequest request;
-  for (int i = 0; i < count; ++i) request.integers[i] = values[i];
+  for (int i = 0; i < 3; ++i) request.integers[i] = words.integers[i];
+  for (int i = 0; i < 2; ++i) request.reals[i] = words.reals[i];
   if (!ask_parameters(request, owner)) return false;
-  for (int i = 0; i < count; ++i) values[i] = request.integers[i].value_or(values[i]);
+  for (int i = 0; i < 3; ++i)
+    if (words.integers[i]) words.integers[i] = request.integers[i].value_or(*words.integers[i]);
+  for (int i = 0; i < 2; ++i)
+    if (words.reals[i]) words.reals[i] = request.reals[i].value_or(*words.reals[i]);
   UpdateWindow(owner);
+  return true;
+}
+
+// Integer words 1 ... count (at most 3) with `values` as the presets; false when the prompt was cancelled.
+inline bool integer_parameters(const _IMAGE_PROC_DATA* block, HWND owner, int count, int* values) {
+  EffectWords words;
+  for (int i = 0; i < count; ++i) words.integers[i] = values[i];
+  if (!effect_parameters(block, owner, words)) return false;
+  for (int i = 0; i < count; ++i) values[i] = *words.integers[i];
   return true;
 }
 

@@ -85,6 +85,8 @@ class TProcessImage {
   void AdjustBrightnessContrast();
   void ConvertToGray();
   void HistogramEq();
+  // 3 x 3 luminance median on the stored 24-bit pixels, leaving a black frame.
+  void Despeckle();
 
   // Interactive crop: BeginCrop arms the image window's rubber band; EndCrop cuts the image to the
   // rectangle between two corners given in client coordinates of a window that shows the image to fit.
@@ -145,6 +147,7 @@ class TProcessImage {
   const RGBCOLOR* Palette() const { return palette_; }
   unsigned char* ImageData() const { return imageData_; }
   const std::int32_t* ContrastTable() const { return contrastTable_; }
+  ImageDescriptorAndDisplayObj* Image() const { return image_; }
 
  protected:
   virtual int interpolate(double x, double y, RGBCOLOR& out);
@@ -158,6 +161,7 @@ class TProcessImage {
   void ProgressCursor(int first, int last, int current, const char* name);
 
   void doHistogramEq(int strength);
+  void doDespeckle();
   int ConvoluteImage(KERNEL* kernel, int defaultStrength, char* text);
   int doConvoluteImage(KERNEL* kernel, int defaultStrength, char* text);
 
@@ -255,6 +259,21 @@ class TProcessImageEx : public TProcessImage {
   // One of the three dithers by word 1 (0: 2 colours, 1: 16, 2: 256), for batch use; palette images are
   // promoted first, and an image already at or below the chosen depth is left alone.
   void DitherHelper();
+  // Rank and morphology filters.
+  void MedianFilter();
+  void Maximum();
+  void Minimum();
+  void AlphaTrimedMean();
+  void Erosion();
+  void Dilation();
+  void Outline();
+  void PointDetector();
+
+  // Fills, noise and textures; a texture stays owned by the caller and may be null.
+  void GradientFill();
+  void SaltPepperNoise();
+  void TextureTile(ImageDescriptorAndDisplayObj* texture);
+  void TextureMosaic(ImageDescriptorAndDisplayObj* texture);
 
   // A new blank image from the new-image dialog (platform/core/new_image_dialog.h) into `out`, with a
   // pixel block of its own; 1 when an image was made, 0 when cancelled, a value was 0 or memory is short.
@@ -307,6 +326,15 @@ class TProcessImageEx : public TProcessImage {
   void doAngleConvolv(int left, int top, int width, int height, int angle);
   void doMotionBlur(int left, int top, int width, int height, int rowStep, int columnStep,
                     unsigned char length);
+  void doMedianFilter(int left, int top, int width, int height, int size);
+  void doMaxMin(int left, int top, int width, int height, unsigned char size, int maximum);
+  void doAlphaTrimedMean(int left, int top, int width, int height, int size, int trim);
+  void doErosion(const int element[5][5], int left, int top, int width, int height);
+  void doDilation(const int element[5][5], int left, int top, int width, int height);
+  void doOutline(const int element[5][5], int left, int top, int width, int height, int mode);
+  void doPointDetector(const int kernel[3][3], int left, int top, int width, int height, int mode);
+  // Histogram equalisation of strength 3 after an effect that ran, when `equalise` is non-zero.
+  void EqualiseAfterEffect(int equalise);
   // Asks for the inversion thresholds of `mode`; false when the operation ends.
   bool InversionThresholds(int mode, int& t1, int& t2, int& t3);
   void FreeBuffers();

@@ -77,5 +77,8 @@ TEST(Screenshots, DialogsAndToolkit) {
   toolkit.select_tab("Low Pass");  // the picker with a row other than the one the window opened on
   toolkit.refresh_preview();
   save(toolkit, "toolkit-low-pass");
+  toolkit.select_tab("Smooth");
+  toolkit.refresh_preview();
+  save(toolkit, "toolkit-smooth");
   ivorel::SetToolkitImageSource(nullptr);
 }

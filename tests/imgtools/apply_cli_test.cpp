@@ -56,7 +56,8 @@ TEST(ApplyCli, EveryOperationRunsAndKeepsTheDepth) {
         continue;
       const std::string out = dir.file("out.bmp");
       const bool paletteOnly = std::string(op.name) == "PseudoColor";
-      EXPECT_EQ(apply(in + " " + out + " " + op.name), paletteOnly && bits == 24 ? 1 : 0)
+      const std::string texture = op.inputs & registry::kTexture ? "--texture " + in + " " : "";
+      EXPECT_EQ(apply(texture + in + " " + out + " " + op.name), paletteOnly && bits == 24 ? 1 : 0)
           << op.name << " " << bits;
       if (paletteOnly && bits == 24) continue;
       LoadedImage img = load_image(out);

@@ -8,6 +8,7 @@
 #include "ivorel/windows/frame/image_info_dialog.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/texture_chooser.h"
 #include "platform/core/message_box.h"
 #include "platform/qt/file_dialogs_qt.h"
 #include "platform/qt/qt_services.h"
@@ -53,6 +54,7 @@ void InitImageProcDLL() {
   pqt::install_file_dialogs();
   ivorel::install_new_image_dialog_qt();
   ivorel::InstallQtParameterDialogs();
+  ivorel::install_texture_chooser();
 }
 
 CEditDrawImageTemplate* Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp() {
