@@ -38,6 +38,14 @@ const char kHelp[] =
     "previous\n"
     "      one, starting at the operation's first word; words not given take their defaults.\n"
     "      Example: apply in.bmp out.bmp AdjustBrightnessContrast:40,100 InvertPicHelper:w4=2,w1=128\n"
+    "  combine IMAGE SELECTION OUT [--at X,Y] [--size WxH] [--shape rect|ellipse|roundrect|polygon:X,Y,...]\n"
+    "          [--mode NAME] [--pen RRGGBB] [--image-mask FILE] [--selection-mask FILE]\n"
+    "      Combines SELECTION onto IMAGE as the editor combines a selection: placed with its top-left corner\n"
+    "      at X,Y (default 0,0) and scaled to WxH (default its own size) by nearest neighbour, only inside\n"
+    "      the shape (polygon points relative to that corner). The result keeps IMAGE's depth.\n"
+    "      Modes: replace (default), transparent (leaves out colours near --pen, default 000000), heavy,\n"
+    "      even, light, subtract, multiply, divide, lighter, darker, match, brighter, darker-than,\n"
+    "      edge-blend, image-mask, selection-mask, both-masks (the last three need the masks named).\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
     "\n"
@@ -75,5 +83,6 @@ int main(int argc, char** argv) {
   if (verb == "render") return imgtools::render_verb(args);
   if (verb == "apply") return imgtools::apply_verb(args);
   if (verb == "list") return imgtools::list_verb(args);
+  if (verb == "combine") return imgtools::combine_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

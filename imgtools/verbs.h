@@ -14,6 +14,7 @@ int convert_verb(const Args& args);
 int render_verb(const Args& args);
 int apply_verb(const Args& args);
 int list_verb(const Args& args);
+int combine_verb(const Args& args);
 
 // Prints a usage error and returns 2.
 int usage_error(const std::string& message);
