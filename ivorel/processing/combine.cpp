@@ -493,4 +493,34 @@ bool combine_selection(_IMAGEDESCRIPTOR& image, const _IMAGEDESCRIPTOR& selectio
   return true;
 }
 
+bool frame_selection(_IMAGEDESCRIPTOR& image, const CombineRequest& rq, RGBCOLOR colour) {
+  if (!usable(image) || rq.width <= 0 || rq.height <= 0) return false;
+  const std::vector<unsigned char> region = shape_raster(rq.shape, rq.width, rq.height);
+  if (region.empty()) return false;
+  const auto in = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < rq.width && y < rq.height &&
+           region[static_cast<std::size_t>(y) * rq.width + x];
+  };
+  int index = 0;
+  if (image.bitsPerPixel != 24) {
+    NearestColour nearest(image.palette, palette_count(image));
+    index = nearest(colour);
+  }
+  for (int y = std::max(0, -rq.top); y < rq.height && rq.top + y < image.height; ++y) {
+    unsigned char* row = row_at(image, rq.top + y);
+    for (int x = std::max(0, -rq.left); x < rq.width && rq.left + x < image.width; ++x) {
+      if (!in(x, y) || (in(x - 1, y) && in(x + 1, y) && in(x, y - 1) && in(x, y + 1))) continue;
+      const int ix = rq.left + x;
+      if (image.bitsPerPixel == 24) {
+        row[3 * ix] = colour.blue;
+        row[3 * ix + 1] = colour.green;
+        row[3 * ix + 2] = colour.red;
+      } else {
+        set_index(row, image.bitsPerPixel, ix, index);
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace ivorel

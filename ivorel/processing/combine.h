@@ -91,6 +91,10 @@ struct CombineRequest {
 bool combine_selection(_IMAGEDESCRIPTOR& image, const _IMAGEDESCRIPTOR& selection,
                        const CombineRequest& request);
 
+// Draws the outline of the request's shape (its border pixels) into `image` in `colour`, clipped to the
+// image. False when nothing could be drawn (bad depth, memory short).
+bool frame_selection(_IMAGEDESCRIPTOR& image, const CombineRequest& request, RGBCOLOR colour);
+
 // The brightness the keep-matching, brighter and darker codes compare.
 inline int combine_brightness(int r, int g, int b) {
   return (30 * r + 59 * g + 11 * b) / 100;
