@@ -312,16 +312,18 @@ _IMAGEDESCRIPTOR take_image_under(const _IMAGEDESCRIPTOR& image, const ImagePlac
   _IMAGEDESCRIPTOR out;
   if (!image.imageData || image.width == 0 || image.height == 0) return out;
   const RECT& R = at.imageRect;
+  // Right and bottom edges are exclusive here as everywhere: the block is exactly the pixels the
+  // selection's rectangle covers, so putting it back in place changes nothing.
   RECT c = NormalizedRect(clientRect);
   c.left = std::max(c.left, R.left);
   c.top = std::max(c.top, R.top);
-  c.right = std::min(c.right, R.right - 1);
-  c.bottom = std::min(c.bottom, R.bottom - 1);
-  if (c.right < c.left || c.bottom < c.top) return out;
+  c.right = std::min(c.right, R.right);
+  c.bottom = std::min(c.bottom, R.bottom);
+  if (c.right <= c.left || c.bottom <= c.top) return out;
   RECT d = ImageDisplayToImageData(at, c);
-  d.right = std::min<std::int32_t>(d.right, image.width - 1);
-  d.bottom = std::min<std::int32_t>(d.bottom, image.height - 1);
-  const int width = d.right - d.left + 1, height = d.bottom - d.top + 1;
+  d.right = std::min<std::int32_t>(d.right, image.width);
+  d.bottom = std::min<std::int32_t>(d.bottom, image.height);
+  const int width = d.right - d.left, height = d.bottom - d.top;
   if (width < 4 || height < 4) return out;
   const int bits = image.bitsPerPixel;
   const std::uint32_t stride = row_bytes(static_cast<std::uint32_t>(width), bits);

@@ -222,9 +222,9 @@ RECT ImageDisplayToImageData(const ImagePlacement& at, const RECT& display);
 RECT ImageDataToImageDisplay(const ImagePlacement& at, const RECT& data);
 RECT NormalizedRect(const RECT& r);
 
-// A copy of the image block under `clientRect` (clipped to R), at the image's depth with its palette, in a
-// new block: the image under an empty selection. Empty when the block would be narrower or lower than
-// four pixels or memory is short (`noMemory` then set).
+// A copy of the image block under `clientRect` (clipped to R; right and bottom exclusive), at the image's
+// depth with its palette, in a new block: the image under an empty selection. Empty when the block would be
+// narrower or lower than four pixels or memory is short (`noMemory` then set).
 _IMAGEDESCRIPTOR take_image_under(const _IMAGEDESCRIPTOR& image, const ImagePlacement& at,
                                   const RECT& clientRect, bool& noMemory);
 

@@ -148,8 +148,8 @@ TEST(SelectionStore, ImageUnderAnEmptySelection) {
     bool noMemory = false;
     _IMAGEDESCRIPTOR block = take_image_under(image, at, RECT{0, 14, 21, 100}, noMemory);
     ASSERT_NE(block.imageData, nullptr) << bits;
-    // Client 10..20, 14..33 -> data 0..5, 2..11.
-    EXPECT_EQ(block.width, 6);
+    // Client 10..21, 14..34 (exclusive) -> data 0..5, 2..12.
+    EXPECT_EQ(block.width, 5);
     EXPECT_EQ(block.height, 10);
     for (int y = 0; y < block.height; ++y) {
       for (int x = 0; x < block.width; ++x) {
