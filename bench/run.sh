@@ -20,3 +20,6 @@ echo
 build/bin/gif_bench "$@"
 echo
 build/bin/jpeg_tiff_png_bench "$@"
+echo
+quiet ninja -C build combine_bench
+build/bin/combine_bench "$@"

@@ -162,6 +162,46 @@ inline int channel_result(int code, int d, int s) {
   }
 }
 
+// Codes 2 to 10 between two 24-bit pictures act on each byte alike, whatever its channel: one tight loop
+// per code over the bytes of a row.
+template <int Code>
+void blend_row_24(unsigned char* dst, const unsigned char* src, const int* columns,
+                  const unsigned char* inside, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (!inside[i]) continue;
+    unsigned char* d = dst + 3 * i;
+    const unsigned char* s = src + 3 * columns[i];
+    for (int c = 0; c < 3; ++c) d[c] = static_cast<unsigned char>(channel_result(Code, d[c], s[c]));
+  }
+}
+
+using RowBlend = void (*)(unsigned char*, const unsigned char*, const int*, const unsigned char*, int);
+
+RowBlend row_blend_24(int code) {
+  switch (code) {
+    case kCombineReplace:
+      return blend_row_24<kCombineReplace>;
+    case kCombineHeavy:
+      return blend_row_24<kCombineHeavy>;
+    case kCombineEven:
+      return blend_row_24<kCombineEven>;
+    case kCombineLight:
+      return blend_row_24<kCombineLight>;
+    case kCombineSubtract:
+      return blend_row_24<kCombineSubtract>;
+    case kCombineMultiply:
+      return blend_row_24<kCombineMultiply>;
+    case kCombineDivide:
+      return blend_row_24<kCombineDivide>;
+    case kCombineLighter:
+      return blend_row_24<kCombineLighter>;
+    case kCombineDarker:
+      return blend_row_24<kCombineDarker>;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 int combine_code_from_name(const char* name, bool& transparent) {
@@ -417,6 +457,19 @@ bool combine_selection(_IMAGEDESCRIPTOR& image, const _IMAGEDESCRIPTOR& selectio
 
   const int rows = y1 - y0;
   const int step = rows / 9;
+  const RowBlend fast =
+      image.bitsPerPixel == 24 && selection.bitsPerPixel == 24 && !(code == kCombineReplace && rq.transparent)
+          ? row_blend_24(code)
+          : nullptr;
+  if (fast) {
+    for (int y = y0; y < y1; ++y) {
+      const int ry = y - rq.top;
+      const int sy = std::min(selection.height - 1, static_cast<int>(ry / scaleY));
+      fast(row_at(image, y) + 3 * x0, row_at(selection, sy), sourceColumn.data(),
+           region.data() + static_cast<std::size_t>(ry) * rq.width + (x0 - rq.left), x1 - x0);
+    }
+    return true;
+  }
   for (int y = y0; y < y1; ++y) {
     if (code > 18 && rq.progress && (step == 0 || (y - y0) % step == 0)) rq.progress(y - y0, rows);
     const int ry = y - rq.top;
