@@ -244,3 +244,28 @@ TEST(SelectionView, MaskCommandsAskBeforeDeletingAndComposeWithBothMasks) {
   EXPECT_TRUE(f.frame().ToolBar(161)->isVisible());
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kMoreCombinations));
 }
+
+// The manual's picture of a selection being combined, written when IVOREL_SCREENSHOT_DIR names a folder.
+TEST(SelectionView, Screenshot) {
+  const char* dir = std::getenv("IVOREL_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "IVOREL_SCREENSHOT_DIR not set";
+  FrameFixture f;
+  f.frame().resize(1000, 700);
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  child->showMaximized();
+  f.frame().ExecuteCommand(ivorel::cmd::kViewZoom4X);
+  settle();
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  f.frame().ExecuteCommand(sel::kToolEllipse);
+  drag(view, QPoint(R.left + 100, R.top + 90), QPoint(R.left + 300, R.top + 250));
+  f.frame().ExecuteCommand(sel::kCopyInto);
+  f.frame().ExecuteCommand(ivorel::cmd::kMirrorVert);
+  drag(view, QPoint(R.left + 200, R.top + 170), QPoint(R.left + 330, R.top + 200));
+  f.frame().ExecuteCommand(sel::kMoreCombinations);
+  f.frame().ExecuteCommand(sel::kEdgeBlend);
+  settle();
+  f.frame().grab().save(QString::fromLocal8Bit(dir) + "/pictaro-selections.png");
+}

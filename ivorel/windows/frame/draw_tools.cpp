@@ -103,7 +103,10 @@ void DrawTool::OnLButtonDown(CDrawView& view, unsigned keys, POINT point) {
     return;
   }
   if (!(keys & 4)) view.Select(nullptr, false);
-  std::unique_ptr<CDrawObj> made = BeginCreate(doc);
+  // New selections start on the picture only.
+  const RECT R = view.Placement().imageRect;
+  const bool onImage = point.x >= R.left && point.x < R.right && point.y >= R.top && point.y < R.bottom;
+  std::unique_ptr<CDrawObj> made = onImage ? BeginCreate(doc) : nullptr;
   if (!made) {
     mode_ = Mode::Net;
     return;

@@ -53,8 +53,6 @@ void CIMDIFrameWnd::CreateSelectionActions() {
   if (QAction* del = actions_.value(sel::kClear)) del->setShortcut(QKeySequence::Delete);
   if (QAction* all = actions_.value(sel::kSelectAll)) all->setShortcut(QKeySequence::SelectAll);
   if (QAction* cut = actions_.value(sel::kCut)) cut->setShortcut(QKeySequence::Cut);
-  if (QAction* undo = actions_.value(sel::kSelectionUndo))
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 }
 
 void CIMDIFrameWnd::CreateSelectionMenu() {
