@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTextEdit>
 #include <QToolBar>
 #include <cstdlib>
 #include <filesystem>
@@ -243,6 +244,39 @@ TEST(SelectionView, MaskCommandsAskBeforeDeletingAndComposeWithBothMasks) {
   f.frame().ExecuteCommand(sel::kMoreCombinations);
   EXPECT_TRUE(f.frame().ToolBar(161)->isVisible());
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kMoreCombinations));
+}
+
+TEST(SelectionView, InPlaceTextStaysWithTheSelection) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 10, R.top + 10), QSize(80, 40));
+  ASSERT_NE(o, nullptr);
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kTextInput));
+  f.frame().ExecuteCommand(sel::kTextInput);
+  QTextEdit* editor = view->TextEditor();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->geometry().topLeft(), QPoint(R.left + 10, R.top + 10));
+  editor->setHtml("<p align=\"center\"><b>Caption</b></p>");
+  EXPECT_TRUE(o->ImagePart()->text.windowOpen);
+  f.frame().ExecuteCommand(sel::kTextInput);
+  EXPECT_EQ(view->TextEditor(), nullptr);
+  const SelectionText& t = o->ImagePart()->text;
+  EXPECT_NE(t.text.find("Caption"), std::string::npos);
+  EXPECT_FALSE(t.windowOpen);
+  EXPECT_TRUE(t.hasCharFormat && t.hasParaFormat);
+  EXPECT_EQ(t.paraFormat[24], 3);  // centred
+
+  // The text travels with the selection through the stores.
+  f.frame().ExecuteCommand(sel::kStoreToPaste);
+  f.frame().ExecuteCommand(sel::kPasteStored);
+  ASSERT_EQ(view->Selection().size(), 1u);
+  EXPECT_EQ(view->Selection().front()->ImagePart()->text.text, t.text);
+  EXPECT_TRUE(boxes.texts.empty());
 }
 
 // The manual's picture of a selection being combined, written when IVOREL_SCREENSHOT_DIR names a folder.

@@ -316,6 +316,7 @@ void CDrawView::mousePressEvent(QMouseEvent* event) {
     if (child_->cropArmed) {
       child_->EvLButtonDown(key_flags(event), to_point(event->position()));
     } else if (child_->HasImage()) {
+      CloseTextEditor();
       ivorel::DrawTool::Find(CurrentTool())
           .OnLButtonDown(*this, key_flags(event), to_point(event->position()));
     }

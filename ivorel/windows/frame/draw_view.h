@@ -15,6 +15,7 @@
 
 class CMDIChildImageWnd;
 class QPainter;
+class QTextEdit;
 class QScrollBar;
 
 class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
@@ -94,6 +95,12 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   bool SelectionCommandEnabled(int id) const;
   void OnSelectionCommand(int id);
 
+  // The in-place text of the one selected object: opens a rich-text editor over it, or closes the one open
+  // (the text and its formats stay with the selection).
+  void ToggleTextEditor();
+  void CloseTextEditor();
+  QTextEdit* TextEditor() const { return m_textEditor; }
+
   static int CurrentTool();
   static void SetCurrentTool(int tool);
 
@@ -118,6 +125,7 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
 
   static void LoadPasteStore();
   void PaintObjects(QPainter& painter, const QRect& area);
+  void PaintText(QPainter& painter, const CDrawObj& object);
   bool FillEmptySelections();
   void WriteStore(std::vector<unsigned char>& store);
   void PasteFrom(const std::vector<unsigned char>& store);
@@ -131,6 +139,8 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   CDrawDoc m_document;
   std::vector<CDrawObj*> m_selection;
   bool m_bGrid = false;
+  QTextEdit* m_textEditor = nullptr;
+  CDrawObj* m_textObject = nullptr;
   DeviceBitmap surface_;
   QRegion pending_;       // invalid, waiting for the next paint
   QRegion pendingErase_;  // the part of it whose background is erased first

@@ -143,6 +143,7 @@ void CDrawView::LoadPasteStore() {
 }
 
 CDrawView::~CDrawView() {
+  m_textEditor = nullptr;  // a child of the viewport, deleted with it
   m_selection.clear();
   if (!g_pasteStoreChanged || g_pasteStore.empty()) return;
   const QString path = store_file_path();
@@ -199,6 +200,7 @@ void CDrawView::CloneSelection() {
 }
 
 void CDrawView::DeleteSelection() {
+  CloseTextEditor();
   for (CDrawObj* o : m_selection) {
     InvalObj(o);
     m_document.Remove(o);
@@ -315,6 +317,7 @@ void CDrawView::PaintObjects(QPainter& painter, const QRect& area) {
       painter.drawImage(path.boundingRect(), qimage_from_descriptor(p->image));
       painter.restore();
     }
+    PaintText(painter, o);
     // A marching-ants outline reads on light and dark pictures alike.
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::white, 0));
@@ -512,6 +515,8 @@ bool CDrawView::SelectionCommandEnabled(int id) const {
       return any;
     case sel::kCopyInto:
       return any && !pixels;
+    case sel::kTextInput:
+      return m_textEditor != nullptr || (m_selection.size() == 1 && firstPart);
     case sel::kPasteStored:
       return image && (!g_pasteStore.empty() || clipboard_has_selection());
     case sel::kReuse:
@@ -586,6 +591,9 @@ void CDrawView::OnSelectionCommand(int id) {
     }
     case sel::kClone:
       CloneSelection();
+      break;
+    case sel::kTextInput:
+      ToggleTextEditor();
       break;
     case sel::kCut:
       WriteStore(g_reuseStore);

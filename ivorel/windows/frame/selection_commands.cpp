@@ -32,6 +32,7 @@ const std::vector<SelectionCommand>& selection_commands() {
        "Undo Last Change In Selection(s)\nUndo last change in selection ", 0},
       {sel::kSelectionRedo, "R&edo in Selection",
        "Redo Last Change In Selection(s)\nRedo last change in selection ", 0},
+      {sel::kTextInput, "Te&xt in Selection", "Text Input\nIn place text input", 0},
       {sel::kToFront, "Bring to &Front", "Move object to front of drawing", 0},
       {sel::kToBack, "Send to &Back", "Move object to back of drawing", 0},
       {sel::kForward, "Move For&ward", "Move object to next position in z-order", 0},

@@ -23,6 +23,7 @@ enum : int {
   kToolPolygon = 32782,
   kClearImageContent = 32803,
   kCropSelection = 32802,
+  kTextInput = 32812,
   kEven = 32837,
   kLight = 32838,
   kMultiply = 32843,
