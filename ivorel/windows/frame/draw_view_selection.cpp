@@ -47,23 +47,6 @@ QString store_file_path() {
   return dir.isEmpty() ? QString() : dir + "/Pictaro.sel";
 }
 
-int tool_of_command(int id) {
-  switch (id) {
-    case sel::kToolRect:
-      return kToolRectSelection;
-    case sel::kToolRoundRect:
-      return kToolRoundRectSelection;
-    case sel::kToolEllipse:
-      return kToolEllipseSelection;
-    case sel::kToolPolygon:
-      return kToolLassoSelection;
-    case sel::kToolSelect:
-      return kToolSelect;
-    default:
-      return -1;
-  }
-}
-
 QPainterPath shape_path(const CDrawObj& o, const CDrawView& view) {
   const RECT r = view.DocToClient(o.Bounds());
   const QRectF box(r.left, r.top, r.right - r.left, r.bottom - r.top);

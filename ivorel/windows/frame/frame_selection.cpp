@@ -13,28 +13,7 @@
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/selection_commands.h"
 
-namespace {
-
 using namespace ivorel;
-
-int tool_number(int id) {
-  switch (id) {
-    case sel::kToolSelect:
-      return kToolSelect;
-    case sel::kToolRect:
-      return kToolRectSelection;
-    case sel::kToolRoundRect:
-      return kToolRoundRectSelection;
-    case sel::kToolEllipse:
-      return kToolEllipseSelection;
-    case sel::kToolPolygon:
-      return kToolLassoSelection;
-    default:
-      return -1;
-  }
-}
-
-}  // namespace
 
 void CIMDIFrameWnd::CreateSelectionActions() {
   for (const SelectionCommand& c : selection_commands()) {
@@ -45,7 +24,7 @@ void CIMDIFrameWnd::CreateSelectionActions() {
     const QString status = QString::fromUtf8(c.prompt, static_cast<int>(end - c.prompt));
     action->setStatusTip(status);
     action->setToolTip(*end ? QString::fromUtf8(end + 1) : status);
-    action->setCheckable(tool_number(c.id) >= 0);
+    action->setCheckable(tool_of_command(c.id) >= 0);
     const int id = c.id;
     connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     actions_.insert(c.id, action);
@@ -104,7 +83,7 @@ bool CIMDIFrameWnd::SelectionCommandEnabled(int id) const {
 }
 
 bool CIMDIFrameWnd::SelectionCommandChecked(int id) const {
-  const int tool = tool_number(id);
+  const int tool = tool_of_command(id);
   if (tool >= 0) return CDrawView::CurrentTool() == tool;
   return false;
 }

@@ -1,5 +1,7 @@
 #include "ivorel/windows/frame/selection_commands.h"
 
+#include "ivorel/windows/frame/draw_tools.h"
+
 namespace ivorel {
 
 const std::vector<SelectionCommand>& selection_commands() {
@@ -116,6 +118,23 @@ const std::vector<SelectionCommand>& selection_commands() {
        0},
   };
   return commands;
+}
+
+int tool_of_command(int id) {
+  switch (id) {
+    case sel::kToolSelect:
+      return kToolSelect;
+    case sel::kToolRect:
+      return kToolRectSelection;
+    case sel::kToolRoundRect:
+      return kToolRoundRectSelection;
+    case sel::kToolEllipse:
+      return kToolEllipseSelection;
+    case sel::kToolPolygon:
+      return kToolLassoSelection;
+    default:
+      return -1;
+  }
 }
 
 const SelectionCommand* find_selection_command(int id) {

@@ -73,6 +73,8 @@ struct SelectionCommand {
 };
 
 const std::vector<SelectionCommand>& selection_commands();
+// The drawing tool a tool command chooses, or -1 for other commands.
+int tool_of_command(int id);
 const SelectionCommand* find_selection_command(int id);
 
 // The commands of the "Selection Operations" and "Mask Operation" bars and of the Selection menu (0: a
