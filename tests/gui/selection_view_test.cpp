@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextEdit>
@@ -261,7 +262,13 @@ TEST(SelectionView, InPlaceTextStaysWithTheSelection) {
   QTextEdit* editor = view->TextEditor();
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->geometry().topLeft(), QPoint(R.left + 10, R.top + 10));
-  editor->setHtml("<p align=\"center\"><b>Caption</b></p>");
+  editor->setPlainText("Caption");
+  // The formatting keys reach the editor ahead of the frame's own Ctrl+I.
+  for (Qt::Key k : {Qt::Key_B, Qt::Key_E}) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::ControlModifier);
+    QCoreApplication::sendEvent(editor, &press);
+  }
+  EXPECT_EQ(editor->alignment(), Qt::AlignHCenter);
   EXPECT_TRUE(o->ImagePart()->text.windowOpen);
   f.frame().ExecuteCommand(sel::kTextInput);
   EXPECT_EQ(view->TextEditor(), nullptr);

@@ -2,6 +2,7 @@
 // text drawn in the selection's rectangle otherwise, and the character and paragraph records of a store
 // filled from the editor's formats.
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -47,6 +48,49 @@ void store_para_format(const QTextBlockFormat& f, SelectionText& t) {
   t.hasParaFormat = true;
 }
 
+// Formatting keys of the editor: bold, italic, underline, and left, centred, right paragraphs. The editor
+// claims them before the frame's shortcuts see them.
+class FormatKeys : public QObject {
+ public:
+  explicit FormatKeys(QTextEdit* editor) : QObject(editor), editor_(editor) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() != Qt::ControlModifier) return false;
+    const int k = key->key();
+    if (k != Qt::Key_B && k != Qt::Key_I && k != Qt::Key_U && k != Qt::Key_L && k != Qt::Key_E &&
+        k != Qt::Key_R)
+      return false;
+    event->accept();
+    if (event->type() == QEvent::ShortcutOverride) return true;
+    switch (k) {
+      case Qt::Key_B:
+        editor_->setFontWeight(editor_->fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold);
+        break;
+      case Qt::Key_I:
+        editor_->setFontItalic(!editor_->fontItalic());
+        break;
+      case Qt::Key_U:
+        editor_->setFontUnderline(!editor_->fontUnderline());
+        break;
+      case Qt::Key_L:
+        editor_->setAlignment(Qt::AlignLeft);
+        break;
+      case Qt::Key_E:
+        editor_->setAlignment(Qt::AlignHCenter);
+        break;
+      default:
+        editor_->setAlignment(Qt::AlignRight);
+    }
+    return true;
+  }
+
+ private:
+  QTextEdit* editor_;
+};
+
 }  // namespace
 
 void CDrawView::ToggleTextEditor() {
@@ -61,6 +105,7 @@ void CDrawView::ToggleTextEditor() {
   m_textEditor = new QTextEdit(viewport());
   m_textEditor->setObjectName("SelectionTextEditor");
   m_textEditor->setAcceptRichText(true);
+  m_textEditor->installEventFilter(new FormatKeys(m_textEditor));
   m_textEditor->setFrameShape(QFrame::Box);
   m_textEditor->setStyleSheet("QTextEdit { background: rgba(255, 255, 255, 160); }");
   m_textEditor->setGeometry(r.left, r.top, std::max(40, r.right - r.left), std::max(24, r.bottom - r.top));
