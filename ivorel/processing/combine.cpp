@@ -256,11 +256,19 @@ std::vector<unsigned char> shape_raster(const SelectionShape& shape, int width, 
           if (ry <= 0 || cy >= ry) continue;
           inset = rx - rx * std::sqrt(1 - (cy / ry) * (cy / ry));
         }
-        unsigned char* row = out.data() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
+        // The row's pixels inside form one run: estimate its ends, then settle them with the exact test.
+        const auto in = [&](int x) {
           const double px = (x + 0.5) * sx;
-          if (px >= inset && px <= bw - inset) row[x] = 1;
-        }
+          return px >= inset && px <= bw - inset;
+        };
+        int from = std::clamp(static_cast<int>(std::floor(inset / sx - 0.5)), 0, width - 1);
+        while (from < width && !in(from)) ++from;
+        while (from > 0 && in(from - 1)) --from;
+        int to = std::clamp(static_cast<int>(std::ceil((bw - inset) / sx - 0.5)), 0, width - 1);
+        while (to >= 0 && !in(to)) --to;
+        while (to + 1 < width && in(to + 1)) ++to;
+        if (from <= to)
+          std::memset(out.data() + static_cast<std::size_t>(y) * width + from, 1, to - from + 1);
       }
       break;
     }
@@ -300,53 +308,81 @@ std::vector<unsigned char> build_edge_map(const std::vector<unsigned char>& rast
       raster.size() < static_cast<std::size_t>(rasterWidth) * rasterHeight) {
     return {};
   }
-  int cone[kDiameter][kDiameter];
-  for (int dy = -c; dy <= c; ++dy) {
-    for (int dx = -c; dx <= c; ++dx) {
-      const int r2 = dx * dx + dy * dy;
-      cone[dy + c][dx + c] =
-          r2 <= c * c
-              ? std::clamp((c - static_cast<int>(std::sqrt(static_cast<double>(r2)))) * 255 / c, 0, 255)
-              : 0;
-    }
-  }
   std::vector<unsigned char> map;
   try {
     map.assign(static_cast<std::size_t>(width) * height, 0);
   } catch (const std::bad_alloc&) {
     return {};
   }
-  const double sx = static_cast<double>(rasterWidth) / width, sy = static_cast<double>(rasterHeight) / height;
-  std::vector<int> columns(width);
-  for (int x = 0; x < width; ++x) columns[x] = std::min(rasterWidth - 1, static_cast<int>(x * sx));
-  for (int y = 0; y < height; ++y) {
-    const unsigned char* src =
-        raster.data() +
-        static_cast<std::size_t>(std::min(rasterHeight - 1, static_cast<int>(y * sy))) * rasterWidth;
-    unsigned char* dst = map.data() + static_cast<std::size_t>(y) * width;
-    for (int x = 0; x < width; ++x) dst[x] = src[columns[x]] ? 255 : 0;
+  if (rasterWidth == width && rasterHeight == height) {
+    // Same size, the usual case: each raster byte (0 or 1) becomes 0 or 255.
+    const unsigned char* src = raster.data();
+    unsigned char* dst = map.data();
+    for (std::size_t i = 0; i < map.size(); ++i) dst[i] = static_cast<unsigned char>(0 - src[i]);
+  } else {
+    const double sx = static_cast<double>(rasterWidth) / width,
+                 sy = static_cast<double>(rasterHeight) / height;
+    std::vector<int> columns(width);
+    for (int x = 0; x < width; ++x) columns[x] = std::min(rasterWidth - 1, static_cast<int>(x * sx));
+    for (int y = 0; y < height; ++y) {
+      const unsigned char* src =
+          raster.data() +
+          static_cast<std::size_t>(std::min(rasterHeight - 1, static_cast<int>(y * sy))) * rasterWidth;
+      unsigned char* dst = map.data() + static_cast<std::size_t>(y) * width;
+      for (int x = 0; x < width; ++x) dst[x] = src[columns[x]] ? 255 : 0;
+    }
   }
-  // Border pixels are found on the unlowered map, so the cones are laid from a copy.
-  const std::vector<unsigned char> inside = map;
-  const auto in = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < width && y < height && inside[static_cast<std::size_t>(y) * width + x];
-  };
-  const std::int64_t total = static_cast<std::int64_t>(width) * height;
+  // Border pixels are found on the map before any cone lowers it.
+  std::vector<std::int64_t> border;
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      if (!in(x, y) || (in(x - 1, y) && in(x + 1, y) && in(x, y - 1) && in(x, y + 1))) continue;
-      const std::int64_t centre = static_cast<std::int64_t>(y) * width + x;
-      for (int dy = -c; dy <= c; ++dy) {
-        for (int dx = -c; dx <= c; ++dx) {
-          const int e = cone[dy + c][dx + c];
-          if (e == 0 && dx * dx + dy * dy > c * c) continue;
-          // The offset applies to the linear index, as the map has always been laid out.
-          const std::int64_t i = centre + static_cast<std::int64_t>(dy) * width + dx;
-          if (i < 0 || i >= total) continue;
-          const int lowered = 255 - e;
-          if (lowered < map[i]) map[i] = static_cast<unsigned char>(lowered);
-        }
+    const unsigned char* row = map.data() + static_cast<std::size_t>(y) * width;
+    const std::int64_t first = static_cast<std::int64_t>(y) * width;
+    if (y == 0 || y + 1 == height || width < 3) {
+      for (int x = 0; x < width; ++x)
+        if (row[x]) border.push_back(first + x);
+      continue;
+    }
+    if (row[0]) border.push_back(first);
+    const unsigned char *up = row - width, *down = row + width;
+    for (int x = 1; x + 1 < width; ++x) {
+      // Inside values are 255, so the four neighbours are all inside exactly when their AND is non-zero.
+      if (row[x] && !(row[x - 1] & row[x + 1] & up[x] & down[x])) border.push_back(first + x);
+    }
+    if (row[width - 1]) border.push_back(first + width - 1);
+  }
+  // The cone as offsets of the linear index (as the map has always been laid out) with the value each
+  // entry is lowered to; entries that would lower nothing are left out.
+  struct Entry {
+    std::int64_t offset;
+    unsigned char value;
+  };
+  std::vector<Entry> cone;
+  std::int64_t reach = 0;
+  for (int dy = -c; dy <= c; ++dy) {
+    for (int dx = -c; dx <= c; ++dx) {
+      const int r2 = dx * dx + dy * dy;
+      if (r2 > c * c) continue;
+      const int e = std::clamp((c - static_cast<int>(std::sqrt(static_cast<double>(r2)))) * 255 / c, 0, 255);
+      if (e == 0) continue;
+      const std::int64_t offset = static_cast<std::int64_t>(dy) * width + dx;
+      cone.push_back({offset, static_cast<unsigned char>(255 - e)});
+      reach = std::max(reach, offset < 0 ? -offset : offset);
+    }
+  }
+  const std::int64_t total = static_cast<std::int64_t>(width) * height;
+  unsigned char* m = map.data();
+  for (const std::int64_t centre : border) {
+    if (centre >= reach && centre + reach < total) {
+      for (const Entry& e : cone) {
+        unsigned char& v = m[centre + e.offset];
+        if (e.value < v) v = e.value;
       }
+      continue;
+    }
+    for (const Entry& e : cone) {
+      const std::int64_t i = centre + e.offset;
+      if (i < 0 || i >= total) continue;
+      if (e.value < m[i]) m[i] = e.value;
     }
   }
   return map;
