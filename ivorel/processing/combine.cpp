@@ -506,6 +506,26 @@ bool combine_selection(_IMAGEDESCRIPTOR& image, const _IMAGEDESCRIPTOR& selectio
     }
     return true;
   }
+  if (code == kCombineEdgeBlend && image.bitsPerPixel == 24 && selection.bitsPerPixel == 24) {
+    for (int y = y0; y < y1; ++y) {
+      if (rq.progress && (step == 0 || (y - y0) % step == 0)) rq.progress(y - y0, rows);
+      const int ry = y - rq.top;
+      const int sy = std::min(selection.height - 1, static_cast<int>(ry / scaleY));
+      const unsigned char* inside = region.data() + static_cast<std::size_t>(ry) * rq.width + (x0 - rq.left);
+      const unsigned char* src = row_at(selection, sy);
+      const unsigned char* weights = edge->data() + static_cast<std::size_t>(sy) * selection.width;
+      unsigned char* dst = row_at(image, y) + 3 * x0;
+      for (int i = 0; i < x1 - x0; ++i) {
+        if (!inside[i]) continue;
+        const int sx = sourceColumn[i], e = weights[sx];
+        for (int c = 0; c < 3; ++c) {
+          dst[3 * i + c] =
+              static_cast<unsigned char>((src[3 * sx + c] * e + dst[3 * i + c] * (255 - e)) / 255);
+        }
+      }
+    }
+    return true;
+  }
   for (int y = y0; y < y1; ++y) {
     if (code > 18 && rq.progress && (step == 0 || (y - y0) % step == 0)) rq.progress(y - y0, rows);
     const int ry = y - rq.top;
