@@ -26,3 +26,5 @@ quiet ninja -C build filters_bench
 build/bin/filters_bench "$@"
 echo
 bench/opencv_median.py "$@"
+quiet ninja -C build combine_bench
+build/bin/combine_bench "$@"

@@ -53,6 +53,14 @@ const char kHelp[] =
     "      prints Z times (Z as for render) at the image's resolution (default 100 dots per inch). The\n"
     "      caption prints the file name above or below. Paper letter (default) or a4; margins in\n"
     "      thousandths of an inch (default 500 each).\n"
+    "  combine IMAGE SELECTION OUT [--at X,Y] [--size WxH] [--shape rect|ellipse|roundrect|polygon:X,Y,...]\n"
+    "          [--mode NAME] [--pen RRGGBB] [--image-mask FILE] [--selection-mask FILE]\n"
+    "      Combines SELECTION onto IMAGE as the editor combines a selection: placed with its top-left corner\n"
+    "      at X,Y (default 0,0) and scaled to WxH (default its own size) by nearest neighbour, only inside\n"
+    "      the shape (polygon points relative to that corner). The result keeps IMAGE's depth.\n"
+    "      Modes: replace (default), transparent (leaves out colours near --pen, default 000000), heavy,\n"
+    "      even, light, subtract, multiply, divide, lighter, darker, match, brighter, darker-than,\n"
+    "      edge-blend, image-mask, selection-mask, both-masks (the last three need the masks named).\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
     "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option NAME=VALUE]...\n"
@@ -97,5 +105,6 @@ int main(int argc, char** argv) {
   if (verb == "list") return imgtools::list_verb(args);
   if (verb == "scan") return imgtools::scan_verb(args);
   if (verb == "print") return imgtools::print_verb(args);
+  if (verb == "combine") return imgtools::combine_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

@@ -16,6 +16,7 @@ int apply_verb(const Args& args);
 int list_verb(const Args& args);
 int scan_verb(const Args& args);
 int print_verb(const Args& args);
+int combine_verb(const Args& args);
 
 // Prints a usage error and returns 2.
 int usage_error(const std::string& message);

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "ivorel/windows/frame/command_table.h"
+#include "ivorel/windows/frame/draw_tools.h"
 #include "ivorel/windows/frame/image_info_dialog.h"
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_child.h"
@@ -63,6 +64,7 @@ CDrawView::CDrawView(CMDIChildImageWnd* child) : child_(child) {
           [this](int action) { OnScrollAction(ivorel::ScrollBar::Horizontal, action); });
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
           [this](int action) { OnScrollAction(ivorel::ScrollBar::Vertical, action); });
+  LoadPasteStore();
 }
 
 // ---- draw::Window
@@ -134,6 +136,7 @@ void CDrawView::paintEvent(QPaintEvent* event) {
   if (r.isEmpty()) return;
   QPainter painter(viewport());
   painter.drawImage(r.topLeft(), ivorel::qimage_from_surface(surface_, r));
+  PaintObjects(painter, r);
 }
 
 void CDrawView::resizeEvent(QResizeEvent*) {
@@ -311,11 +314,23 @@ void CDrawView::OnScrollAction(ivorel::ScrollBar bar, int action) {
 }
 
 void CDrawView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) child_->EvLButtonDown(key_flags(event), to_point(event->position()));
+  if (event->button() == Qt::LeftButton) {
+    if (child_->cropArmed) {
+      child_->EvLButtonDown(key_flags(event), to_point(event->position()));
+    } else if (child_->HasImage()) {
+      CloseTextEditor();
+      ivorel::DrawTool::Find(CurrentTool())
+          .OnLButtonDown(*this, key_flags(event), to_point(event->position()));
+    }
+  }
   QAbstractScrollArea::mousePressEvent(event);
 }
 
 void CDrawView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && ivorel::DrawTool::Find(CurrentTool()).Dragging()) {
+    ivorel::DrawTool::Find(CurrentTool()).OnLButtonUp(*this, key_flags(event), to_point(event->position()));
+    return;
+  }
   if (event->button() == Qt::LeftButton) {
     const bool cropping = child_->cropArmed;
     child_->EvLButtonUp(key_flags(event), to_point(event->position()));
@@ -328,7 +343,11 @@ void CDrawView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CDrawView::mouseMoveEvent(QMouseEvent* event) {
-  child_->EvMouseMove(key_flags(event), to_point(event->position()));
+  if (ivorel::DrawTool& tool = ivorel::DrawTool::Find(CurrentTool()); tool.Dragging()) {
+    tool.OnMouseMove(*this, key_flags(event), to_point(event->position()));
+  } else {
+    child_->EvMouseMove(key_flags(event), to_point(event->position()));
+  }
   ReportPosition(event->position().toPoint());
 }
 

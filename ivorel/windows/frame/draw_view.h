@@ -6,10 +6,16 @@
 #include <QAbstractScrollArea>
 #include <QRegion>
 
+#include <functional>
+#include <vector>
+
+#include "ivorel/windows/draw_objects.h"
 #include "ivorel/windows/window_host.h"
 #include "platform/core/device_bitmap.h"
 
 class CMDIChildImageWnd;
+class QPainter;
+class QTextEdit;
 class QScrollBar;
 
 class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
@@ -17,6 +23,7 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
 
  public:
   explicit CDrawView(CMDIChildImageWnd* child);
+  ~CDrawView() override;
 
   // ---- draw::Window
   RECT client_rect() const override;
@@ -50,6 +57,53 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   // The image pixel under a client point, or false when the point is not over the image.
   bool ImagePixelAt(QPoint client, int& x, int& y) const;
 
+  // ---- The drawing and its selection (draw_view_selection.cpp)
+  CDrawDoc& GetDocument() { return m_document; }
+  const std::vector<CDrawObj*>& Selection() const { return m_selection; }
+  bool IsSelected(const CDrawObj* object) const;
+  // Selects `object` (null: none), added to the selection or in its place.
+  void Select(CDrawObj* object, bool add);
+  void InvalObj(const CDrawObj* object);
+  // The frame's command states follow the selection.
+  void SelectionChanged();
+  void CloneSelection();
+
+  POINT ClientToDoc(POINT p) const;
+  RECT ClientToDoc(const RECT& r) const;
+  POINT DocToClient(POINT p) const;
+  RECT DocToClient(const RECT& r) const;
+  // The view's client area is the image window's: image display coordinates are client coordinates.
+  POINT ClientToImageDisplay(POINT p) const { return p; }
+  POINT ImageDisplayToClient(POINT p) const { return p; }
+  POINT DocToImageDisplay(POINT p) const { return DocToClient(p); }
+  POINT ImageDisplayToDoc(POINT p) const { return ClientToDoc(p); }
+  POINT ImageDisplayToImageData(POINT p) const;
+  POINT ImageDataToImageDisplay(POINT p) const;
+  ivorel::ImagePlacement Placement() const;
+
+  bool SelectionHasImage() const;
+  bool SelectionHasImageAndAlpha() const;
+  bool SelectionIsShowingAlpha() const;
+  int GetSelectionImageDataArray(std::vector<_IMAGEDESCRIPTOR*>& list) const;
+  RECT GetSelectionBoundingBox() const;
+  // Runs an image command on every selected object with pixels, each with its own undo snapshot; 1 when
+  // at least one took it (the image itself is then left alone).
+  int ProcessSelectionImages(int commandId, const std::function<bool(SelectionImagePart&)>& run);
+  // Combines every selected object with pixels into the image (one undo snapshot of the image first).
+  bool CombineSelections(int code, bool transparent);
+
+  bool SelectionCommandEnabled(int id) const;
+  void OnSelectionCommand(int id);
+
+  // The in-place text of the one selected object: opens a rich-text editor over it, or closes the one open
+  // (the text and its formats stay with the selection).
+  void ToggleTextEditor();
+  void CloseTextEditor();
+  QTextEdit* TextEditor() const { return m_textEditor; }
+
+  static int CurrentTool();
+  static void SetCurrentTool(int tool);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -69,7 +123,24 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   void PaintPending();
   void ReportPosition(QPoint client);
 
+  static void LoadPasteStore();
+  void PaintObjects(QPainter& painter, const QRect& area);
+  void PaintText(QPainter& painter, const CDrawObj& object);
+  bool FillEmptySelections();
+  void WriteStore(std::vector<unsigned char>& store);
+  void PasteFrom(const std::vector<unsigned char>& store);
+  void CropSelectionToWindow();
+  void PutSelectionOnClipboard();
+  void DeleteSelection();
+  void FrameSelection();
+  bool SelectionPenFrame(CDrawObj& object);
+
   CMDIChildImageWnd* child_;
+  CDrawDoc m_document;
+  std::vector<CDrawObj*> m_selection;
+  bool m_bGrid = false;
+  QTextEdit* m_textEditor = nullptr;
+  CDrawObj* m_textObject = nullptr;
   DeviceBitmap surface_;
   QRegion pending_;       // invalid, waiting for the next paint
   QRegion pendingErase_;  // the part of it whose background is erased first

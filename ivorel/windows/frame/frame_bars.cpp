@@ -214,6 +214,7 @@ void CIMDIFrameWnd::CreateActions() {
     connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     actions_.insert(c.id, action);
   }
+  CreateSelectionActions();
 }
 
 QMenu* CIMDIFrameWnd::AddMenu(QMenu* parent, const char* title, std::initializer_list<int> ids) {
@@ -269,6 +270,7 @@ void CIMDIFrameWnd::CreateMenus() {
   AddMenu(nullptr, "E&ffects", {454, 455, 478, 473, 477, 0,   456, 457, 458, 460, 0,
                                 471, 472, 482, 484, 486, 487, 485, 0,   480, 481});
 
+  CreateSelectionMenu();
   AddMenu(nullptr, "&Tools", {cmd::kToolkit, cmd::kScripting, 0, cmd::kDragDropOpen});
 
   windowMenu_ = AddMenu(
@@ -347,8 +349,8 @@ void CIMDIFrameWnd::CreateToolBars() {
   addToolBar(Qt::TopToolBarArea, selection);
   addToolBar(Qt::TopToolBarArea, selectionOps);
   addToolBar(Qt::TopToolBarArea, mask);
-  // The selection and mask operations come with the drawing view's selections; until then their bars
-  // have nothing to offer and stay out of the way.
+  CreateSelectionBars();
+  // The combine bar comes up with "More Image Combinations", the mask bar from the Bars menu.
   selectionOps->hide();
   mask->hide();
 }

@@ -32,6 +32,7 @@
 #include "platform/core/program_start.h"
 #include "platform/core/clipboard.h"
 #include "platform/core/message_box.h"
+#include "ivorel/windows/frame/selection_commands.h"
 
 using ivorel::Act;
 using ivorel::Enable;
@@ -139,11 +140,13 @@ bool CIMDIFrameWnd::Enabled(const FrameCommand& c) const {
 }
 
 bool CIMDIFrameWnd::IsCommandEnabled(int id) const {
+  if (ivorel::find_selection_command(id)) return SelectionCommandEnabled(id);
   const FrameCommand* c = ivorel::find_command(id);
   return c && Enabled(*c);
 }
 
 bool CIMDIFrameWnd::IsCommandChecked(int id) const {
+  if (ivorel::find_selection_command(id)) return SelectionCommandChecked(id);
   const FrameCommand* c = ivorel::find_command(id);
   if (!c) return false;
   if (c->checkedIndex >= 0) {
@@ -182,6 +185,10 @@ void CIMDIFrameWnd::UpdateCommandStates() {
 
 void CIMDIFrameWnd::ExecuteCommand(int id) {
   if (!IsCommandEnabled(id)) return;
+  if (RunSelectionCommand(id)) {
+    UpdateCommandStates();
+    return;
+  }
   if (id >= ivorel::kFirstImageCommand && id <= ivorel::kLastImageCommand) {
     OnImageFrameCmd(id);
   } else if (id >= cmd::kExit && id <= cmd::kCloseAll) {
@@ -361,14 +368,19 @@ void CIMDIFrameWnd::RunProcessor(const FrameCommand& c) {
   _IMAGE_PROC_DATA block;
   // Menu commands ask for their values; only the fixed choices of a command travel in a block.
   active->procData = nullptr;
+  if (c.presetWord >= 0) {
+    for (const registry::ParameterWord& w : op->words)
+      block.words[w.index] = static_cast<std::int32_t>(w.fallback);
+    block.words[1] = c.presetWord;
+  }
+  // Selections with pixels take an image command first; the image is left alone then.
+  if (OfferToSelections(*op, c.presetWord >= 0 ? &block : nullptr)) {
+    active->ImageChanged();
+    return;
+  }
   {
     TProcessImageEx processor(active);
-    if (c.presetWord >= 0) {
-      for (const registry::ParameterWord& w : op->words)
-        block.words[w.index] = static_cast<std::int32_t>(w.fallback);
-      block.words[1] = c.presetWord;
-      processor.SetImageProcData(&block);
-    }
+    if (c.presetWord >= 0) processor.SetImageProcData(&block);
     op->run(processor);
   }
   active->ImageChanged();

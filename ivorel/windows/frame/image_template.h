@@ -4,17 +4,12 @@
 
 #include <QString>
 
+#include "ivorel/windows/draw_objects.h"
 #include "ivorel/windows/imagedescriptor.h"
 
 class CIMDIFrameWnd;
 class CMDIChildImageWnd;
 class QWidget;
-
-// The document of an image window: the path it was opened from (empty for untitled images).
-class CDrawDoc {
- public:
-  QString pathName;
-};
 
 class CEditDrawImageTemplate {
  public:

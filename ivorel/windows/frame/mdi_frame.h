@@ -26,8 +26,13 @@ class QToolBar;
 class CEditDrawImageTemplate;
 class ImageDescriptorAndDisplayObj;
 
+struct _IMAGE_PROC_DATA;
+
 namespace ivorel {
 struct FrameCommand;
+}
+namespace registry {
+struct Operation;
 }
 
 class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain {
@@ -122,6 +127,15 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   void CreateMenus();
   void CreateToolBars();
   void CreateStatusBar();
+  // The drawing view's commands (frame_selection.cpp).
+  void CreateSelectionActions();
+  void CreateSelectionMenu();
+  void CreateSelectionBars();
+  bool SelectionCommandEnabled(int id) const;
+  bool SelectionCommandChecked(int id) const;
+  bool RunSelectionCommand(int id);
+  // Runs an image operation on the active window's selections that have pixels; false when none took it.
+  bool OfferToSelections(const registry::Operation& op, _IMAGE_PROC_DATA* block);
   QToolBar* AddToolBar(int barId, const char* title, std::initializer_list<int> ids);
   QMenu* AddMenu(QMenu* parent, const char* title, std::initializer_list<int> ids);
   bool Enabled(const ivorel::FrameCommand& command) const;

@@ -1,0 +1,312 @@
+// Selections in an image window driven with the mouse and the commands: drawing one, filling it from the
+// image, moving it, combining it and undoing; image commands that go to a selection; the stores, the
+// clipboard and the store file; the mask prompts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextEdit>
+#include <QToolBar>
+#include <cstdlib>
+#include <filesystem>
+
+#include "ivorel/windows/frame/draw_view.h"
+#include "ivorel/windows/frame/selection_commands.h"
+#include "tests/gui/gui_support.h"
+
+using namespace gui_testing;
+namespace sel = ivorel::sel;
+
+namespace {
+
+void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &event);
+}
+
+void drag(CDrawView* view, QPoint from, QPoint to) {
+  QWidget* viewport = view->viewport();
+  mouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton);
+  mouse(viewport, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+  mouse(viewport, QEvent::MouseMove, to, Qt::LeftButton);
+  mouse(viewport, QEvent::MouseButtonRelease, to, Qt::NoButton);
+  settle();
+}
+
+std::vector<unsigned char> pixels(const _IMAGEDESCRIPTOR& d) {
+  return {d.imageData, d.imageData + d.imageSize};
+}
+
+// The 24-bit pixel at data x, y (rows stored bottom-up).
+const unsigned char* at(const _IMAGEDESCRIPTOR& d, int x, int y) {
+  return d.imageData + static_cast<std::size_t>(d.height - 1 - y) * ((d.width * 3 + 3) & ~3) + 3 * x;
+}
+
+// A selection drawn with the rectangle tool at client (left, top), w x h, holding the image under it.
+CDrawObj* draw_selection(CIMDIFrameWnd& frame, CDrawView* view, QPoint from, QSize size) {
+  frame.ExecuteCommand(sel::kToolRect);
+  drag(view, from, from + QPoint(size.width(), size.height()));
+  if (view->Selection().size() != 1) return nullptr;
+  frame.ExecuteCommand(sel::kCopyInto);
+  return view->Selection().front();
+}
+
+}  // namespace
+
+TEST(SelectionView, DragFillMoveCombineAndUndo) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  ASSERT_EQ(child->image.bitsPerPixel, 24);
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  ASSERT_EQ(R.right - R.left, child->image.width);  // to scale, 100 %
+
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kReplace));
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 10, R.top + 12), QSize(40, 30));
+  ASSERT_NE(o, nullptr);
+  SelectionImagePart* part = o->ImagePart();
+  ASSERT_TRUE(part && part->HasPixels());
+  EXPECT_EQ(part->image.width, 40);
+  EXPECT_EQ(part->image.height, 30);
+  EXPECT_EQ(0, std::memcmp(at(part->image, 0, 0), at(child->image, 10, 12), 3));
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kCopyInto));  // it has pixels now
+  EXPECT_TRUE(f.frame().IsCommandEnabled(sel::kReplace));
+
+  // Pressing inside the selection moves it, whatever the tool.
+  drag(view, QPoint(R.left + 20, R.top + 20), QPoint(R.left + 50, R.top + 45));
+  EXPECT_EQ(o->Bounds().left - view->ClientToDoc(POINT{R.left, R.top}).x, 40);
+  EXPECT_EQ(o->Bounds().top - view->ClientToDoc(POINT{R.left, R.top}).y, 37);
+  EXPECT_EQ(view->Selection().size(), 1u);
+
+  const std::vector<unsigned char> before = pixels(child->image);
+  f.frame().ExecuteCommand(sel::kReplace);
+  EXPECT_TRUE(child->dirty);
+  for (int y = 0; y < 30; y += 7) {
+    for (int x = 0; x < 40; x += 9) {
+      EXPECT_EQ(0, std::memcmp(at(child->image, 40 + x, 37 + y), at(part->image, x, y), 3)) << x << "," << y;
+    }
+  }
+  EXPECT_NE(pixels(child->image), before);
+  ASSERT_TRUE(f.frame().IsCommandEnabled(ivorel::cmd::kUndo));
+  f.frame().ExecuteCommand(ivorel::cmd::kUndo);
+  EXPECT_EQ(pixels(child->image), before);
+  // The selection stays where it was after the combine.
+  EXPECT_EQ(view->GetDocument().Objects().size(), 1u);
+
+  // Resizing by the bottom-right handle and combining scales the selection's pixels.
+  const POINT corner = view->DocToClient(o->GetHandle(5));
+  drag(view, QPoint(corner.x, corner.y), QPoint(corner.x + 40, corner.y + 30));
+  EXPECT_EQ(o->Bounds().right - o->Bounds().left, 80);
+  f.frame().ExecuteCommand(sel::kReplace);
+  EXPECT_EQ(0, std::memcmp(at(child->image, 40 + 79, 37 + 59), at(part->image, 39, 29), 3));
+  EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(SelectionView, ImageCommandsGoToTheSelectionFirst) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(30, 20));
+  ASSERT_NE(o, nullptr);
+  const std::vector<unsigned char> image = pixels(child->image);
+  const std::vector<unsigned char> selection = pixels(o->ImagePart()->image);
+
+  f.frame().ExecuteCommand(ivorel::cmd::kMirrorVert);
+  EXPECT_EQ(pixels(child->image), image);
+  EXPECT_NE(pixels(o->ImagePart()->image), selection);
+  EXPECT_EQ(0, std::memcmp(at(o->ImagePart()->image, 0, 0), at(child->image, 5 + 29, 5), 3));
+
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kSelectionUndo));
+  f.frame().ExecuteCommand(sel::kSelectionUndo);
+  EXPECT_EQ(pixels(o->ImagePart()->image), selection);
+
+  // Without a selection the image takes the command.
+  f.frame().ExecuteCommand(sel::kClear);
+  EXPECT_TRUE(view->GetDocument().Objects().empty());
+  f.frame().ExecuteCommand(ivorel::cmd::kMirrorVert);
+  EXPECT_NE(pixels(child->image), image);
+  EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(SelectionView, StoresClipboardAndTheStoreFile) {
+  ScriptedMessageBox boxes;
+  testing_support::ScratchDir dir;
+  const char* oldData = std::getenv("XDG_DATA_HOME");
+  const std::string savedData = oldData ? oldData : "";
+  setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+  {
+    FrameFixture f;
+    CMDIChildImageWnd* child = f.open(sample("wheel-8bit.bmp"));
+    ASSERT_NE(child, nullptr);
+    CDrawView* view = child->View();
+    RECT R;
+    child->GetImageRect(R);
+    f.frame().ExecuteCommand(sel::kToolEllipse);
+    drag(view, QPoint(R.left + 4, R.top + 4), QPoint(R.left + 44, R.top + 34));
+    ASSERT_EQ(view->Selection().size(), 1u);
+    f.frame().ExecuteCommand(sel::kStoreToPaste);
+    const SelectionImagePart* part = view->Selection().front()->ImagePart();
+    ASSERT_TRUE(part->HasPixels());
+    EXPECT_EQ(part->image.bitsPerPixel, 8);
+    const int width = part->image.width;
+
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    ASSERT_NE(clip, nullptr);
+    EXPECT_TRUE(clip->hasImage());
+    EXPECT_TRUE(clip->hasFormat("application/x-pictaro-image-selection-objects"));
+
+    ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kPasteStored));
+    f.frame().ExecuteCommand(sel::kPasteStored);
+    f.frame().ExecuteCommand(sel::kPasteStored);
+    EXPECT_EQ(view->GetDocument().Objects().size(), 3u);
+    EXPECT_EQ(view->Selection().size(), 1u);
+    const SelectionImagePart* pasted = view->Selection().front()->ImagePart();
+    EXPECT_EQ(pixels(pasted->image), pixels(part->image));
+    EXPECT_EQ(view->Selection().front()->Shape().kind, ivorel::ShapeKind::Ellipse);
+
+    // Cut puts the objects in the reuse store and takes them out of the drawing.
+    f.frame().ExecuteCommand(sel::kSelectAll);
+    f.frame().ExecuteCommand(sel::kCut);
+    EXPECT_TRUE(view->GetDocument().Objects().empty());
+    f.frame().ExecuteCommand(sel::kReuse);
+    EXPECT_EQ(view->GetDocument().Objects().size(), 3u);
+
+    // Crop to a new window.
+    const int windows = f.window_count();
+    f.frame().ExecuteCommand(sel::kCropSelection);
+    settle();
+    EXPECT_EQ(f.window_count(), windows + 1);
+    EXPECT_EQ(f.active()->image.width, width);
+  }
+  settle();
+  // The paste store outlives the windows in the user's data folder.
+  bool found = false;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir.file("data"))) {
+    if (e.path().filename() == "Pictaro.sel") found = std::filesystem::file_size(e.path()) > 792;
+  }
+  EXPECT_TRUE(found);
+  if (oldData) {
+    setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+  } else {
+    unsetenv("XDG_DATA_HOME");
+  }
+  EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(SelectionView, MaskCommandsAskBeforeDeletingAndComposeWithBothMasks) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kMaskDelete));
+  f.frame().ExecuteCommand(sel::kMaskShow);
+  EXPECT_TRUE(child->alphaShown);
+  f.frame().ExecuteCommand(sel::kMaskToggle);
+  EXPECT_FALSE(child->alphaShown);
+  ASSERT_TRUE(child->alpha.HasAlpha());
+
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 8, R.top + 8), QSize(20, 20));
+  ASSERT_NE(o, nullptr);
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kComposeBothMasks));  // the selection has no mask yet
+  f.frame().ExecuteCommand(sel::kSelMaskShow);
+  f.frame().ExecuteCommand(sel::kSelMaskHide);
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kComposeBothMasks));
+  // Both masks white: t = 510, each result (d x 255 + s x 255) / 510 = (d + s) / 2 = d where s = d.
+  const std::vector<unsigned char> before = pixels(child->image);
+  f.frame().ExecuteCommand(sel::kComposeBothMasks);
+  EXPECT_EQ(pixels(child->image), before);
+
+  boxes.answers = {pcore::kIdNo};
+  f.frame().ExecuteCommand(sel::kMaskDelete);
+  EXPECT_TRUE(child->alpha.HasAlpha());
+  boxes.answers = {pcore::kIdYes};
+  f.frame().ExecuteCommand(sel::kMaskDelete);
+  EXPECT_FALSE(child->alpha.HasAlpha());
+  ASSERT_EQ(boxes.captions.size(), 2u);
+  EXPECT_EQ(boxes.captions[0], "Please confirm...");
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kComposeImageMask));
+
+  // "More Image Combinations" brings up the combine bar and is greyed while it shows.
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kMoreCombinations));
+  f.frame().ExecuteCommand(sel::kMoreCombinations);
+  EXPECT_TRUE(f.frame().ToolBar(161)->isVisible());
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kMoreCombinations));
+}
+
+TEST(SelectionView, InPlaceTextStaysWithTheSelection) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 10, R.top + 10), QSize(80, 40));
+  ASSERT_NE(o, nullptr);
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kTextInput));
+  f.frame().ExecuteCommand(sel::kTextInput);
+  QTextEdit* editor = view->TextEditor();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->geometry().topLeft(), QPoint(R.left + 10, R.top + 10));
+  editor->setPlainText("Caption");
+  // The formatting keys reach the editor ahead of the frame's own Ctrl+I.
+  for (Qt::Key k : {Qt::Key_B, Qt::Key_E}) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::ControlModifier);
+    QCoreApplication::sendEvent(editor, &press);
+  }
+  EXPECT_EQ(editor->alignment(), Qt::AlignHCenter);
+  EXPECT_TRUE(o->ImagePart()->text.windowOpen);
+  f.frame().ExecuteCommand(sel::kTextInput);
+  EXPECT_EQ(view->TextEditor(), nullptr);
+  const SelectionText& t = o->ImagePart()->text;
+  EXPECT_NE(t.text.find("Caption"), std::string::npos);
+  EXPECT_FALSE(t.windowOpen);
+  EXPECT_TRUE(t.hasCharFormat && t.hasParaFormat);
+  EXPECT_EQ(t.paraFormat[24], 3);  // centred
+
+  // The text travels with the selection through the stores.
+  f.frame().ExecuteCommand(sel::kStoreToPaste);
+  f.frame().ExecuteCommand(sel::kPasteStored);
+  ASSERT_EQ(view->Selection().size(), 1u);
+  EXPECT_EQ(view->Selection().front()->ImagePart()->text.text, t.text);
+  EXPECT_TRUE(boxes.texts.empty());
+}
+
+// The manual's picture of a selection being combined, written when IVOREL_SCREENSHOT_DIR names a folder.
+TEST(SelectionView, Screenshot) {
+  const char* dir = std::getenv("IVOREL_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "IVOREL_SCREENSHOT_DIR not set";
+  FrameFixture f;
+  f.frame().resize(1000, 700);
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  child->showMaximized();
+  f.frame().ExecuteCommand(ivorel::cmd::kViewZoom4X);
+  settle();
+  CDrawView* view = child->View();
+  RECT R;
+  child->GetImageRect(R);
+  f.frame().ExecuteCommand(sel::kToolEllipse);
+  drag(view, QPoint(R.left + 100, R.top + 90), QPoint(R.left + 300, R.top + 250));
+  f.frame().ExecuteCommand(sel::kCopyInto);
+  f.frame().ExecuteCommand(ivorel::cmd::kMirrorVert);
+  drag(view, QPoint(R.left + 200, R.top + 170), QPoint(R.left + 330, R.top + 200));
+  f.frame().ExecuteCommand(sel::kMoreCombinations);
+  f.frame().ExecuteCommand(sel::kEdgeBlend);
+  settle();
+  f.frame().grab().save(QString::fromLocal8Bit(dir) + "/pictaro-selections.png");
+}
