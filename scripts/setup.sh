@@ -12,7 +12,7 @@ packages=(
   libjpeg62-turbo-dev libtiff-dev libpng-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libjpeg-turbo-progs libtiff-tools ffmpeg
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxext-dev
-  xvfb xauth x11-utils dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info
+  xvfb xauth x11-utils openbox dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info
   qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core
 )
 
