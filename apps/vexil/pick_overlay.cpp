@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "apps/vexil/screen_grab.h"
 
 namespace vexil {
@@ -14,6 +16,12 @@ void invert_rect(QPainter& painter, const QRect& rect) {
   painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   painter.fillRect(rect, Qt::white);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// The rectangle with both points as corners, both included, whichever way it was dragged.
+QRect between(const QPoint& a, const QPoint& b) {
+  return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+               QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
 }  // namespace
@@ -89,8 +97,7 @@ void PickOverlay::mouseMoveEvent(QMouseEvent* event) {
   const QPoint global = event->globalPosition().toPoint();
   if (kind_ != Kind::Rectangle) return Highlight(global);
   if (!dragging_) return;
-  // Dragged in any direction, the band is the rectangle between anchor and pointer, both included.
-  band_ = QRect(anchor_, global).normalized();
+  band_ = between(anchor_, global);
   update();
 }
 
@@ -101,7 +108,7 @@ void PickOverlay::mouseReleaseEvent(QMouseEvent* event) {
     // A release before any press is the end of the click that opened the overlay.
     if (!dragging_) return;
     done_ = true;
-    const QRect rectangle = QRect(anchor_, global).normalized();
+    const QRect rectangle = between(anchor_, global);
     close();
     if (rectangle.width() > 1 || rectangle.height() > 1) {
       emit RectanglePicked(rectangle);
