@@ -6,12 +6,16 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFormLayout>
 #include <QKeySequenceEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QUrl>
@@ -25,6 +29,7 @@
 #include "apps/vexil/print_image.h"
 #include "apps/vexil/screen_grab.h"
 #include "platform/core/message_box.h"
+#include "platform/qt/qt_services.h"
 
 namespace vexil {
 
@@ -54,6 +59,7 @@ const QuickTool kQuickTools[9] = {
 
 CMainFrame::CMainFrame() {
   setObjectName("VexilMainFrame");
+  setAcceptDrops(true);
   stack_ = new QStackedWidget;
   imageView_ = new ImageView;
   panel_ = new FindToolView;
@@ -315,6 +321,16 @@ void CMainFrame::ShowFullScreen() {
   view->showFullScreen();
 }
 
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile() && OpenFile(url.toLocalFile())) break;
+  }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
   if (image_.Modified() && !AskToSave()) return event->ignore();
   event->accept();
@@ -329,7 +345,14 @@ void CMainFrame::changeEvent(QEvent* event) {
 
 void CMainFrame::GrabCaptureKeys() {
   const QStringList taken = keys_->Grab(desktop_key(), active_window_key());
-  if (taken.isEmpty()) return;
+  // Said once: a desktop that keeps PrintScreen for itself would otherwise hear of it at every start.
+  auto settings = pqt::profile();
+  const QString reported = taken.join(", ");
+  if (taken.isEmpty() || settings->value("Keys/ReportedTaken").toString() == reported) {
+    settings->setValue("Keys/ReportedTaken", reported);
+    return;
+  }
+  settings->setValue("Keys/ReportedTaken", reported);
   pcore::message_box().show(
       this,
       tr("Another program already uses %1, so Vexil cannot capture with it. Choose other keys with "
@@ -357,6 +380,8 @@ void CMainFrame::ChooseCaptureKeys() {
     return keys.isEmpty() ? QKeySequence() : QKeySequence(keys[0]);
   };
   store_capture_keys(first(desktop->keySequence()), first(active->keySequence()));
+  // A key chosen now and found taken is news, even if it was reported before.
+  pqt::profile()->remove("Keys/ReportedTaken");
   GrabCaptureKeys();
 }
 

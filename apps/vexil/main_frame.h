@@ -121,6 +121,8 @@ class CMainFrame : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildActions();
