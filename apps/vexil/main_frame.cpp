@@ -249,16 +249,27 @@ void CMainFrame::RunCommand(int id) {
   }
 }
 
+// Only the shown view counts toward the window's minimum size: the panel must not hold a small image's
+// window open, nor the image view the panel's.
+void CMainFrame::SelectPage(QWidget* page) {
+  for (QWidget* each : {static_cast<QWidget*>(imageView_), static_cast<QWidget*>(panel_)}) {
+    const auto policy = each == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+    each->setSizePolicy(policy, policy);
+  }
+  stack_->setCurrentWidget(page);
+  stack_->adjustSize();
+}
+
 void CMainFrame::ShowImageView() {
   activeView_ = kImageView;
-  stack_->setCurrentWidget(imageView_);
+  SelectPage(imageView_);
   SetMenus(imageMenus_);
   SizeToImage();
 }
 
 void CMainFrame::ShowCapturePanel() {
   activeView_ = kCapturePanel;
-  stack_->setCurrentWidget(panel_);
+  SelectPage(panel_);
   SetMenus(panelMenus_);
   const QSize wanted = panel_->sizeHint().expandedTo(panel_->minimumSizeHint());
   resize(wanted.width(), wanted.height() + menuBar()->sizeHint().height());
@@ -269,11 +280,11 @@ void CMainFrame::SizeToImage() {
   if (shown.isNull() || !screen()) return;
   const QRect available = screen()->availableGeometry();
   // At most eight tenths of the screen, scroll bars and menu included.
-  const int scrollExtra = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+  const int scrollExtra = 2 * imageView_->frameWidth() + 2;
   const int width = std::min(shown.width() + scrollExtra, available.width() * 8 / 10);
   const int height =
       std::min(shown.height() + scrollExtra + menuBar()->sizeHint().height(), available.height() * 8 / 10);
-  resize(std::max(width, 240), std::max(height, 160));
+  resize(std::max(width, 320), std::max(height, 120));
   move(available.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
 }
 

@@ -129,6 +129,7 @@ class CMainFrame : public QMainWindow {
   void BuildMenus();
   QAction* AddAction(int id, const QString& text, const QKeySequence& key = {});
   void SetMenus(const QList<QMenu*>& menus);
+  void SelectPage(QWidget* page);
   void BeginPick(int mode);
   void RunCapture(const CaptureRequest& request);
   void CaptureFinished(const CaptureResult& result);
