@@ -12,13 +12,14 @@
 
 namespace vexil {
 
-CapturedImage::CapturedImage() : undo_(holder_, holder_.menuUpdate) {}
+CapturedImage::CapturedImage() : undo_(std::make_unique<COperationUndoRedo>(holder_, holder_.menuUpdate)) {}
 
 CapturedImage::~CapturedImage() {
   ivorel::free_image_block(holder_.image);
 }
 
 void CapturedImage::Replace(const _IMAGEDESCRIPTOR& image) {
+  if (HasImage()) undo_->SaveUndoData();
   ivorel::free_image_block(holder_.image);
   holder_.image = image;
   holder_.menuUpdate = ivorel::fresh_menu_update(image.bitsPerPixel);
@@ -81,6 +82,8 @@ bool CapturedImage::Save(const QString& path, int quality) const {
 void CapturedImage::Clear() {
   ivorel::free_image_block(holder_.image);
   holder_.image = {};
+  // Nothing from before a clear comes back.
+  undo_ = std::make_unique<COperationUndoRedo>(holder_, holder_.menuUpdate);
   modified_ = false;
 }
 
@@ -88,7 +91,7 @@ bool CapturedImage::Apply(const ImageTool& tool) {
   const registry::Operation* operation = registry::find_operation(tool.operation);
   if (!operation || !HasImage()) return false;
   pcore::RestoringWaitCursor wait;
-  undo_.SaveUndoData();
+  undo_->SaveUndoData();
   _IMAGE_PROC_DATA block;
   if (tool.word >= 0) block.words[tool.word] = tool.value;
   TProcessImageEx processor(&holder_);
@@ -101,12 +104,12 @@ bool CapturedImage::Apply(const ImageTool& tool) {
 
 bool CapturedImage::Undo() {
   pcore::RestoringWaitCursor wait;
-  return undo_.DoUndo() != 0;
+  return undo_->DoUndo() != 0;
 }
 
 bool CapturedImage::Redo() {
   pcore::RestoringWaitCursor wait;
-  return undo_.DoRedo() != 0;
+  return undo_->DoRedo() != 0;
 }
 
 QImage CapturedImage::ToQImage() const {

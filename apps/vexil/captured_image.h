@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
 #include "ivorel/windows/imagedescriptor.h"
 
 namespace vexil {
@@ -28,8 +30,9 @@ class CapturedImage {
   bool Modified() const { return modified_; }
   void SetModified(bool modified) { modified_ = modified; }
 
-  // Replaces the image (a new capture or file); the undo store forgets nothing, so that a capture can be
-  // undone back to what was there. False, with nothing changed, for an empty image or short memory.
+  // Replaces the image (a new capture or file), keeping the one it replaces as the undo step: a capture
+  // taken over unsaved work can be taken back. False, with nothing changed, for an empty image or short
+  // memory.
   bool Adopt(const QImage& image);
   // Reads an image file; false (Codaxe has reported why) leaves the current image as it was.
   bool Open(const QString& path);
@@ -39,8 +42,8 @@ class CapturedImage {
 
   // Runs the tool through the processing engine after saving undo data; false when it did not run.
   bool Apply(const ImageTool& tool);
-  bool CanUndo() { return undo_.ICanUndo() != 0; }
-  bool CanRedo() { return undo_.ICanRedo() != 0; }
+  bool CanUndo() { return undo_->ICanUndo() != 0; }
+  bool CanRedo() { return undo_->ICanRedo() != 0; }
   bool Undo();
   bool Redo();
 
@@ -51,7 +54,7 @@ class CapturedImage {
   void Replace(const _IMAGEDESCRIPTOR& image);
 
   ImageDescriptorAndDisplayObj holder_;
-  COperationUndoRedo undo_;
+  std::unique_ptr<COperationUndoRedo> undo_;
   bool modified_ = false;
 };
 

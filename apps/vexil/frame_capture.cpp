@@ -104,8 +104,9 @@ void CMainFrame::RepeatCapture() {
 }
 
 void CMainFrame::ScriptedCapture(int mode, int delaySeconds) {
-  if (CaptureRunning()) {
-    emit CaptureCompleted(false, tr("Another capture is running"));
+  if (CaptureRunning() || QApplication::activeModalWidget()) {
+    emit CaptureCompleted(false, CaptureRunning() ? tr("Another capture is running")
+                                                  : tr("Vexil is waiting for an answer in a dialog"));
     return;
   }
   scripted_ = true;

@@ -1,6 +1,7 @@
 // The frame's file commands: open, save as, clear, the recent files and the start-up picture.
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -26,6 +27,22 @@ QStringList recent_files() {
   return files;
 }
 
+// The chooser's type list in the order the save path rules number it, all readable types at once first
+// when opening, and all files last.
+std::vector<pcore::FileFilter> type_filters(bool opening) {
+  std::vector<pcore::FileFilter> filters;
+  if (opening) {
+    std::string all = "*.jpeg;*.tiff";
+    for (const ivorel::SaveType& type : ivorel::kSaveTypes) all += std::string(";") + type.pattern;
+    filters.push_back({"All Supported Formats", all});
+  }
+  for (const ivorel::SaveType& type : ivorel::kSaveTypes) {
+    filters.push_back({std::string(type.label) + " (" + type.pattern + ")", type.pattern});
+  }
+  filters.push_back({"All Files (*.*)", "*.*"});
+  return filters;
+}
+
 }  // namespace
 
 void CMainFrame::LoadStartupPicture() {
@@ -41,22 +58,26 @@ void CMainFrame::OpenFromDialog() {
   request.kind = pcore::FileDialogKind::Open;
   request.owner = this;
   request.title = "Open File";
-  request.filters = {
-      {"All Supported Formats", "*.bmp;*.dib;*.rle;*.gif;*.jpg;*.jpeg;*.pcx;*.tga;*.tif;*.tiff;*.png"},
-      {"BMP Files (*.bmp)", "*.bmp"},
-      {"GIF Files (*.gif)", "*.gif"},
-      {"JPG Files (*.jpg)", "*.jpg;*.jpeg"},
-      {"PCX Files (*.pcx)", "*.pcx"},
-      {"TGA Files (*.tga)", "*.tga"},
-      {"TIFF Files (*.tif)", "*.tif;*.tiff"},
-      {"PNG Files (*.png)", "*.png"},
-      {"All Files (*.*)", "*.*"}};
+  request.filters = type_filters(true);
   if (pcore::run_file_dialog(request) != pcore::kIdOk || request.path.empty()) return;
   OpenFile(QString::fromStdString(request.path));
 }
 
 bool CMainFrame::OpenFile(const QString& path) {
-  // An unreadable file leaves the image as it was; the reader has said why.
+  // The reader explains what is wrong inside a file; a name that leads to no image file is ours to explain.
+  const QByteArray name = QFile::encodeName(path);
+  QString problem;
+  if (!QFileInfo(path).isFile()) {
+    problem = tr("The file %1 does not exist.");
+  } else if (Compand::FileTypeFromName(name.constData()) == CT_NONE) {
+    problem = tr("%1 is not an image file Vexil reads.");
+  }
+  if (!problem.isEmpty()) {
+    pcore::message_box().show(this, problem.arg(path).toStdString(), "Vexil", pcore::MessageIcon::Warning,
+                              pcore::MessageButtons::Ok);
+    return false;
+  }
+  // An unreadable file leaves the image as it was.
   if (!image_.Open(path)) return false;
   const QString absolute = QFileInfo(path).absoluteFilePath();
   AddRecentFile(absolute);
@@ -84,10 +105,7 @@ void CMainFrame::SaveAs() {
   request.kind = pcore::FileDialogKind::Save;
   request.owner = this;
   request.title = "Save As";
-  for (const ivorel::SaveType& type : ivorel::kSaveTypes) {
-    request.filters.push_back({std::string(type.label) + " (" + type.pattern + ")", type.pattern});
-  }
-  request.filters.push_back({"All Files (*.*)", "*.*"});
+  request.filters = type_filters(false);
   request.filterIndex = 1;
   if (pcore::run_file_dialog(request) != pcore::kIdOk || request.path.empty()) return;
   const int filter = request.filterIndex <= ivorel::kSaveTypeCount ? request.filterIndex : 0;

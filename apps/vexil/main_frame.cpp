@@ -78,7 +78,8 @@ CMainFrame::CMainFrame() {
   connect(&runner_, &CaptureRunner::Finished, this, &CMainFrame::CaptureFinished);
   keys_ = new CaptureKeys(this);
   connect(keys_, &CaptureKeys::CaptureRequested, this, [this](int mode) {
-    if (!CaptureRunning()) StartCapture(mode);
+    // A capture hides every window of Vexil, and an open dialog hidden that way could not be answered.
+    if (!CaptureRunning() && !QApplication::activeModalWidget()) StartCapture(mode);
   });
   SetTitleText({});
   ShowImageView();
