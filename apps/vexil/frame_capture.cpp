@@ -147,13 +147,19 @@ void CMainFrame::CaptureFinished(const CaptureResult& result) {
   } else {
     UpdateCommands();
   }
-  const QString error = captured                 ? QString()
-                        : result.error.isEmpty() ? tr("Nothing was captured")
-                                                 : result.error;
+  QString error = result.error;
+  // Pixels that cannot be held (a screen wider than an image may be, or memory short) are a failure too.
+  if (!captured && error.isEmpty() && !result.image.isNull()) {
+    error = tr("The capture of %1 x %2 pixels is too large to hold.")
+                .arg(result.image.width())
+                .arg(result.image.height());
+  }
   if (scripted) {
-    emit CaptureCompleted(captured, error);
-  } else if (!result.error.isEmpty()) {
-    pcore::message_box().show(this, result.error.toStdString(), "Vexil", pcore::MessageIcon::Warning,
+    emit CaptureCompleted(captured, captured          ? QString()
+                                    : error.isEmpty() ? tr("Nothing was captured")
+                                                      : error);
+  } else if (!error.isEmpty()) {
+    pcore::message_box().show(this, error.toStdString(), "Vexil", pcore::MessageIcon::Warning,
                               pcore::MessageButtons::Ok);
   }
 }
