@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QUrl>
@@ -382,8 +383,12 @@ void CMainFrame::ChooseCaptureKeys() {
   auto* active = new QKeySequenceEdit(active_window_key());
   form->addRow(tr("&Desktop:"), desktop);
   form->addRow(tr("&Active Window:"), active);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  auto* buttons =
+      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
   form->addRow(buttons);
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { ShowManual("keys"); });
+  connect(new QShortcut(QKeySequence::HelpContents, &dialog), &QShortcut::activated, this,
+          [this] { ShowManual("keys"); });
   connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -397,12 +402,14 @@ void CMainFrame::ChooseCaptureKeys() {
   GrabCaptureKeys();
 }
 
-void CMainFrame::ShowManual() {
+void CMainFrame::ShowManual(const QString& section) {
   const QString here = QCoreApplication::applicationDirPath();
   for (const QString& candidate :
        {here + "/../../manual/vexil.html", here + "/../share/doc/vexil/manual/vexil.html"}) {
     if (QFile::exists(candidate)) {
-      QDesktopServices::openUrl(QUrl::fromLocalFile(candidate));
+      QUrl page = QUrl::fromLocalFile(candidate);
+      page.setFragment(section);
+      QDesktopServices::openUrl(page);
       return;
     }
   }

@@ -143,7 +143,8 @@ class CMainFrame : public QMainWindow {
   void UpdateRecentFiles();
   void ShowFullScreen();
   void ChooseCaptureKeys();
-  void ShowManual();
+  // The manual's Vexil page, at a section when one is named.
+  void ShowManual(const QString& section = {});
   void ShowAbout();
   void SizeToImage();
 
