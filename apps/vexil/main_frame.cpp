@@ -201,7 +201,6 @@ void CMainFrame::RunCommand(int id) {
     }
   }
   if (id >= kCmRecentFirst && id < kCmRecentFirst + 4) {
-    const QString path = Action(id)->data().toString();
     OpenFile(Action(id)->property("path").toString());
     return;
   }
