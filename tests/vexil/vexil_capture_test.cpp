@@ -210,6 +210,27 @@ TEST_F(VexilCapture, WindowWithFrameAndClientAreaThroughTheFindTool) {
   EXPECT_TRUE(frame().Image().HasImage());
 }
 
+// Repeating the capture of a window that has closed says so and keeps the image from before.
+TEST_F(VexilCapture, RepeatOfAClosedWindowKeepsTheImage) {
+  QImage kept;
+  {
+    PatternWindow doomed;
+    ASSERT_NE(doomed.client, 0u);
+    x11::raise(doomed.client);
+    pause(300);
+    kept =
+        pick_at(kCaptureClientArea, QPoint(doomed.window.clientRect.x + 20, doomed.window.clientRect.y + 20));
+    ASSERT_TRUE(same_pixels(kept, pattern()));
+  }
+  gui_testing::ScriptedMessageBox boxes;
+  frame().RunCommand(kCmRepeatCapture);
+  ASSERT_TRUE(wait_for([&] { return !boxes.texts.empty(); }));
+  EXPECT_EQ(boxes.texts[0], "The window does not exist, it might have been closed!");
+  EXPECT_EQ(boxes.captions[0], "Vexil");
+  EXPECT_TRUE(same_pixels(frame().Image().ToQImage(), kept));
+  EXPECT_TRUE(frame().isVisible());
+}
+
 TEST_F(VexilCapture, ActiveWindowIsTheLastOneUsedNotVexil) {
   x11::raise(pattern_->client);
   pause(300);
