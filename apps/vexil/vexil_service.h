@@ -29,6 +29,19 @@ QString scripted_capture_path();
 class VexilService : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.pixmoor.Vexil")
+  // Written out so that the answer of Capture carries its name.
+  Q_CLASSINFO("D-Bus Introspection",
+              "  <interface name=\"org.pixmoor.Vexil\">\n"
+              "    <method name=\"Activate\"><arg name=\"show\" type=\"b\" direction=\"in\"/></method>\n"
+              "    <method name=\"AddListener\"><arg name=\"bus_name\" type=\"s\" direction=\"in\"/>"
+              "<arg name=\"add\" type=\"b\" direction=\"in\"/></method>\n"
+              "    <method name=\"CaptureFlags\"><arg name=\"quality\" type=\"u\" direction=\"in\"/>"
+              "<arg name=\"toggle_bits\" type=\"u\" direction=\"in\"/></method>\n"
+              "    <method name=\"Capture\"><arg name=\"target\" type=\"s\" direction=\"in\"/>"
+              "<arg name=\"delay_seconds\" type=\"u\" direction=\"in\"/>"
+              "<arg name=\"saved_path\" type=\"s\" direction=\"out\"/></method>\n"
+              "    <signal name=\"AfterCapture\"/>\n"
+              "  </interface>\n")
  public:
   VexilService(CMainFrame* frame, const QDBusConnection& bus);
   // Serves the object and takes the name; false when another Vexil already owns it.
@@ -36,10 +49,11 @@ class VexilService : public QObject, protected QDBusContext {
   const ListenerTable& Listeners() const { return listeners_; }
 
  public slots:
+  // The parameter names are the interface's own: the bus shows them to every caller.
   void Activate(bool show);
-  void AddListener(const QString& busName, bool add);
-  void CaptureFlags(uint quality, uint toggleBits);
-  QString Capture(const QString& target, uint delaySeconds);
+  void AddListener(const QString& bus_name, bool add);
+  void CaptureFlags(uint quality, uint toggle_bits);
+  QString Capture(const QString& target, uint delay_seconds);
 
  signals:
   void AfterCapture();
