@@ -12,7 +12,7 @@ packages=(
   libjpeg62-turbo-dev libtiff-dev libpng-dev libdeflate-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libjpeg-turbo-progs libtiff-tools ffmpeg
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxext-dev
-  xvfb xauth x11-utils xclip dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info
+  xvfb xauth x11-utils xclip openbox dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info
   qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core adwaita-icon-theme
   libsane-dev libsane1 sane-utils
   libqt6printsupport6 zlib1g-dev poppler-utils cups-client
