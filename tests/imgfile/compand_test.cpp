@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -213,16 +211,8 @@ TEST(Compand, AFailedSaveLeavesTheExistingFileUntouched) {
 
   // A file-size limit makes the write fail half-way, as a full disk would.
   RawPicture big = make_picture(600, 600, 24, 2);
-  struct rlimit old;
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit limit = old;
-  limit.rlim_cur = 100000;
-  auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   RecordingMessageBox boxes;
-  int result = save_image(CT_BMP, path, big);
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
+  const int result = with_file_size_limit(100000, [&] { return save_image(CT_BMP, path, big); });
 
   EXPECT_EQ(result, 0);
   ASSERT_FALSE(boxes.texts.empty());

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 
 #include "imgfile/codaxe.h"
@@ -137,16 +135,8 @@ TEST(SafeSave, AFailedWriteInPlaceLeavesTheHardLinkedFileIntact) {
   const std::vector<unsigned char> before = read_file(path);
 
   RawPicture big = make_picture(600, 600, 24, 2);
-  struct rlimit old;
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit limit = old;
-  limit.rlim_cur = 100000;
-  auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   RecordingMessageBox boxes;
-  const int result = save_image(CT_BMP, path, big);
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
+  const int result = with_file_size_limit(100000, [&] { return save_image(CT_BMP, path, big); });
 
   EXPECT_EQ(result, 0);
   EXPECT_FALSE(boxes.texts.empty());

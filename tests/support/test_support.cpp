@@ -1,6 +1,9 @@
 #include "tests/support/test_support.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cstdio>
@@ -54,6 +57,19 @@ void write_file(const std::string& path, const std::vector<unsigned char>& bytes
 std::filesystem::path corpus_dir(const std::string& name) {
   std::filesystem::path dir = std::filesystem::path(SUITE_CORPUS_DIR) / name;
   return std::filesystem::is_directory(dir) ? dir : std::filesystem::path();
+}
+
+int with_file_size_limit(unsigned long bytes, const std::function<int()>& body) {
+  struct rlimit old;
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit limit = old;
+  limit.rlim_cur = bytes;
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  const int result = body();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  return result;
 }
 
 int run_command(const std::string& command) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,10 @@ std::filesystem::path corpus_dir(const std::string& name);
 
 // Runs a shell command and returns its exit status.
 int run_command(const std::string& command);
+
+// Runs `body` with every file write limited to `bytes`, as a full disk would cut it short, and returns what
+// `body` returns.
+int with_file_size_limit(unsigned long bytes, const std::function<int()>& body);
 
 // An image as top-down RGB triples, the form in which readers are compared with one another.
 struct RgbImage {
