@@ -77,5 +77,9 @@ TEST(Screenshots, DialogsAndToolkit) {
   toolkit.select_tab("Low Pass");  // the picker with a row other than the one the window opened on
   toolkit.refresh_preview();
   save(toolkit, "toolkit-low-pass");
+  // As Filters > Enhance Edges > South-West opens it: the direction lists set.
+  toolkit.select_tab("Edge Enhance|EdgeEnhanceHelper:w2=-1,w3=-1");
+  toolkit.refresh_preview();
+  save(toolkit, "toolkit-edge-preset");
   ivorel::SetToolkitImageSource(nullptr);
 }

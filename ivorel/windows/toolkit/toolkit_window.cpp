@@ -208,7 +208,8 @@ void ToolkitWindow::selection_changed() {
   select_operation(form ? &form->operation() : nullptr);
   if (form) {
     summary_->setText(QStringLiteral("<b>%1</b>: %2")
-                          .arg(QString::fromUtf8(form->operation().name),
+                          .arg(QString::fromUtf8(form->operation().title ? form->operation().title
+                                                                         : form->operation().name),
                                QString::fromUtf8(form->operation().summary).toHtmlEscaped()));
   }
   schedule_preview();
