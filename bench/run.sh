@@ -22,9 +22,11 @@ echo
 build/bin/jpeg_tiff_png_bench "$@"
 echo
 bench/process_bench.sh "$@"
+echo
 quiet ninja -C build filters_bench
 build/bin/filters_bench "$@"
 echo
 bench/opencv_median.py "$@"
+echo
 quiet ninja -C build combine_bench
 build/bin/combine_bench "$@"

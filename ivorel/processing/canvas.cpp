@@ -153,17 +153,34 @@ void TProcessImageEx::EnlargeCanvas() {
       break;
   }
   const std::uint32_t oldStride = ivorel::row_bytes(width_, depth);
-  const std::size_t start = static_cast<std::size_t>(ox) * depth / 8;
-  const std::size_t bytes = (static_cast<std::size_t>(w) * depth + 7) / 8;
-  // The last byte of a 1- or 4-bit row also holds bits beyond the picture: those keep the fill.
-  const int tailBits = static_cast<int>(w * depth % 8);
-  const auto keep = static_cast<unsigned char>(tailBits ? 0xFF00 >> tailBits : 0xFF);
-  for (long r = 0; r < h; ++r) {
-    unsigned char* d = out + static_cast<std::size_t>(oy + r) * stride + start;
-    const unsigned char* s = imageData_ + static_cast<std::size_t>(r) * oldStride;
-    const unsigned char last = d[bytes - 1];
-    std::memcpy(d, s, bytes);
-    d[bytes - 1] = static_cast<unsigned char>((d[bytes - 1] & keep) | (last & ~keep));
+  if (depth < 8 && ox * depth % 8 != 0) {
+    // The picture starts inside a byte: pixel by pixel, so that it lands at column ox and not at the
+    // byte before it.
+    const int mask = (1 << depth) - 1;
+    for (long r = 0; r < h; ++r) {
+      unsigned char* d = out + static_cast<std::size_t>(oy + r) * stride;
+      const unsigned char* s = imageData_ + static_cast<std::size_t>(r) * oldStride;
+      for (long x = 0; x < w; ++x) {
+        const long from = x * depth, to = (ox + x) * depth;
+        const int index = (s[from / 8] >> (8 - depth - from % 8)) & mask;
+        const int shift = static_cast<int>(8 - depth - to % 8);
+        unsigned char& byte = d[to / 8];
+        byte = static_cast<unsigned char>((byte & ~(mask << shift)) | index << shift);
+      }
+    }
+  } else {
+    const std::size_t start = static_cast<std::size_t>(ox) * depth / 8;
+    const std::size_t bytes = (static_cast<std::size_t>(w) * depth + 7) / 8;
+    // The last byte of a 1- or 4-bit row also holds bits beyond the picture: those keep the fill.
+    const int tailBits = static_cast<int>(w * depth % 8);
+    const auto keep = static_cast<unsigned char>(tailBits ? 0xFF00 >> tailBits : 0xFF);
+    for (long r = 0; r < h; ++r) {
+      unsigned char* d = out + static_cast<std::size_t>(oy + r) * stride + start;
+      const unsigned char* s = imageData_ + static_cast<std::size_t>(r) * oldStride;
+      const unsigned char last = d[bytes - 1];
+      std::memcpy(d, s, bytes);
+      d[bytes - 1] = static_cast<unsigned char>((d[bytes - 1] & keep) | (last & ~keep));
+    }
   }
 
   ReplacePixels(block, out, static_cast<std::uint32_t>(size), static_cast<unsigned short>(newWidth),

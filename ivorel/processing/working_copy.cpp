@@ -308,8 +308,13 @@ int TProcessImageEx::start24bitAlg() {
   savedCursor = pcore::current_cursor();
   pcore::set_cursor(pcore::CursorShape::Wait);
   savedDepth_ = 0;
-  if (!supported_depth(bitsPerPixel_) || !imageData_ || width_ == 0 || height_ == 0) return 1;
-  if (!ClaimWorkingCopy()) return 1;
+  // Every way out that does not start the operation puts the cursor back, as end24bitAlg would.
+  auto refuse = [] {
+    pcore::set_cursor(savedCursor);
+    return 1;
+  };
+  if (!supported_depth(bitsPerPixel_) || !imageData_ || width_ == 0 || height_ == 0) return refuse();
+  if (!ClaimWorkingCopy()) return refuse();
   const std::size_t stride = static_cast<std::size_t>(width_) * 3;
   const std::size_t bytes = stride * height_;
   source_ = effect_buffer(bytes);
@@ -318,7 +323,7 @@ int TProcessImageEx::start24bitAlg() {
     delete[] source_;
     source_ = nullptr;
     ReleaseWorkingCopy();
-    return 1;
+    return refuse();
   }
   const int depth = bitsPerPixel_;
   const std::uint32_t storedStride = ivorel::row_bytes(width_, depth);

@@ -7,7 +7,16 @@ namespace pcore {
 namespace {
 std::atomic<CursorService*> installed{nullptr};
 std::atomic<CursorShape> current{CursorShape::Arrow};
+std::atomic<int> waits{0};
 }  // namespace
+
+void begin_wait() {
+  if (waits.fetch_add(1) == 0 || current.load() != CursorShape::Wait) set_cursor(CursorShape::Wait);
+}
+
+void end_wait() {
+  if (waits.fetch_sub(1) == 1) set_cursor(CursorShape::Arrow);
+}
 
 void install_cursor_service(CursorService* service) {
   installed.store(service);

@@ -20,11 +20,16 @@ void set_progress_cursor(int frame);
 // The shape last set (a progress frame counts as Wait), so that it can be restored after an operation.
 CursorShape current_cursor();
 
+// Wait cursors of nested scopes (an operation that calls another) count: the arrow comes back when the
+// outermost one ends, not in the middle of the operation.
+void begin_wait();
+void end_wait();
+
 // Shows the wait cursor for one scope.
 class WaitCursor {
  public:
-  WaitCursor() { set_cursor(CursorShape::Wait); }
-  ~WaitCursor() { set_cursor(CursorShape::Arrow); }
+  WaitCursor() { begin_wait(); }
+  ~WaitCursor() { end_wait(); }
   WaitCursor(const WaitCursor&) = delete;
   WaitCursor& operator=(const WaitCursor&) = delete;
 };

@@ -3,6 +3,8 @@
 // through the processor, so that the undo store can take it back.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -84,18 +86,22 @@ TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
   ASSERT_NE(pages, nullptr);
   ASSERT_EQ(tabs->count(), static_cast<int>(expected.size()));
   ASSERT_EQ(pages->count(), tabs->count());
+  const std::vector<ivorel::toolkit::Tab> declared = ivorel::toolkit::toolkit_tabs();
   for (int i = 0; i < tabs->count(); ++i) {
-    EXPECT_EQ(tabs->item(i)->text().toStdString(), expected[i]);
+    // The user reads titles, never the cut tab names or the members' names.
+    EXPECT_EQ(tabs->item(i)->text().toStdString(), ivorel::toolkit::tab_title(declared[i]));
     auto* list = pages->widget(i)->findChild<QListWidget*>("operations");
     QStringList names;
     for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
-    for (const registry::Operation& op : registry::operations())
-      EXPECT_EQ(names.contains(op.name), op.tab == expected[i]) << op.name;
+    for (const registry::Operation& op : registry::operations()) {
+      ASSERT_NE(op.title, nullptr) << op.name;
+      EXPECT_EQ(names.contains(op.title), op.tab == expected[i]) << op.name;
+    }
   }
   // Every declared word has its control with the word's range and default.
   for (int i = 0; i < tabs->count(); ++i) {
     tabs->setCurrentRow(i);  // as a click on the picker does
-    ASSERT_EQ(current_tab(toolkit).toStdString(), expected[i]);
+    ASSERT_EQ(current_tab(toolkit).toStdString(), ivorel::toolkit::tab_title(declared[i]));
     ivorel::toolkit::ParameterForm* form = toolkit.current_form();
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->operation().tab, expected[i]);
@@ -103,9 +109,19 @@ TEST(ProcessingToolkit, OneTabPerRegistryTabWithItsOperations) {
     ivorel::toolkit::reset_words(form->operation());
     form->reset();
     for (const registry::ParameterWord& w : form->operation().words) {
-      auto* spin = form->word_control(w.index);
+      QWidget* spin = form->word_control(w.index);
       ASSERT_NE(spin, nullptr) << form->operation().name << " w" << w.index;
-      if (auto* integer = qobject_cast<QSpinBox*>(spin)) {
+      // A choice is a check box (no/yes) or a list of its labels, showing the default.
+      if (w.choices && QString(w.choices) == "No|Yes") {
+        auto* box = qobject_cast<QCheckBox*>(spin);
+        ASSERT_NE(box, nullptr) << form->operation().name << " w" << w.index;
+        EXPECT_EQ(box->isChecked(), w.fallback != w.low);
+      } else if (w.choices) {
+        auto* choice = qobject_cast<QComboBox*>(spin);
+        ASSERT_NE(choice, nullptr) << form->operation().name << " w" << w.index;
+        EXPECT_EQ(choice->count(), w.high - w.low + 1);
+        EXPECT_EQ(choice->currentIndex(), w.fallback - w.low);
+      } else if (auto* integer = qobject_cast<QSpinBox*>(spin)) {
         EXPECT_EQ(integer->minimum(), w.low);
         EXPECT_EQ(integer->maximum(), w.high);
         EXPECT_EQ(integer->value(), w.fallback);
@@ -118,19 +134,19 @@ TEST(ProcessingToolkit, OpensOnTheNamedTabAndIsOneWindow) {
   ivorel::PopupImageProcessingParameterFrame(nullptr, "Gamma");
   auto windows = top_level_windows("Image Processing");
   ASSERT_EQ(windows.size(), 1);
-  EXPECT_EQ(current_tab(*windows[0]), "Gamma");
+  EXPECT_EQ(current_tab(*windows[0]), "Gamma Correction");
   ivorel::PopupImageProcessingParameterFrame(nullptr, "Want The First Tab");
   ASSERT_EQ(top_level_windows("Image Processing").size(), 1) << "raised, not opened again";
   EXPECT_EQ(tab_list(*windows[0])->currentRow(), 0);
   EXPECT_EQ(current_tab(*windows[0]), tab_list(*windows[0])->item(0)->text());
   ivorel::PopupImageProcessingParameterFrame(nullptr, "Invert");
-  EXPECT_EQ(current_tab(*windows[0]), "Invert");
+  EXPECT_EQ(current_tab(*windows[0]), "Invert Colours");
   ivorel::PopupImageProcessingParameterFrame(nullptr, "No Such Tab");
   EXPECT_EQ(tab_list(*windows[0])->currentRow(), 0);
   ivorel::PopupImageProcessingPreviewDialog(nullptr, "Invert");
   auto previews = top_level_windows("Image Processing Preview");
   ASSERT_EQ(previews.size(), 1);
-  EXPECT_EQ(current_tab(*previews[0]), "Invert");
+  EXPECT_EQ(current_tab(*previews[0]), "Invert Colours");
   windows[0]->close();
   previews[0]->close();
   EXPECT_TRUE(top_level_windows("Image Processing").isEmpty());

@@ -80,5 +80,9 @@ TEST(Screenshots, DialogsAndToolkit) {
   toolkit.select_tab("Smooth");
   toolkit.refresh_preview();
   save(toolkit, "toolkit-smooth");
+  // As Filters > Enhance Edges > South-West opens it: the direction lists set.
+  toolkit.select_tab("Edge Enhance|EdgeEnhanceHelper:w2=-1,w3=-1");
+  toolkit.refresh_preview();
+  save(toolkit, "toolkit-edge-preset");
   ivorel::SetToolkitImageSource(nullptr);
 }

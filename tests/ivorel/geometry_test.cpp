@@ -377,6 +377,36 @@ TEST(EnlargeCanvas, SameOrSmallerSizesDoNothing) {
   EXPECT_EQ(image.object.image.width, 20);
 }
 
+TEST(EnlargeCanvas, PackedPicturesLandOnTheirColumn) {
+  // Offsets that fall inside a byte: a 21 x 11 1-bit picture centred on 63 columns starts at column 21.
+  const struct {
+    int bits, w, h, anchor;
+    float factor;
+  } cases[] = {{1, 21, 11, 4, 3.0f}, {1, 13, 5, 5, 2.0f}, {1, 8, 3, 4, 2.0f},
+               {4, 21, 11, 4, 3.0f}, {4, 7, 4, 8, 2.0f},  {4, 6, 2, 4, 2.0f}};
+  for (const auto& c : cases) {
+    TestImage image(c.w, c.h, c.bits, 1 << c.bits,
+                    random_bytes(ivorel::row_bytes(c.w, c.bits) * c.h, static_cast<unsigned>(c.w)));
+    for (int i = 0; i < (1 << c.bits); ++i)
+      image.object.image.palette[i] = RGBCOLOR{static_cast<unsigned char>(i * 16 + 1), 0, 0};
+    image.object.image.palette[0] = RGBCOLOR{0, 0, 0};
+    std::vector<std::uint32_t> before;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) before.push_back(colour_at(image, x, y));
+    ASSERT_EQ(run_ex(image, canvas_block(c.anchor, 0, c.factor, c.factor), enlarge), Outcome::Ran);
+    const int nw = image.object.image.width, nh = image.object.image.height;
+    const int ox = c.anchor == 4 ? (nw - c.w) / 2 : nw - c.w;
+    const int oy = c.anchor == 4 ? (nh - c.h) / 2 : c.anchor == 8 ? 0 : (nh - c.h) / 2;
+    for (int y = 0; y < nh; ++y)
+      for (int x = 0; x < nw; ++x) {
+        const int px = x - ox, py = y - oy;
+        const bool inside = px >= 0 && px < c.w && py >= 0 && py < c.h;
+        ASSERT_EQ(colour_at(image, x, y), inside ? before[py * c.w + px] : 0u)
+            << c.bits << "-bit " << c.w << "x" << c.h << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(EnlargeCanvas, PaletteFillsAndThePartialLastByte) {
   // Fill 0 of a 4-bit image: the darkest entry (index 6 here) in every new pixel.
   PaletteImage image(5, 3, 4, 4);

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
 
@@ -386,6 +387,26 @@ void CDrawView::keyPressEvent(QKeyEvent* event) {
   }
 }
 
+void CDrawView::wheelEvent(QWheelEvent* event) {
+  CIMDIFrameWnd* frame = child_->Frame();
+  if (!(event->modifiers() & Qt::ControlModifier) || !frame || event->angleDelta().y() == 0) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  event->accept();
+  // The image point under the pointer stays under it: where it lies at the new scale, less the pointer.
+  const QPointF pointer = event->position();
+  auto scale = [](short zoom) { return zoom >= 1 ? double(zoom) : 1.0 / -zoom; };
+  const bool scaled = child_->view.viewMode == 1;
+  const double before = scale(child_->view.zoom);
+  const double imageX = (pointer.x() + (scaled ? horizontalScrollBar()->value() : 0)) / before;
+  const double imageY = (pointer.y() + (scaled ? verticalScrollBar()->value() : 0)) / before;
+  if (!frame->StepZoom(event->angleDelta().y() > 0 ? 1 : -1)) return;
+  const double after = scale(child_->view.zoom);
+  child_->HandleWindowHScroll(ivorel::kScrollThumbPosition, static_cast<int>(imageX * after - pointer.x()));
+  child_->HandleWindowVScroll(ivorel::kScrollThumbPosition, static_cast<int>(imageY * after - pointer.y()));
+}
+
 void CDrawView::contextMenuEvent(QContextMenuEvent* event) {
   CIMDIFrameWnd* frame = child_->Frame();
   if (!frame) return;
@@ -394,7 +415,8 @@ void CDrawView::contextMenuEvent(QContextMenuEvent* event) {
            ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,
            ivorel::cmd::kViewNormal, ivorel::cmd::kViewZoom2X, ivorel::cmd::kViewZoomIn2X, 0,
            ivorel::cmd::kCrop, ivorel::cmd::kDuplicate, ivorel::cmd::kFullScreen,
-           ivorel::cmd::kViewInformation, 0, ivorel::cmd::kSave, ivorel::cmd::kSaveAs, ivorel::cmd::kClose}) {
+           ivorel::cmd::kViewInformation, 0, ivorel::cmd::kSave, ivorel::cmd::kSaveAs, ivorel::cmd::kClose, 0,
+           ivorel::cmd::kToggleMainMenu}) {
     if (id == 0)
       menu.addSeparator();
     else if (QAction* action = frame->CommandAction(id))

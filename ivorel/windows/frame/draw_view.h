@@ -114,6 +114,8 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Ctrl+wheel zooms toward the pointer; the plain wheel scrolls.
+  void wheelEvent(QWheelEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

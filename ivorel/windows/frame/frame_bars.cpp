@@ -144,9 +144,12 @@ QKeySequence command_shortcut(int id) {
     case cmd::kSave:
       return QKeySequence::Save;
     case cmd::kSaveAs:
-      return QKeySequence::SaveAs;
+      // Not every desktop's key theme binds SaveAs.
+      return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     case cmd::kClose:
       return QKeySequence(Qt::CTRL | Qt::Key_W);
+    case cmd::kToggleMainMenu:
+      return QKeySequence(Qt::CTRL | Qt::Key_M);
     case cmd::kUndo:
       return QKeySequence::Undo;
     case cmd::kRedo:
@@ -159,10 +162,6 @@ QKeySequence command_shortcut(int id) {
       return QKeySequence(Qt::CTRL | Qt::Key_D);
     case cmd::kViewNormal:
       return QKeySequence(Qt::CTRL | Qt::Key_0);
-    case cmd::kViewZoom2X:
-      return QKeySequence(Qt::CTRL | Qt::Key_Plus);
-    case cmd::kViewZoomIn2X:
-      return QKeySequence(Qt::CTRL | Qt::Key_Minus);
     case cmd::kFullScreen:
       return QKeySequence(Qt::Key_F11);
     case cmd::kViewInformation:
@@ -409,8 +408,10 @@ void CIMDIFrameWnd::UpdateImagePane() {
     return;
   }
   const _IMAGEDESCRIPTOR& im = active->image;
-  imagePane_->setText(QString::asprintf("Image is %dx%d, %dbits, %dKb", im.width, im.height, im.bitsPerPixel,
-                                        static_cast<int>(im.imageSize / 1024)));
+  QString text = QString::asprintf("Image is %dx%d, %dbits, %dKb", im.width, im.height, im.bitsPerPixel,
+                                   static_cast<int>(im.imageSize / 1024));
+  text += active->view.viewMode == 1 ? ", " + ivorel::zoom_text(active->view.zoom) : QString(", fitted");
+  imagePane_->setText(text);
 }
 
 void CIMDIFrameWnd::UpdateMemoryPane() {

@@ -48,10 +48,11 @@ QWidget* top_level_titled(const QString& title, bool visibleOnly) {
   return nullptr;
 }
 
-// Whether the registry offers an operation on the given toolkit tab.
-bool tab_has_operation(const char* tab) {
+// Whether the registry offers an operation on the given toolkit tab (before any "|preset").
+bool tab_has_operation(const char* target) {
+  const std::string_view tab = std::string_view(target).substr(0, std::string_view(target).find('|'));
   for (const registry::Operation& op : registry::operations())
-    if (std::strcmp(op.tab, tab) == 0) return true;
+    if (op.tab == tab) return true;
   return false;
 }
 

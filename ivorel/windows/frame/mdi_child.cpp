@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenu>
 #include <QStyle>
 
 #include "ivorel/processing/processing.h"
@@ -34,6 +35,14 @@ void CMDIChildImageWnd::Init() {
                                                     : QApplication::windowIcon());
   // Room for the caption's title and buttons; a narrower image shows the hatched background beside it.
   setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("M")) * 18);
+  // The sub-window's own menu binds Close to Ctrl+W too, and two owners of one key make Qt run neither:
+  // the frame's Close command keeps it.
+  if (QMenu* menu = systemMenu()) {
+    for (QAction* action : menu->actions()) {
+      QList<QKeySequence> keys = action->shortcuts();
+      if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0) action->setShortcuts(keys);
+    }
+  }
   view_ = new CDrawView(this);
   setWidget(view_);
   AttachHost(view_);

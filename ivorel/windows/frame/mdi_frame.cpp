@@ -91,6 +91,7 @@ bool CIMDIFrameWnd::OnCreate() {
 
   resize(1000, 720);
   CreateActions();
+  CreateZoomShortcuts();
   CreateMenus();
   CreateToolBars();
   CreateStatusBar();

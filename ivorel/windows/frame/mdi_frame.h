@@ -30,7 +30,11 @@ struct _IMAGE_PROC_DATA;
 
 namespace ivorel {
 struct FrameCommand;
-}
+// The zoom one step in `direction` (+1 in, -1 out) along 12.5 % ... 800 % from `zoom`; `zoom` at either end.
+short next_zoom(short zoom, int direction);
+// "200 %", "12.5 %".
+QString zoom_text(short zoom);
+}  // namespace ivorel
 namespace registry {
 struct Operation;
 }
@@ -143,6 +147,16 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   void OpenToolkitOn(const char* tab);
   void ToggleBar(QWidget* bar);
   void ToggleMainMenu();
+  void CreateZoomShortcuts();
+
+ public:
+  // Ctrl++ / Ctrl+= / Ctrl+- and the wheel: one step along the zoom list; false when there is none.
+  bool StepZoom(int direction);
+  // The frame's context menu (toolbars, the workspace): the bar toggles and Show/hide main menu, which
+  // brings back a hidden menu.
+  QMenu* createPopupMenu() override;
+
+ private:
   void TileOrCascade(int id);
   void DuplicateActive();
   void PasteAsNewImage();

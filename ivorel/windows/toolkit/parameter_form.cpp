@@ -1,5 +1,7 @@
 #include "ivorel/windows/toolkit/parameter_form.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -37,7 +39,30 @@ ParameterForm::ParameterForm(const registry::Operation& op, QWidget* parent) : Q
     label->setMinimumWidth(340);
     auto* row = new QHBoxLayout;
     const int index = word.index;
-    if (word.type == registry::WordType::Real) {
+    if (word.choices && word.type == registry::WordType::Integer) {
+      // A word that names a choice: "No|Yes" is a check box, anything else a list of its labels.
+      const QStringList labels = QString::fromUtf8(word.choices).split('|');
+      const int low = static_cast<int>(word.low);
+      if (labels == QStringList{"No", "Yes"}) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName(control_name(index));
+        row->addWidget(box, 1);
+        connect(box, &QCheckBox::toggled, this, [this, index, low](bool on) {
+          words_of(op_).words[index] = low + (on ? 1 : 0);
+          emit changed();
+        });
+      } else {
+        auto* list = new QComboBox(this);
+        list->setObjectName(control_name(index));
+        list->addItems(labels);
+        row->addWidget(list, 1);
+        connect(list, &QComboBox::currentIndexChanged, this, [this, index, low](int i) {
+          if (i < 0) return;
+          words_of(op_).words[index] = low + i;
+          emit changed();
+        });
+      }
+    } else if (word.type == registry::WordType::Real) {
       auto* spin = new QDoubleSpinBox(this);
       spin->setObjectName(control_name(index));
       spin->setDecimals(3);
@@ -73,8 +98,8 @@ ParameterForm::ParameterForm(const registry::Operation& op, QWidget* parent) : Q
   show_words();
 }
 
-QAbstractSpinBox* ParameterForm::word_control(int index) const {
-  return findChild<QAbstractSpinBox*>(control_name(index));
+QWidget* ParameterForm::word_control(int index) const {
+  return findChild<QWidget*>(control_name(index));
 }
 
 void ParameterForm::reset() {
@@ -88,7 +113,13 @@ void ParameterForm::show_words() {
   const _IMAGE_PROC_DATA words = words_of(op_);
   const QSignalBlocker block(this);
   for (const registry::ParameterWord& word : op_.words) {
-    if (auto* real = qobject_cast<QDoubleSpinBox*>(word_control(word.index))) {
+    QWidget* control = findChild<QWidget*>(control_name(word.index));
+    const int offset = words.words[word.index] - static_cast<int>(word.low);
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      box->setChecked(offset != 0);
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      list->setCurrentIndex(offset);
+    } else if (auto* real = qobject_cast<QDoubleSpinBox*>(word_control(word.index))) {
       real->setValue(words.GetFloat(word.index));
     } else if (auto* integer = qobject_cast<QSpinBox*>(word_control(word.index))) {
       integer->setValue(words.words[word.index]);

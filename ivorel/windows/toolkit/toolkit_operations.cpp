@@ -18,6 +18,40 @@ const registry::Operation* selected = nullptr;
 
 }  // namespace
 
+std::string tab_title(const Tab& tab) {
+  static const std::map<std::string, std::string> kTitles = {
+      {"Brit", "Brightness and Contrast"},
+      {"Contrast Bal", "Contrast Balance"},
+      {"Edge Det", "Edge Detection"},
+      {"Edge Enhance", "Edge Enhancement"},
+      {"Fish", "Fish Eye"},
+      {"Grad", "Gradient Fill"},
+      {"Enlarge", "Enlarge Canvas"},
+      {"High Light", "Highlight"},
+      {"High Pass", "High Pass Filter"},
+      {"Low Pass", "Low Pass Filter"},
+      {"Motion", "Motion Blur"},
+      {"Pixel", "Pixelize"},
+      {"Solar", "Solarize"},
+      {"Gray", "Gray Image"},
+      {"Gamma", "Gamma Correction"},
+      {"Saturation", "Saturation and Hue"},
+      {"Rotate", "Rotate by an Angle"},
+      {"Oil Paint", "Oil Painting"},
+      {"Points", "Edge Points"},
+      {"Smooth", "Noise Trimmer"},
+      {"Impression", "Impressionist"},
+      {"Noise", "Salt and Pepper Noise"},
+      {"Slicer", "Slice"},
+      {"Ripples", "Ripple"},
+  };
+  const auto it = kTitles.find(tab.name);
+  if (it != kTitles.end()) return it->second;
+  // A tab of one operation is that operation.
+  if (tab.operations.size() == 1 && tab.operations[0]->title) return tab.operations[0]->title;
+  return tab.name;
+}
+
 std::vector<Tab> toolkit_tabs() {
   std::vector<Tab> tabs;
   for (const registry::Operation& op : registry::operations()) {

@@ -16,6 +16,8 @@ struct Tab {
 
 // One tab per tab name, in the order the registry first names them; operations without a tab are left out.
 std::vector<Tab> toolkit_tabs();
+// What the user reads for a tab: the tab names are cut short ("Brit"), so the words in full.
+std::string tab_title(const Tab& tab);
 
 // The words of `op` as the toolkit last set them (its defaults until then).
 _IMAGE_PROC_DATA& words_of(const registry::Operation& op);

@@ -124,7 +124,7 @@ QWidget* ToolkitWindow::build_page(const Tab& tab, Page& page) {
   page.list->setObjectName(QStringLiteral("operations"));
   page.forms = new QStackedWidget(widget);
   for (const registry::Operation* op : tab.operations) {
-    auto* item = new QListWidgetItem(QString::fromUtf8(op->name), page.list);
+    auto* item = new QListWidgetItem(QString::fromUtf8(op->title ? op->title : op->name), page.list);
     item->setToolTip(QString::fromUtf8(op->summary));
     auto* form = new ParameterForm(*op, page.forms);
     page.forms->addWidget(form);
@@ -152,7 +152,7 @@ QListWidget* ToolkitWindow::build_tab_list() {
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list->setUniformItemSizes(true);
   list->setSpacing(1);
-  for (const Tab& tab : tabs_) new QListWidgetItem(QString::fromUtf8(tab.name.c_str()), list);
+  for (const Tab& tab : tabs_) new QListWidgetItem(QString::fromUtf8(tab_title(tab).c_str()), list);
   // Wide enough for the longest name beside a vertical scroll bar, so that no name is cut.
   const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
   list->setFixedWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + scrollBar + 12);
@@ -160,13 +160,34 @@ QListWidget* ToolkitWindow::build_tab_list() {
   return list;
 }
 
-void ToolkitWindow::select_tab(const char* tab) {
+void ToolkitWindow::select_tab(const char* request) {
+  // "Tab|Operation:values": a command that names a kernel or a direction presets that operation's words,
+  // in the syntax scripts use.
+  const std::string text = request ? request : "";
+  const std::size_t bar = text.find('|');
+  const std::string tab = text.substr(0, bar);
   int index = 0;
-  for (std::size_t i = 0; tab && i < tabs_.size(); ++i)
+  for (std::size_t i = 0; i < tabs_.size(); ++i)
     if (tabs_[i].name == tab) index = static_cast<int>(i);
   if (!tabs_.empty()) {
     tabList_->setCurrentRow(index);
     tabList_->scrollToItem(tabList_->item(index));
+  }
+  if (bar != std::string::npos && !tabs_.empty()) {
+    const std::string preset = text.substr(bar + 1);
+    const std::size_t colon = preset.find(':');
+    const registry::Operation* op = registry::find_operation(preset.substr(0, colon));
+    const Tab& shown = tabs_[static_cast<std::size_t>(index)];
+    const auto at = std::find(shown.operations.begin(), shown.operations.end(), op);
+    _IMAGE_PROC_DATA words;
+    std::string error;
+    if (op && at != shown.operations.end() &&
+        registry::fill_block(*op, colon == std::string::npos ? "" : preset.substr(colon + 1), words, error)) {
+      words_of(*op) = words;
+      const int row = static_cast<int>(at - shown.operations.begin());
+      select_operation_row(row);
+      pages_[static_cast<std::size_t>(index)].formOf[static_cast<std::size_t>(row)]->show_words();
+    }
   }
   selection_changed();
 }
@@ -189,7 +210,8 @@ void ToolkitWindow::selection_changed() {
   select_operation(form ? &form->operation() : nullptr);
   if (form) {
     summary_->setText(QStringLiteral("<b>%1</b>: %2")
-                          .arg(QString::fromUtf8(form->operation().name),
+                          .arg(QString::fromUtf8(form->operation().title ? form->operation().title
+                                                                         : form->operation().name),
                                QString::fromUtf8(form->operation().summary).toHtmlEscaped()));
   }
   schedule_preview();
