@@ -52,7 +52,7 @@ unsigned long weight(const unsigned char* __restrict v, std::size_t n) {
 }
 
 // The row filtered with each filter; the one that weighs least is kept (the heuristic the PNG
-// specification suggests, and libpng's). Each filter is a loop of its own, which the compiler vectorises.
+// format's authors recommend, and libpng's). Each filter is a loop of its own, which the compiler vectorises.
 void filter_row(const unsigned char* __restrict row, const unsigned char* __restrict prior, std::size_t n,
                 unsigned bpp, unsigned char* __restrict out, unsigned char* __restrict scratch) {
   unsigned char* __restrict sub = scratch;

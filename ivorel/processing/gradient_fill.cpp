@@ -1,4 +1,4 @@
-// Gradient fill. The spec of the loop has columns outside; the pixels do not depend on the order, so the
+// Gradient fill. The defining loop walks columns outermost; the pixels do not depend on the order, so the
 // rows are walked in memory order and shared among the cores.
 #include <cmath>
 #include <cstdint>
