@@ -126,7 +126,7 @@ void CMainFrame::BuildActions() {
   for (const QuickTool& tool : kQuickTools) AddAction(tool.command, tr(tool.text));
   AddAction(kCmManual, tr("Vexil &Manual"), QKeySequence("F1"));
   AddAction(kCmAbout, tr("&About Vexil..."));
-  Action(kCmPrint)->setToolTip(printing_unavailable_text());
+  if (!printing_available()) Action(kCmPrint)->setToolTip(printing_unavailable_text());
 }
 
 void CMainFrame::BuildMenus() {

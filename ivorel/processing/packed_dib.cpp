@@ -103,7 +103,13 @@ bool image_from_packed_dib(HGLOBAL dib, const std::vector<PALETTEENTRY>& palette
   _IMAGEDESCRIPTOR d;
   d.width = width;
   d.height = height;
-  d.xResolution = d.yResolution = 100;
+  // Pixels per metre back to dots per inch (a scanner's page keeps its resolution); 100 when not given.
+  const auto dpi = [](std::int32_t perMetre) {
+    return static_cast<unsigned short>(perMetre > 0 && perMetre < 2580000 ? (perMetre * 254 + 5000) / 10000
+                                                                          : 100);
+  };
+  d.xResolution = dpi(h.biXPelsPerMeter);
+  d.yResolution = dpi(h.biYPelsPerMeter);
   d.imageSize = static_cast<std::uint32_t>(size);
   d.bitsPerPixel = static_cast<unsigned short>(bits);
   d.colors = static_cast<unsigned short>(colours);

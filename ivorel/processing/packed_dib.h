@@ -14,7 +14,8 @@ HGLOBAL packed_dib_from_image(const _IMAGEDESCRIPTOR& image);
 // A new image from a packed DIB that may come from anywhere: compressed, top-down, 16- and 32-bit DIBs are
 // first converted to plain ones, and every size is checked against the block. `palette`, when it has
 // entries, replaces the DIB's colour table (at most 256 of them are read). On success `out` gets width,
-// height, depth, colours, palette and a pixel block of its own, resolutions 100; on failure it is untouched.
+// height, depth, colours, palette, the header's resolution (100 when it gives none) and a pixel block of its
+// own; on failure it is untouched.
 bool image_from_packed_dib(HGLOBAL dib, const std::vector<PALETTEENTRY>& palette, _IMAGEDESCRIPTOR& out);
 
 // The work of TProcessImage::ImageToClipboard and ImageFromClipboard, for callers that must not build a

@@ -11,7 +11,7 @@
 #include "ivorel/acquire/page_assembler.h"
 #include "ivorel/acquire/scan_session.h"
 #include "ivorel/acquire/source_manager.h"
-#include "ivorel/windows/packed_dib.h"
+#include "ivorel/processing/packed_dib.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -72,7 +72,7 @@ TEST(PageAssembler, EveryFrameKindBecomesTheDibItsSamplesDescribe) {
     pcore::OwnedBlock dib(page.finish(error));
     ASSERT_TRUE(dib.get()) << error;
     _IMAGEDESCRIPTOR d;
-    ASSERT_TRUE(ivorel::descriptor_from_packed_dib(dib.get(), d));
+    ASSERT_TRUE(ivorel::image_from_packed_dib(dib.get(), {}, d));
     const int lines = c.lines > 0 ? c.lines : sent_lines;
     ASSERT_EQ(d.width, width);
     ASSERT_EQ(d.height, lines);
@@ -201,7 +201,7 @@ RgbImage scanimage(const Options& options) {
 
 RgbImage page_rgb(HGLOBAL dib) {
   _IMAGEDESCRIPTOR d;
-  if (!ivorel::descriptor_from_packed_dib(dib, d)) return {};
+  if (!ivorel::image_from_packed_dib(dib, {}, d)) return {};
   RgbImage out = raw_to_rgb(d.imageData, d.palette, d.width, d.height, d.bitsPerPixel);
   ivorel::free_image_block(d);
   return out;

@@ -22,7 +22,7 @@
 
 #include "ivorel/acquire/scan_session.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
-#include "ivorel/windows/packed_dib.h"
+#include "ivorel/processing/packed_dib.h"
 
 namespace ivorel::dialogs {
 
@@ -264,7 +264,7 @@ void ScanOptionsDialog::Preview() {
   session_.end_batch();
   for (const auto& [name, value] : saved) session_.set(name, value);
   _IMAGEDESCRIPTOR picture;
-  if (dib && ivorel::descriptor_from_packed_dib(dib, picture)) {
+  if (dib && ivorel::image_from_packed_dib(dib, {}, picture)) {
     area_->SetPicture(ivorel::qimage_from_descriptor(picture));
     free_image_block(picture);
     status_->clear();

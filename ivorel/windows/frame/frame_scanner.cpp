@@ -9,7 +9,7 @@
 #include "ivorel/windows/dialogs/scan_dialogs.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/mdi_frame.h"
-#include "ivorel/windows/packed_dib.h"
+#include "ivorel/processing/packed_dib.h"
 #include "platform/core/message_box.h"
 
 namespace ivorel {
@@ -92,7 +92,7 @@ void CIMDIFrameWnd::XferReady(TW_APPMESSAGE* message) {
 void CIMDIFrameWnd::DibReceived(HGLOBAL bitmap) {
   ++pagesReceived_;
   _IMAGEDESCRIPTOR page;
-  if (template_ && ivorel::descriptor_from_packed_dib(bitmap, page)) {
+  if (template_ && ivorel::image_from_packed_dib(bitmap, {}, page)) {
     template_->OpenFromDescriptor(page, true);
   } else {
     say(this, "The scanned page could not be opened: there is not enough memory.",
