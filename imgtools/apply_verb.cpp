@@ -10,6 +10,7 @@
 #include "imgtools/verbs.h"
 #include "ivorel/operations/operation_registry.h"
 #include "ivorel/operations/operation_script.h"
+#include "ivorel/processing/packed_dib.h"
 
 namespace imgtools {
 using namespace registry;
@@ -20,17 +21,8 @@ namespace {
 class WorkImage {
  public:
   explicit WorkImage(const RawImage& img) {
-    _IMAGEDESCRIPTOR& d = object.image;
-    d.width = img.width;
-    d.height = img.height;
-    d.xResolution = d.yResolution = 72;
-    d.bitsPerPixel = img.bits;
-    d.colors = img.colors;
-    d.imageSize = ivorel::row_bytes(img.width, img.bits) * img.height;
-    d.hImageData = GlobalAlloc(d.imageSize);
-    d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
-    if (d.imageData) std::memcpy(d.imageData, img.pixels, d.imageSize);
-    if (img.palette) std::memcpy(d.palette, img.palette, sizeof d.palette);
+    ivorel::descriptor_from_raw(img.width, img.height, img.bits, img.colors, img.pixels, img.palette, 72,
+                                object.image);
   }
   ~WorkImage() { ivorel::free_image_block(object.image); }
   bool ok() const { return object.image.imageData != nullptr; }

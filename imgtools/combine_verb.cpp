@@ -7,6 +7,7 @@
 #include "imgtools/image_source.h"
 #include "imgtools/verbs.h"
 #include "ivorel/processing/combine.h"
+#include "ivorel/processing/packed_dib.h"
 #include "ivorel/processing/processing.h"
 
 namespace imgtools {
@@ -55,20 +56,11 @@ bool load_descriptor(const std::string& path, _IMAGEDESCRIPTOR& d) {
   if (!src.ok()) return false;
   const RawImage img = src.frame(0);
   if (!img.pixels) return false;
-  d.width = img.width;
-  d.height = img.height;
-  d.xResolution = d.yResolution = 100;
-  d.bitsPerPixel = img.bits;
-  d.colors = img.colors;
-  d.imageSize = ivorel::row_bytes(img.width, img.bits) * img.height;
-  d.hImageData = GlobalAlloc(d.imageSize);
-  d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
-  if (!d.imageData) {
+  if (!ivorel::descriptor_from_raw(img.width, img.height, img.bits, img.colors, img.pixels, img.palette, 100,
+                                   d)) {
     std::fprintf(stderr, "%s: no memory for the image\n", path.c_str());
     return false;
   }
-  std::memcpy(d.imageData, img.pixels, d.imageSize);
-  if (img.palette) std::memcpy(d.palette, img.palette, sizeof d.palette);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imgfile/codaxe.h"
+#include "ivorel/processing/packed_dib.h"
 #include "platform/core/error_stream.h"
 
 namespace registry {
@@ -181,18 +182,11 @@ bool run_script_on_file(const std::vector<ScriptStep>& steps, const std::string&
 
   ImageDescriptorAndDisplayObj image;
   _IMAGEDESCRIPTOR& d = image.image;
-  d.width = reader.GetWidth();
-  d.height = reader.GetHeight();
-  d.bitsPerPixel = reader.GetBitsPerPixel();
-  d.colors = reader.GetColors();
-  d.xResolution = d.yResolution = 72;
-  d.imageSize = ivorel::row_bytes(d.width, d.bitsPerPixel) * d.height;
-  if (!reader.GetDataPtr() || d.imageSize == 0) return fail("holds no image");
-  d.hImageData = GlobalAlloc(d.imageSize);
-  d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
-  if (!d.imageData) return fail("no memory for the image");
-  std::memcpy(d.imageData, reader.GetDataPtr(), d.imageSize);
-  if (const RGBCOLOR* palette = reader.GetPalettePtr()) std::memcpy(d.palette, palette, sizeof d.palette);
+  if (!reader.GetDataPtr() || reader.GetWidth() == 0 || reader.GetHeight() == 0)
+    return fail("holds no image");
+  if (!ivorel::descriptor_from_raw(reader.GetWidth(), reader.GetHeight(), reader.GetBitsPerPixel(),
+                                   reader.GetColors(), reader.GetDataPtr(), reader.GetPalettePtr(), 72, d))
+    return fail("no memory for the image");
   reader.DisposeOfImage();
 
   const ScriptResult result = run_script(steps, image);

@@ -62,6 +62,28 @@ HGLOBAL packed_dib_from_image(const _IMAGEDESCRIPTOR& image) {
   return block;
 }
 
+bool descriptor_from_raw(unsigned short width, unsigned short height, unsigned short bits,
+                         unsigned short colors, const unsigned char* pixels, const RGBCOLOR* palette,
+                         unsigned short dotsPerInch, _IMAGEDESCRIPTOR& out) {
+  const std::uint64_t size = std::uint64_t{row_bytes(width, bits)} * height;
+  unsigned char* data = nullptr;
+  HGLOBAL block = pixels ? new_pixel_block(size, data) : nullptr;
+  if (!block) return false;
+  std::memcpy(data, pixels, size);
+  _IMAGEDESCRIPTOR d;
+  d.width = width;
+  d.height = height;
+  d.xResolution = d.yResolution = dotsPerInch;
+  d.imageSize = static_cast<std::uint32_t>(size);
+  d.bitsPerPixel = bits;
+  d.colors = colors;
+  d.hImageData = block;
+  d.imageData = data;
+  if (palette) std::memcpy(d.palette, palette, sizeof d.palette);
+  out = d;
+  return true;
+}
+
 bool image_from_packed_dib(HGLOBAL dib, const std::vector<PALETTEENTRY>& palette, _IMAGEDESCRIPTOR& out) {
   if (!dib || GlobalSize(dib) < kHeaderSize) return false;
   pcore::OwnedBlock converted;

@@ -7,6 +7,13 @@
 
 namespace ivorel {
 
+// A new descriptor over a locked pixel block of its own, copied from an image in the raw layout (rows
+// bottom-up, padded to 4 bytes; `palette` of 256 entries, or null). False when memory is short or the block
+// would not fit a descriptor's 32-bit size; `out` is then untouched.
+bool descriptor_from_raw(unsigned short width, unsigned short height, unsigned short bits,
+                         unsigned short colors, const unsigned char* pixels, const RGBCOLOR* palette,
+                         unsigned short dotsPerInch, _IMAGEDESCRIPTOR& out);
+
 // A new packed DIB of an image (its pixels are copied); null when memory is short or the block would not
 // fit the header's 32-bit size.
 HGLOBAL packed_dib_from_image(const _IMAGEDESCRIPTOR& image);
