@@ -10,18 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "imgfile/lzw_tables.h"
+
 namespace codaxe {
-
-enum class LzwStatus {
-  Complete,   // the image is full, or the end code came
-  ShortData,  // the data ended first; what was decoded is kept
-  BadCode,    // a code that names no entry yet; decoding stopped there
-};
-
-struct LzwResult {
-  LzwStatus status;
-  std::size_t pixels;  // how many leading pixels of `out` were written
-};
 
 // Decodes `data` (the image's sub-blocks already joined, followed by at least 8 readable bytes) into the
 // `count` pixels of `out`, in stream order. Pixels beyond the decoded ones are left as they are.
@@ -42,11 +33,7 @@ class LzwEncoder {
   void put_code(int code);
   void flush_block();
 
-  // Strings (prefix code, pixel) to codes. Any exact dictionary gives the same codes; this one is a quarter
-  // full at most, so that a miss, the common case on busy pictures, ends after a probe or two.
-  static constexpr int kSlotBits = 14;
-  static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
-  std::vector<std::uint32_t> slots_;  // key << 12 | code, key = pixel << 12 | prefix
+  lzw::Dictionary dictionary_;
   std::vector<unsigned char>* out_ = nullptr;
   unsigned char block_[256];
   int blockFill_ = 0;

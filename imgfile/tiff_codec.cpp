@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "imgfile/raw_rows.h"
+#include "imgfile/tiff_lzw.h"
 
 namespace {
 
@@ -264,14 +266,62 @@ bool TiffReader::load_band(std::uint32_t row, unsigned plane) {
   return true;
 }
 
-void TiffReader::narrow_samples(std::size_t count) {
+void TiffReader::narrow_samples(unsigned char* line, std::size_t count) const {
   if (layout_.bitsPerSample != 16) return;
   // libtiff hands samples over in the machine's byte order.
   for (std::size_t i = 0; i < count; ++i) {
     std::uint16_t sample;
-    std::memcpy(&sample, &scanline_[2 * i], 2);
-    scanline_[i] = static_cast<unsigned char>(sample >> 8);
+    std::memcpy(&sample, &line[2 * i], 2);
+    line[i] = static_cast<unsigned char>(sample >> 8);
   }
+}
+
+bool TiffReader::lzw_strips_are_ours() const {
+  std::uint16_t compression = COMPRESSION_NONE, predictor = PREDICTOR_NONE, fillOrder = FILLORDER_MSB2LSB;
+  TIFFGetFieldDefaulted(tif_, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tif_, TIFFTAG_PREDICTOR, &predictor);
+  TIFFGetFieldDefaulted(tif_, TIFFTAG_FILLORDER, &fillOrder);
+  const std::size_t stored = (std::size_t{layout_.width} * layout_.bitsPerSample * layout_.samples + 7) / 8;
+  return compression == COMPRESSION_LZW && predictor == PREDICTOR_NONE && fillOrder == FILLORDER_MSB2LSB &&
+         !layout_.tiled && !layout_.separatePlanes &&
+         static_cast<std::uint64_t>(TIFFScanlineSize64(tif_)) == stored && stored == scanlineBytes_;
+}
+
+// Whole strips through our own LZW decoder. Anything out of the ordinary (an old-style strip, a strip that
+// is short, damaged or claims more bytes than the file has) returns false before or while rows are
+// delivered, and the caller reads the file again through libtiff, which then says what is wrong.
+bool TiffReader::read_lzw_strips(const std::function<void(std::uint32_t, unsigned char*)>& deliver) {
+  std::uint32_t rowsPerStrip = layout_.height;
+  TIFFGetFieldDefaulted(tif_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, layout_.height);
+  const std::uint32_t strips = TIFFNumberOfStrips(tif_);
+  if (strips != (layout_.height + rowsPerStrip - 1) / rowsPerStrip) return false;
+  struct stat st;
+  if (::fstat(TIFFFileno(tif_), &st) != 0) return false;
+  const auto fileBytes = static_cast<std::uint64_t>(st.st_size);
+  std::vector<unsigned char> raw, strip;
+  try {
+    strip.resize(std::size_t{rowsPerStrip} * scanlineBytes_ + 8);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (std::uint32_t s = 0; s < strips; ++s) {
+    const std::uint64_t rawBytes = TIFFRawStripSize64(tif_, s);
+    if (rawBytes == 0 || rawBytes == static_cast<std::uint64_t>(-1) || rawBytes > fileBytes) return false;
+    raw.resize(static_cast<std::size_t>(rawBytes));
+    if (TIFFReadRawStrip(tif_, s, raw.data(), static_cast<tmsize_t>(rawBytes)) !=
+        static_cast<tmsize_t>(rawBytes)) {
+      return false;
+    }
+    if (codaxe::tiff_lzw_old_style(raw.data(), raw.size())) return false;
+    const std::uint32_t first = s * rowsPerStrip;
+    const std::uint32_t rows = std::min(rowsPerStrip, layout_.height - first);
+    const std::size_t bytes = std::size_t{rows} * scanlineBytes_;
+    const codaxe::LzwResult result = codaxe::tiff_lzw_decode(raw.data(), raw.size(), strip.data(), bytes);
+    if (result.status != codaxe::LzwStatus::Complete || result.pixels != bytes) return false;
+    for (std::uint32_t r = 0; r < rows; ++r) deliver(first + r, &strip[r * scanlineBytes_]);
+  }
+  return true;
 }
 
 void TiffReader::convert_row(const unsigned char* in, unsigned char* out) const {
@@ -322,7 +372,7 @@ int TiffReader::Expand() {
       for (std::uint32_t row = 0; row < height && ok; ++row) {
         ok = read_row(row, plane, scanline_.data());
         if (!ok) break;
-        narrow_samples(layout_.width);
+        narrow_samples(scanline_.data(), layout_.width);
         unsigned char* out = image_ + std::size_t{height - 1 - row} * rowLength_;
         if (planes == 1) {
           std::memcpy(out, scanline_.data(), layout_.width);
@@ -336,14 +386,18 @@ int TiffReader::Expand() {
     const unsigned samples = layout_.samples;
     const bool alpha = !layout_.cmyk && samples == colour_samples(layout_.photometric) + 1;
     if (alpha) alpha_.resize(std::size_t{layout_.width} * height);
-    for (std::uint32_t row = 0; row < height && ok; ++row) {
-      ok = read_row(row, 0, scanline_.data());
-      if (!ok) break;
-      narrow_samples(std::size_t{layout_.width} * samples);
-      convert_row(scanline_.data(), image_ + std::size_t{height - 1 - row} * rowLength_);
+    const auto deliver = [&](std::uint32_t row, unsigned char* line) {
+      narrow_samples(line, std::size_t{layout_.width} * samples);
+      convert_row(line, image_ + std::size_t{height - 1 - row} * rowLength_);
       if (alpha) {
         unsigned char* a = alpha_.data() + std::size_t{height - 1 - row} * layout_.width;
-        for (std::size_t x = 0; x < layout_.width; ++x) a[x] = scanline_[x * samples + samples - 1];
+        for (std::size_t x = 0; x < layout_.width; ++x) a[x] = line[x * samples + samples - 1];
+      }
+    };
+    if (!lzw_strips_are_ours() || !read_lzw_strips(deliver)) {
+      for (std::uint32_t row = 0; row < height && ok; ++row) {
+        ok = read_row(row, 0, scanline_.data());
+        if (ok) deliver(row, scanline_.data());
       }
     }
     keep_alpha_if_used();
@@ -439,23 +493,31 @@ bool TiffWriter::set_tags(std::uint32_t rowLength) {
   return ok;
 }
 
+// Strip by strip through our own LZW encoder, each strip written raw.
 bool TiffWriter::write_rows(std::uint32_t rowLength) {
-  std::vector<unsigned char> buffer;
+  const std::uint32_t rowsPerStrip = std::max<std::uint32_t>(1, 8192 / rowLength);
+  std::vector<unsigned char> strip, coded;
   try {
-    buffer.resize(std::max<std::size_t>(static_cast<std::size_t>(TIFFScanlineSize64(tif_)), rowLength));
+    strip.resize(std::size_t{rowsPerStrip} * rowLength);
   } catch (const std::bad_alloc&) {
     fail(codaxe::MSG_MEMORY, CE_MEMORY);
     return false;
   }
+  codaxe::TiffLzwEncoder encoder;
   const std::size_t stride = dib_stride(width_, bitsPerPixel_);
-  for (std::uint32_t row = 0; row < height_; ++row) {
-    const unsigned char* source = sourcePixels_ + (height_ - 1 - row) * stride;
-    if (bitsPerPixel_ == 24) {
-      codaxe::swap_red_blue(source, buffer.data(), width_);
-    } else {
-      std::memcpy(buffer.data(), source, rowLength);
+  for (std::uint32_t first = 0, s = 0; first < height_; first += rowsPerStrip, ++s) {
+    const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, height_ - first);
+    for (std::uint32_t r = 0; r < rows; ++r) {
+      const unsigned char* source = sourcePixels_ + (height_ - 1 - first - r) * stride;
+      unsigned char* line = &strip[std::size_t{r} * rowLength];
+      if (bitsPerPixel_ == 24) {
+        codaxe::swap_red_blue(source, line, width_);
+      } else {
+        std::memcpy(line, source, rowLength);
+      }
     }
-    if (TIFFWriteScanline(tif_, buffer.data(), row, 0) < 0) {
+    encoder.encode(strip.data(), std::size_t{rows} * rowLength, coded);
+    if (TIFFWriteRawStrip(tif_, s, coded.data(), static_cast<tmsize_t>(coded.size())) < 0) {
       fail_tiff(codaxe::MSG_WRITE_DATA, CE_WRITE);
       return false;
     }

@@ -17,6 +17,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,8 +74,10 @@ class TiffReader : public TiffCodec {
   bool read_row(std::uint32_t row, unsigned plane, unsigned char* out);
   bool load_band(std::uint32_t row, unsigned plane);
   void convert_row(const unsigned char* in, unsigned char* out) const;
-  // Sixteen-bit files: the first `count` samples of the scan line narrowed to bytes, in place.
-  void narrow_samples(std::size_t count);
+  // Sixteen-bit files: the first `count` samples of a scan line narrowed to bytes, in place.
+  void narrow_samples(unsigned char* line, std::size_t count) const;
+  bool lzw_strips_are_ours() const;
+  bool read_lzw_strips(const std::function<void(std::uint32_t, unsigned char*)>& deliver);
 
   Layout layout_;
   std::size_t scanlineBytes_ = 0;

@@ -1,0 +1,80 @@
+#include "imgfile/tiff_lzw.h"
+
+namespace codaxe {
+
+namespace {
+
+constexpr int kClear = 256;
+constexpr int kEnd = 257;
+constexpr int kFirst = 258;
+// libtiff's decoder has no room for code 4095, so the table is cleared one code before it.
+constexpr int kFull = lzw::kMaxCodes - 2;
+
+}  // namespace
+
+LzwResult tiff_lzw_decode(const unsigned char* data, std::size_t size, unsigned char* out,
+                          std::size_t count) {
+  return lzw::decode(lzw::MsbCodeReader(data, size), 8, 1, out, count);
+}
+
+void TiffLzwEncoder::put_code(int code) {
+  bits_ = bits_ << width_ | static_cast<std::uint64_t>(code);
+  bitCount_ += width_;
+  if (bitCount_ >= 32) {
+    bitCount_ -= 32;
+    const auto word = static_cast<std::uint32_t>(bits_ >> bitCount_);
+    out_[0] = static_cast<unsigned char>(word >> 24);
+    out_[1] = static_cast<unsigned char>(word >> 16);
+    out_[2] = static_cast<unsigned char>(word >> 8);
+    out_[3] = static_cast<unsigned char>(word);
+    out_ += 4;
+  }
+}
+
+void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out) {
+  // At worst every byte takes a 12-bit code, with a clear code now and then.
+  out.resize(count * 2 + 16);
+  out_ = out.data();
+  bits_ = 0;
+  bitCount_ = 0;
+  width_ = 9;
+  dictionary_.clear();
+  int next = kFirst;
+  put_code(kClear);
+  // After each code the encoder defines one; the width grows when that definition reaches the next width,
+  // which a decoder, defining it one code later, sees as growing one code early.
+  const auto defined = [&] {
+    if (++next == kFull) {
+      put_code(kClear);
+      dictionary_.clear();
+      next = kFirst;
+      width_ = 9;
+    } else if (next > (1 << width_) - 1) {
+      ++width_;
+    }
+  };
+  if (count > 0) {
+    int prefix = data[0];
+    for (std::size_t k = 1; k < count; ++k) {
+      std::uint32_t slot;
+      if (const int code = dictionary_.find(prefix, data[k], slot); code >= 0) {
+        prefix = code;
+        continue;
+      }
+      put_code(prefix);
+      dictionary_.add(slot, prefix, data[k], next);
+      prefix = data[k];
+      defined();
+    }
+    put_code(prefix);
+    defined();
+  }
+  put_code(kEnd);
+  std::size_t size = static_cast<std::size_t>(out_ - out.data());
+  for (int left = bitCount_; left > 0; left -= 8) {
+    out[size++] = static_cast<unsigned char>(left >= 8 ? bits_ >> (left - 8) : bits_ << (8 - left));
+  }
+  out.resize(size);
+}
+
+}  // namespace codaxe
