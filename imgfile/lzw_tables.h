@@ -170,36 +170,43 @@ LzwResult decode(Reader reader, int minCodeSize, int early, unsigned char* out, 
 }
 
 // Strings (prefix code, byte) to codes. Any exact dictionary gives the same codes; this one is a quarter full
-// at most, so that a miss, the common case on busy pictures, ends after a probe or two.
+// at most, so that a miss, the common case on busy pictures, ends after a probe or two. Each slot carries the
+// generation it was filled in, so that clearing the table (every few kilobytes: TIFF starts every strip
+// afresh) is a count, not a sweep over the slots.
 class Dictionary {
  public:
-  Dictionary() : slots_(std::size_t{1} << kSlotBits) {}
+  Dictionary() : slots_(std::size_t{1} << kSlotBits, 0) {}
 
   void clear() {
-    // A full entry is never all ones: that would be string (4095, 255) given code 4095, but code 4095 is
-    // the last one given, before any string can have it as its prefix.
-    std::fill(slots_.begin(), slots_.end(), kEmpty);
+    if (++generation_ == 0) {
+      std::fill(slots_.begin(), slots_.end(), 0);
+      generation_ = 1;
+    }
   }
 
   // The code of (prefix, byte), or -1 with `slot` left where the string would go.
   int find(int prefix, unsigned byte, std::uint32_t& slot) const {
     const std::uint32_t key = byte << kMaxWidth | static_cast<std::uint32_t>(prefix);
     slot = (key * 2654435761u) >> (32 - kSlotBits);
-    std::uint32_t entry;
-    while ((entry = slots_[slot]) != kEmpty && entry >> kMaxWidth != key) slot = (slot + 1) & kMask;
-    return entry == kEmpty ? -1 : static_cast<int>(entry & (kMaxCodes - 1));
+    std::uint64_t entry;
+    while ((entry = slots_[slot]) >> 32 == generation_) {
+      if (static_cast<std::uint32_t>(entry) >> kMaxWidth == key)
+        return static_cast<int>(entry & (kMaxCodes - 1));
+      slot = (slot + 1) & kMask;
+    }
+    return -1;
   }
 
   void add(std::uint32_t slot, int prefix, unsigned byte, int code) {
     const std::uint32_t key = byte << kMaxWidth | static_cast<std::uint32_t>(prefix);
-    slots_[slot] = key << kMaxWidth | static_cast<std::uint32_t>(code);
+    slots_[slot] = std::uint64_t{generation_} << 32 | key << kMaxWidth | static_cast<std::uint32_t>(code);
   }
 
  private:
   static constexpr int kSlotBits = 14;
   static constexpr std::uint32_t kMask = (1u << kSlotBits) - 1;
-  static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
-  std::vector<std::uint32_t> slots_;  // key << 12 | code, key = byte << 12 | prefix
+  std::vector<std::uint64_t> slots_;  // generation << 32 | key << 12 | code, key = byte << 12 | prefix
+  std::uint32_t generation_ = 1;
 };
 
 }  // namespace lzw

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <new>
 
 #include "imgfile/raw_rows.h"
+#include "imgfile/strip_workers.h"
 #include "imgfile/tiff_lzw.h"
 
 namespace {
@@ -299,27 +301,42 @@ bool TiffReader::read_lzw_strips(const std::function<void(std::uint32_t, unsigne
   struct stat st;
   if (::fstat(TIFFFileno(tif_), &st) != 0) return false;
   const auto fileBytes = static_cast<std::uint64_t>(st.st_size);
-  std::vector<unsigned char> raw, strip;
+  const std::size_t stripBytes = std::size_t{rowsPerStrip} * scanlineBytes_;
+  // Small strips go a batch at a time to the workers; a file of a few huge strips is read one by one.
+  const unsigned workers = stripBytes <= (1u << 20) ? codaxe::strip_workers() : 1;
+  const std::uint32_t batch = workers * 16;
+  std::vector<std::vector<unsigned char>> raw(batch), decoded(workers);
   try {
-    strip.resize(std::size_t{rowsPerStrip} * scanlineBytes_ + 8);
+    for (auto& buffer : decoded) buffer.resize(stripBytes + 8);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  for (std::uint32_t s = 0; s < strips; ++s) {
-    const std::uint64_t rawBytes = TIFFRawStripSize64(tif_, s);
-    if (rawBytes == 0 || rawBytes == static_cast<std::uint64_t>(-1) || rawBytes > fileBytes) return false;
-    raw.resize(static_cast<std::size_t>(rawBytes));
-    if (TIFFReadRawStrip(tif_, s, raw.data(), static_cast<tmsize_t>(rawBytes)) !=
-        static_cast<tmsize_t>(rawBytes)) {
-      return false;
+  for (std::uint32_t s0 = 0; s0 < strips; s0 += batch) {
+    const std::uint32_t count = std::min(batch, strips - s0);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::uint64_t rawBytes = TIFFRawStripSize64(tif_, s0 + i);
+      if (rawBytes == 0 || rawBytes == static_cast<std::uint64_t>(-1) || rawBytes > fileBytes) return false;
+      raw[i].resize(static_cast<std::size_t>(rawBytes));
+      if (TIFFReadRawStrip(tif_, s0 + i, raw[i].data(), static_cast<tmsize_t>(rawBytes)) !=
+          static_cast<tmsize_t>(rawBytes)) {
+        return false;
+      }
+      if (codaxe::tiff_lzw_old_style(raw[i].data(), raw[i].size())) return false;
     }
-    if (codaxe::tiff_lzw_old_style(raw.data(), raw.size())) return false;
-    const std::uint32_t first = s * rowsPerStrip;
-    const std::uint32_t rows = std::min(rowsPerStrip, layout_.height - first);
-    const std::size_t bytes = std::size_t{rows} * scanlineBytes_;
-    const codaxe::LzwResult result = codaxe::tiff_lzw_decode(raw.data(), raw.size(), strip.data(), bytes);
-    if (result.status != codaxe::LzwStatus::Complete || result.pixels != bytes) return false;
-    for (std::uint32_t r = 0; r < rows; ++r) deliver(first + r, &strip[r * scanlineBytes_]);
+    std::atomic<bool> ok{true};
+    codaxe::for_each_strip(count, workers, [&](std::size_t i, unsigned worker) {
+      const std::uint32_t first = (s0 + static_cast<std::uint32_t>(i)) * rowsPerStrip;
+      const std::uint32_t rows = std::min(rowsPerStrip, layout_.height - first);
+      const std::size_t bytes = std::size_t{rows} * scanlineBytes_;
+      unsigned char* strip = decoded[worker].data();
+      const codaxe::LzwResult result = codaxe::tiff_lzw_decode(raw[i].data(), raw[i].size(), strip, bytes);
+      if (result.status != codaxe::LzwStatus::Complete || result.pixels != bytes) {
+        ok = false;
+        return;
+      }
+      for (std::uint32_t r = 0; r < rows; ++r) deliver(first + r, strip + r * scanlineBytes_);
+    });
+    if (!ok) return false;
   }
   return true;
 }
@@ -493,33 +510,45 @@ bool TiffWriter::set_tags(std::uint32_t rowLength) {
   return ok;
 }
 
-// Strip by strip through our own LZW encoder, each strip written raw.
+// Strips through our own LZW encoder, a batch at a time shared among the workers, each strip written raw
+// and in order.
 bool TiffWriter::write_rows(std::uint32_t rowLength) {
   const std::uint32_t rowsPerStrip = std::max<std::uint32_t>(1, 8192 / rowLength);
-  std::vector<unsigned char> strip, coded;
+  const std::uint32_t strips = (height_ + rowsPerStrip - 1) / rowsPerStrip;
+  const unsigned workers = codaxe::strip_workers();
+  const std::uint32_t batch = workers * 16;
+  std::vector<std::vector<unsigned char>> lines(workers), coded(batch);
+  std::vector<codaxe::TiffLzwEncoder> encoders;
   try {
-    strip.resize(std::size_t{rowsPerStrip} * rowLength);
+    for (auto& buffer : lines) buffer.resize(std::size_t{rowsPerStrip} * rowLength);
+    encoders.resize(workers);
   } catch (const std::bad_alloc&) {
     fail(codaxe::MSG_MEMORY, CE_MEMORY);
     return false;
   }
-  codaxe::TiffLzwEncoder encoder;
   const std::size_t stride = dib_stride(width_, bitsPerPixel_);
-  for (std::uint32_t first = 0, s = 0; first < height_; first += rowsPerStrip, ++s) {
-    const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, height_ - first);
-    for (std::uint32_t r = 0; r < rows; ++r) {
-      const unsigned char* source = sourcePixels_ + (height_ - 1 - first - r) * stride;
-      unsigned char* line = &strip[std::size_t{r} * rowLength];
-      if (bitsPerPixel_ == 24) {
-        codaxe::swap_red_blue(source, line, width_);
-      } else {
-        std::memcpy(line, source, rowLength);
+  for (std::uint32_t s0 = 0; s0 < strips; s0 += batch) {
+    const std::uint32_t count = std::min(batch, strips - s0);
+    codaxe::for_each_strip(count, workers, [&](std::size_t i, unsigned worker) {
+      const std::uint32_t first = (s0 + static_cast<std::uint32_t>(i)) * rowsPerStrip;
+      const std::uint32_t rows = std::min<std::uint32_t>(rowsPerStrip, height_ - first);
+      unsigned char* strip = lines[worker].data();
+      for (std::uint32_t r = 0; r < rows; ++r) {
+        const unsigned char* source = sourcePixels_ + (height_ - 1 - first - r) * stride;
+        unsigned char* line = strip + std::size_t{r} * rowLength;
+        if (bitsPerPixel_ == 24) {
+          codaxe::swap_red_blue(source, line, width_);
+        } else {
+          std::memcpy(line, source, rowLength);
+        }
       }
-    }
-    encoder.encode(strip.data(), std::size_t{rows} * rowLength, coded);
-    if (TIFFWriteRawStrip(tif_, s, coded.data(), static_cast<tmsize_t>(coded.size())) < 0) {
-      fail_tiff(codaxe::MSG_WRITE_DATA, CE_WRITE);
-      return false;
+      encoders[worker].encode(strip, std::size_t{rows} * rowLength, coded[i]);
+    });
+    for (std::uint32_t i = 0; i < count; ++i) {
+      if (TIFFWriteRawStrip(tif_, s0 + i, coded[i].data(), static_cast<tmsize_t>(coded[i].size())) < 0) {
+        fail_tiff(codaxe::MSG_WRITE_DATA, CE_WRITE);
+        return false;
+      }
     }
   }
   return true;

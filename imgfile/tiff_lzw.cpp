@@ -17,20 +17,6 @@ LzwResult tiff_lzw_decode(const unsigned char* data, std::size_t size, unsigned 
   return lzw::decode(lzw::MsbCodeReader(data, size), 8, 1, out, count);
 }
 
-void TiffLzwEncoder::put_code(int code) {
-  bits_ = bits_ << width_ | static_cast<std::uint64_t>(code);
-  bitCount_ += width_;
-  if (bitCount_ >= 32) {
-    bitCount_ -= 32;
-    const auto word = static_cast<std::uint32_t>(bits_ >> bitCount_);
-    out_[0] = static_cast<unsigned char>(word >> 24);
-    out_[1] = static_cast<unsigned char>(word >> 16);
-    out_[2] = static_cast<unsigned char>(word >> 8);
-    out_[3] = static_cast<unsigned char>(word);
-    out_ += 4;
-  }
-}
-
 void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out) {
   // At worst every byte takes a 12-bit code, with a clear code now and then.
   out.resize(count * 2 + 16);

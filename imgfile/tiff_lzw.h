@@ -25,7 +25,19 @@ class TiffLzwEncoder {
   void encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out);
 
  private:
-  void put_code(int code);
+  void put_code(int code) {
+    bits_ = bits_ << width_ | static_cast<std::uint64_t>(code);
+    bitCount_ += width_;
+    if (bitCount_ >= 32) {
+      bitCount_ -= 32;
+      const auto word = static_cast<std::uint32_t>(bits_ >> bitCount_);
+      out_[0] = static_cast<unsigned char>(word >> 24);
+      out_[1] = static_cast<unsigned char>(word >> 16);
+      out_[2] = static_cast<unsigned char>(word >> 8);
+      out_[3] = static_cast<unsigned char>(word);
+      out_ += 4;
+    }
+  }
 
   lzw::Dictionary dictionary_;
   unsigned char* out_ = nullptr;
