@@ -316,7 +316,8 @@ void CDrawView::OnScrollAction(ivorel::ScrollBar bar, int action) {
 }
 
 void CDrawView::mousePressEvent(QMouseEvent* event) {
-  if (!child_->cropArmed && PaintPress(event->button(), key_flags(event), to_point(event->position()))) return;
+  if (!child_->cropArmed && PaintPress(event->button(), key_flags(event), to_point(event->position())))
+    return;
   if (event->button() == Qt::LeftButton) {
     if (child_->cropArmed) {
       child_->EvLButtonDown(key_flags(event), to_point(event->position()));
@@ -423,7 +424,8 @@ void CDrawView::wheelEvent(QWheelEvent* event) {
 
 void CDrawView::contextMenuEvent(QContextMenuEvent* event) {
   CIMDIFrameWnd* frame = child_->Frame();
-  if (!frame) return;
+  // The colour picker takes the right button for the brush.
+  if (!frame || CurrentTool() == ivorel::kToolPick) return;
   QMenu menu(this);
   for (int id : std::initializer_list<int>{
            ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,
