@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -50,28 +51,35 @@ struct Picture {
   void Fill(unsigned char v) { std::fill(block.begin(), block.end(), v); }
 };
 
-// The plain scan-line fill of one exact colour: the yardstick.
+// The plain scan-line fill of one exact 24-bit colour, straight on the bytes: the yardstick.
 long long plain_fill(_IMAGEDESCRIPTOR& d, int sx, int sy, std::uint32_t value) {
-  const std::uint32_t seed = paint::get_value(d, sx, sy);
-  if (seed == value) return 0;
+  const std::size_t stride = paint::row_stride(d);
+  auto px = [&](int x, int y) {
+    return d.imageData + stride * static_cast<std::size_t>(d.height - 1 - y) + 3 * x;
+  };
+  unsigned char seed[3], fill[3] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                                    static_cast<unsigned char>(value >> 16)};
+  std::memcpy(seed, px(sx, sy), 3);
+  if (std::memcmp(seed, fill, 3) == 0) return 0;
+  auto match = [&](int x, int y) { return std::memcmp(px(x, y), seed, 3) == 0; };
   long long filled = 0;
   std::vector<std::pair<int, int>> stack{{sx, sy}};
   while (!stack.empty()) {
     auto [x, y] = stack.back();
     stack.pop_back();
-    if (paint::get_value(d, x, y) != seed) continue;
+    if (!match(x, y)) continue;
     int l = x, r = x;
-    while (l > 0 && paint::get_value(d, l - 1, y) == seed) --l;
-    while (r + 1 < d.width && paint::get_value(d, r + 1, y) == seed) ++r;
-    for (int i = l; i <= r; ++i) paint::set_value(d, i, y, value);
+    while (l > 0 && match(l - 1, y)) --l;
+    while (r + 1 < d.width && match(r + 1, y)) ++r;
+    for (unsigned char *p = px(l, y), *e = px(r, y) + 3; p < e; p += 3) std::memcpy(p, fill, 3);
     filled += r - l + 1;
     for (int ny : {y - 1, y + 1}) {
       if (ny < 0 || ny >= d.height) continue;
       bool in = false;
       for (int i = l; i <= r; ++i) {
-        const bool match = paint::get_value(d, i, ny) == seed;
-        if (match && !in) stack.emplace_back(i, ny);
-        in = match;
+        const bool m = match(i, ny);
+        if (m && !in) stack.emplace_back(i, ny);
+        in = m;
       }
     }
   }
