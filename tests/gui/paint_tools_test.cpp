@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFocusEvent>
 #include <QLabel>
@@ -139,10 +140,11 @@ TEST_P(PaintTools, EachToolPaintsKeepsDepthAndUndoes) {
          for (int y = 0; y < image.height; ++y)
            for (int x = 0; x < image.width; ++x) {
              const bool in = x >= 55 && x < 65 && y >= 55 && y < 65;
-             if (in)
+             if (in) {
                EXPECT_EQ(value_at(image, x, y), painted(image, blue));
-             else
+             } else {
                changedOutside += value_at(image, x, y) != value_at(copy, x, y);
+             }
            }
          EXPECT_EQ(changedOutside, 0);
        }},

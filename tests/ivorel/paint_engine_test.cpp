@@ -98,8 +98,9 @@ TEST(PaintEngine, StampShapes) {
     for (int y = 0; y < m.size; ++y) {
       for (auto [b, e] : m.runs[static_cast<std::size_t>(y)]) runCells += e - b;
       for (int x = 0; x < m.size; ++x)
-        if (m.cells[static_cast<std::size_t>(y) * m.size + x])
+        if (m.cells[static_cast<std::size_t>(y) * m.size + x]) {
           EXPECT_TRUE(full.cells[static_cast<std::size_t>(y) * m.size + x]);
+        }
     }
     EXPECT_EQ(runCells, m.Count());
   }
@@ -141,10 +142,11 @@ TEST(PaintEngine, StrokesAtEveryDepthMatchReference) {
       paint::set_fixed_seed(false);
       EXPECT_EQ(image.block, expected.block);
       EXPECT_EQ(stroke.placed, placed);
-      if (opacity == 100)
+      if (opacity == 100) {
         EXPECT_EQ(placed, 1 + 55);  // one stamp a point of the line
-      else
+      } else {
         EXPECT_LT(placed, 1 + 55 / 3);
+      }
       EXPECT_EQ(stroke.touched.left, 0);
     }
   }

@@ -247,7 +247,7 @@ void CDrawView::StrokeTo(POINT pixel) {
 }
 
 bool CDrawView::PaintRelease(Qt::MouseButton button, POINT point) {
-  if (!PaintStrokeActive()) return IsPaintTool(CurrentTool()) && button != Qt::LeftButton;
+  if (!PaintStrokeActive()) return IsPaintTool(CurrentTool());
   if (button != Qt::LeftButton) return true;
   EndPaintStroke(&point);
   return true;
@@ -327,6 +327,7 @@ void CDrawView::ClosePolygon(bool dropTrailing) {
     InvalObj(poly);
   }
   SetCurrentTool(kToolSelect);
+  UpdateToolCursor();
   SelectionChanged();
 }
 
