@@ -306,6 +306,7 @@ TEST(ManualScreenshots, PictaroPainting) {
   ivorel::reset_stamps();
   Open o = open_sample(f, "wheel-24bit.bmp");
   ASSERT_NE(o.child, nullptr);
+  o.child->showMaximized();
   f.frame().ExecuteCommand(ivorel::cmd::kViewZoom2X);
   settle();
   RECT R;

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -106,6 +107,59 @@ QWidget* stamp_page(StampKind kind, const QString& name) {
   return page;
 }
 
+// The tools' icons, drawn: each a small picture of what the tool leaves on the canvas.
+QIcon tool_icon(int id) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor ink(46, 52, 54), paint(52, 101, 164), fill(245, 121, 0);
+  switch (id) {
+    case sel::kToolPen:
+      p.setPen(QPen(ink, 2));
+      p.drawLine(6, 26, 24, 8);
+      p.setBrush(ink);
+      p.drawPolygon(QPolygon({QPoint(24, 8), QPoint(27, 5), QPoint(28, 9)}));
+      break;
+    case sel::kToolBrush:
+      p.setPen(QPen(QColor(143, 89, 2), 3));
+      p.drawLine(26, 6, 15, 17);
+      p.setPen(Qt::NoPen);
+      p.setBrush(paint);
+      p.drawEllipse(QPointF(11, 21), 7, 7);
+      break;
+    case sel::kToolLineTool:
+      p.setPen(QPen(paint, 3));
+      p.drawLine(5, 27, 27, 5);
+      break;
+    case sel::kToolPick:
+      p.setPen(QPen(ink, 2));
+      p.drawLine(6, 26, 18, 14);
+      p.setBrush(ink);
+      p.drawEllipse(QPointF(22, 10), 5, 5);
+      break;
+    case sel::kToolFill:
+      p.setPen(QPen(ink, 2));
+      p.setBrush(QColor(238, 238, 236));
+      p.drawPolygon(QPolygon({QPoint(6, 14), QPoint(16, 4), QPoint(26, 14), QPoint(16, 24)}));
+      p.setPen(Qt::NoPen);
+      p.setBrush(fill);
+      p.drawEllipse(QPointF(26, 24), 4, 5);
+      break;
+    case sel::kToolLineShape:
+      p.setPen(QPen(ink, 1, Qt::DashLine));
+      p.drawLine(5, 27, 27, 5);
+      break;
+    case sel::kToolPolygon:
+      p.setPen(QPen(ink, 1, Qt::DashLine));
+      p.drawPolygon(QPolygon({QPoint(5, 10), QPoint(20, 4), QPoint(27, 22), QPoint(12, 27)}));
+      break;
+    default:
+      return {};
+  }
+  return QIcon(pixmap);
+}
+
 }  // namespace
 
 namespace ivorel {
@@ -123,12 +177,15 @@ void set_flood_tolerance(int tolerance) {
 void CIMDIFrameWnd::CreatePaintBars() {
   QToolBar* tools = AddToolBar(kPaintToolsBarId, "Painting", {});
   for (int id : paint_tools_bar()) {
-    if (id == 0)
+    if (id == 0) {
       tools->addSeparator();
-    else if (QAction* a = actions_.value(id))
+    } else if (QAction* a = actions_.value(id)) {
+      if (a->icon().isNull()) a->setIcon(tool_icon(id));
       tools->addAction(a);
+    }
   }
-  addToolBar(Qt::TopToolBarArea, tools);
+  // Down the left side, where painting tools usually wait.
+  addToolBar(Qt::LeftToolBarArea, tools);
 
   // A Paint menu before Tools.
   auto* menu = new QMenu(tr("&Paint"), this);
