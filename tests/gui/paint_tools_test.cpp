@@ -329,3 +329,35 @@ TEST(ManualScreenshots, PictaroPainting) {
   EXPECT_TRUE(f.frame().grab().save(QDir(folder).filePath("pictaro-painting.png")));
   CDrawView::SetCurrentTool(ivorel::kToolSelect);
 }
+
+TEST_F(PaintTools, ShapeToolsStartSelectionsOnThePictureOnly) {
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  Open o = open_sample(f, "wheel-24bit.bmp");
+  ASSERT_NE(o.child, nullptr);
+  const std::vector<unsigned char> before = bytes(o.child->image);
+  const struct {
+    int command;
+    ivorel::ShapeKind kind;
+  } cases[] = {{sel::kToolLineShape, ivorel::ShapeKind::Line},
+               {sel::kToolRectShape, ivorel::ShapeKind::Rectangle},
+               {sel::kToolFilledRoundRect, ivorel::ShapeKind::RoundRect},
+               {sel::kToolFilledEllipse, ivorel::ShapeKind::Ellipse}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    f.frame().ExecuteCommand(c.command);
+    const std::size_t objects = o.view->GetDocument().Objects().size();
+    drag(o.view, o.origin + QPoint(20, 30), o.origin + QPoint(70, 60));
+    ASSERT_EQ(o.view->GetDocument().Objects().size(), objects + 1);
+    auto* made = dynamic_cast<CDrawRectWithImage*>(o.view->GetDocument().Objects().back().get());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->m_nShape, c.kind);
+    EXPECT_TRUE(o.view->IsSelected(made));
+    // Outside the picture nothing starts.
+    drag(o.view, o.origin + QPoint(200, 200), o.origin + QPoint(240, 240));
+    EXPECT_EQ(o.view->GetDocument().Objects().size(), objects + 1);
+    o.view->Select(made, false);
+    f.frame().ExecuteCommand(sel::kClear);
+  }
+  EXPECT_EQ(bytes(o.child->image), before);  // shapes draw no pixels
+}
