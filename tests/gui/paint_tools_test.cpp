@@ -4,12 +4,14 @@
 // loses the mouse; the configuration and strength bars set the stamps and the tolerance.
 #include <gtest/gtest.h>
 
+#include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -285,6 +287,15 @@ TEST_F(PaintTools, ConfigurationAndStrengthBars) {
   EXPECT_EQ(ivorel::pen_stamp().size, 100);
   ivorel::set_stamp_size(ivorel::StampKind::Brush, 7);
   EXPECT_EQ(config->findChild<QSpinBox*>("BrushSize")->value(), 7);
+  // The colour choice: the page's button opens a colour dialog whose choice becomes the stamp's colour.
+  config->findChild<QPushButton*>("BrushColour")->click();
+  settle();
+  auto* dialog = config->findChild<QColorDialog*>("StampColourDialog");
+  ASSERT_NE(dialog, nullptr);
+  dialog->setCurrentColor(QColor(10, 20, 30));
+  dialog->accept();
+  settle();
+  EXPECT_EQ(ivorel::brush_colour(), 0x1E140Au);
 
   f.frame().ExecuteCommand(sel::kToolFill);
   EXPECT_TRUE(strength->isVisible());
