@@ -283,6 +283,11 @@ void CDrawView::PaintRubberBand(QPainter& painter) {
 
 void CDrawView::PolygonPress(POINT point, bool onImage) {
   const POINT doc = ClientToDoc(point);
+  if (g_polygonView && g_polygonView != this && g_polygon) {
+    // One polygon at a time: the one left open in another window ends there.
+    g_polygonView->ClosePolygon(true);
+    SetCurrentTool(kToolPolygon);
+  }
   if (g_polygonView != this || !g_polygon) {
     if (!onImage) return;
     Select(nullptr, false);
