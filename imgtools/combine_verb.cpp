@@ -50,7 +50,13 @@ bool parse_shape(const std::string& text, ivorel::SelectionShape& shape) {
   return true;
 }
 
-// The first frame of a file as a descriptor over a block of its own.
+struct Owned {
+  _IMAGEDESCRIPTOR d;
+  ~Owned() { ivorel::free_image_block(d); }
+};
+
+}  // namespace
+
 bool load_descriptor(const std::string& path, _IMAGEDESCRIPTOR& d) {
   ImageSource src(path);
   if (!src.ok()) return false;
@@ -63,13 +69,6 @@ bool load_descriptor(const std::string& path, _IMAGEDESCRIPTOR& d) {
   }
   return true;
 }
-
-struct Owned {
-  _IMAGEDESCRIPTOR d;
-  ~Owned() { ivorel::free_image_block(d); }
-};
-
-}  // namespace
 
 int combine_verb(const Args& args) {
   std::vector<std::string> files;

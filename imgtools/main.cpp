@@ -61,6 +61,11 @@ const char kHelp[] =
     "      Modes: replace (default), transparent (leaves out colours near --pen, default 000000), heavy,\n"
     "      even, light, subtract, multiply, divide, lighter, darker, match, brighter, darker-than,\n"
     "      edge-blend, image-mask, selection-mask, both-masks (the last three need the masks named).\n"
+    "  fill X,Y [--tolerance N] [--colour RRGGBB | --colours FIRST,SECOND] IN OUT\n"
+    "      The editor's flood fill at pixel X,Y (0,0 the top left) with the brush colour (--colour, or the\n"
+    "      second of --colours; default C0C0C0): tolerance 0 (default) takes the seed's exact colour, 1 to\n"
+    "      10 every connected pixel whose squared RGB distance from the seed is below N x 1000. OUT keeps\n"
+    "      IN's depth and palette.\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
     "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option NAME=VALUE]...\n"
@@ -106,5 +111,6 @@ int main(int argc, char** argv) {
   if (verb == "scan") return imgtools::scan_verb(args);
   if (verb == "print") return imgtools::print_verb(args);
   if (verb == "combine") return imgtools::combine_verb(args);
+  if (verb == "fill") return imgtools::fill_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

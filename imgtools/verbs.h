@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ivorel/windows/imagedescriptor.h"
+
 namespace imgtools {
 
 using Args = std::vector<std::string>;
@@ -17,6 +19,11 @@ int list_verb(const Args& args);
 int scan_verb(const Args& args);
 int print_verb(const Args& args);
 int combine_verb(const Args& args);
+int fill_verb(const Args& args);
+
+// The first frame of a file as a descriptor over a block of its own (the caller frees it); false after
+// printing why.
+bool load_descriptor(const std::string& path, _IMAGEDESCRIPTOR& d);
 
 // Prints a usage error and returns 2.
 int usage_error(const std::string& message);

@@ -58,7 +58,10 @@ DrawTool& DrawTool::Find(int id) {
   static RectSelectionTool rect(ShapeKind::Rectangle), ellipse(ShapeKind::Ellipse),
       round(ShapeKind::RoundRect);
   static LassoSelectionTool lasso;
+  static RectSelectionTool line(ShapeKind::Line);
   switch (id) {
+    case kToolLineSelection:
+      return line;
     case kToolRectSelection:
       return rect;
     case kToolEllipseSelection:
@@ -78,7 +81,13 @@ void DrawTool::TrackCreate(CDrawObj& object, POINT start, POINT doc) {
 
 bool DrawTool::EndCreate(CDrawObj& object) {
   const RECT b = object.Bounds();
-  if (b.right - b.left < 4 || b.bottom - b.top < 4) return false;
+  // A line may be flat in one direction; every other shape needs room in both.
+  const auto* rect = dynamic_cast<const CDrawRect*>(&object);
+  if (rect && rect->m_nShape == ShapeKind::Line) {
+    if (b.right - b.left < 4 && b.bottom - b.top < 4) return false;
+  } else if (b.right - b.left < 4 || b.bottom - b.top < 4) {
+    return false;
+  }
   object.m_position = b;
   return true;
 }

@@ -16,10 +16,18 @@ namespace ivorel {
 // room for the painting tools).
 enum DrawToolId : int {
   kToolSelect = 0,
+  kToolLineSelection = 1,
   kToolRectSelection = 2,
   kToolRoundRectSelection = 3,
   kToolEllipseSelection = 4,
   kToolLassoSelection = 5,
+  // The painting tools (draw_view_paint.cpp): 5 makes a polygon selection vertex by vertex.
+  kToolPolygon = 5,
+  kToolPen = 6,
+  kToolBrush = 7,
+  kToolPick = 8,
+  kToolFill = 9,
+  kToolLine = 10,
 };
 
 class DrawTool {

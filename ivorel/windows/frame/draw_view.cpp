@@ -138,6 +138,7 @@ void CDrawView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   painter.drawImage(r.topLeft(), ivorel::qimage_from_surface(surface_, r));
   PaintObjects(painter, r);
+  PaintRubberBand(painter);
 }
 
 void CDrawView::resizeEvent(QResizeEvent*) {
@@ -315,6 +316,8 @@ void CDrawView::OnScrollAction(ivorel::ScrollBar bar, int action) {
 }
 
 void CDrawView::mousePressEvent(QMouseEvent* event) {
+  if (!child_->cropArmed && PaintPress(event->button(), key_flags(event), to_point(event->position())))
+    return;
   if (event->button() == Qt::LeftButton) {
     if (child_->cropArmed) {
       child_->EvLButtonDown(key_flags(event), to_point(event->position()));
@@ -328,6 +331,7 @@ void CDrawView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CDrawView::mouseReleaseEvent(QMouseEvent* event) {
+  if (PaintRelease(event->button(), to_point(event->position()))) return;
   if (event->button() == Qt::LeftButton && ivorel::DrawTool::Find(CurrentTool()).Dragging()) {
     ivorel::DrawTool::Find(CurrentTool()).OnLButtonUp(*this, key_flags(event), to_point(event->position()));
     return;
@@ -344,6 +348,10 @@ void CDrawView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CDrawView::mouseMoveEvent(QMouseEvent* event) {
+  if (PaintMove(key_flags(event), to_point(event->position()))) {
+    ReportPosition(event->position().toPoint());
+    return;
+  }
   if (ivorel::DrawTool& tool = ivorel::DrawTool::Find(CurrentTool()); tool.Dragging()) {
     tool.OnMouseMove(*this, key_flags(event), to_point(event->position()));
   } else {
@@ -353,8 +361,15 @@ void CDrawView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CDrawView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (PaintDoubleClick(to_point(event->position()))) return;
   // A double click opens the full-screen view, the quickest way to see an image whole.
   if (event->button() == Qt::LeftButton && !child_->cropArmed) child_->HandleViewfullscreen();
+}
+
+void CDrawView::focusOutEvent(QFocusEvent* event) {
+  // A stroke never outlives the mouse: it ends as its release would.
+  if (PaintStrokeActive()) EndPaintStroke();
+  QAbstractScrollArea::focusOutEvent(event);
 }
 
 void CDrawView::leaveEvent(QEvent*) {
@@ -409,7 +424,8 @@ void CDrawView::wheelEvent(QWheelEvent* event) {
 
 void CDrawView::contextMenuEvent(QContextMenuEvent* event) {
   CIMDIFrameWnd* frame = child_->Frame();
-  if (!frame) return;
+  // The colour picker takes the right button for the brush.
+  if (!frame || CurrentTool() == ivorel::kToolPick) return;
   QMenu menu(this);
   for (int id : std::initializer_list<int>{
            ivorel::cmd::kViewToScale, ivorel::cmd::kViewToFit, ivorel::cmd::kViewToFitAspect, 0,

@@ -17,6 +17,9 @@ class CMDIChildImageWnd;
 class QPainter;
 class QTextEdit;
 class QScrollBar;
+namespace ivorel::paint {
+struct StampMask;
+}
 
 class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   Q_OBJECT
@@ -104,6 +107,24 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   static int CurrentTool();
   static void SetCurrentTool(int tool);
 
+  // ---- Painting (draw_view_paint.cpp): pixel access for the tools, in image display (client) or logical
+  // (document) coordinates; colours become the nearest palette entry in palette images.
+  RGBCOLOR GetColorAtImageDisplayPosition(POINT display, int& index) const;
+  RGBCOLOR GetColorAtLogicalPosition(POINT doc, int& index) const;
+  bool SetColorAtImageDisplayPosition(POINT display, RGBCOLOR colour);
+  bool SetColorAtLogicalPosition(POINT doc, RGBCOLOR colour);
+  // The pattern's cells centred on the pixel under `display`.
+  bool SetPatternAtImageDisplayPosition(POINT display, const ivorel::paint::StampMask& pattern, RGBCOLOR colour);
+  // Writes every pixel where a 32-bit drawing surface of the image's size differs from the image; the
+  // number written, or -1 when the sizes disagree.
+  long long SetImageMemoryDCToImageBuffer(const DeviceBitmap& surface);
+  static bool IsPaintTool(int tool);
+  bool PaintStrokeActive() const;
+  // Ends a stroke or polygon in progress as its release would (the mouse lost, the window closing, the tool
+  // changed); `at` is the release point, null for where the stroke stands.
+  void EndPaintStroke(const POINT* at = nullptr);
+  void UpdateToolCursor();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -113,6 +134,7 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   // Ctrl+wheel zooms toward the pointer; the plain wheel scrolls.
   void wheelEvent(QWheelEvent* event) override;
@@ -126,6 +148,19 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   void ReportPosition(QPoint client);
 
   static void LoadPasteStore();
+  // The painting tools' events: true when the current tool took it.
+  bool PaintPress(Qt::MouseButton button, unsigned keys, POINT point);
+  bool PaintMove(unsigned keys, POINT point);
+  bool PaintRelease(Qt::MouseButton button, POINT point);
+  bool PaintDoubleClick(POINT point);
+  void PaintRubberBand(QPainter& painter);
+  void StrokeTo(POINT pixel);
+  void PolygonPress(POINT point, bool onImage);
+  void ClosePolygon(bool dropTrailing);
+  void PickColour(POINT point, bool brush);
+  void FloodFillAt(POINT pixel);
+  void InvalidateImagePixels(int left, int top, int right, int bottom);
+  void FinishImagePainting();
   void PaintObjects(QPainter& painter, const QRect& area);
   void PaintText(QPainter& painter, const CDrawObj& object);
   bool FillEmptySelections();

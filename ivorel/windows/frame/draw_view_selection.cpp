@@ -481,6 +481,18 @@ bool CDrawView::SelectionCommandEnabled(int id) const {
     case sel::kToolRoundRect:
     case sel::kToolEllipse:
     case sel::kToolPolygon:
+    case sel::kToolLineShape:
+    case sel::kToolRectShape:
+    case sel::kToolRoundRectShape:
+    case sel::kToolEllipseShape:
+    case sel::kToolFilledRect:
+    case sel::kToolFilledRoundRect:
+    case sel::kToolFilledEllipse:
+    case sel::kToolPen:
+    case sel::kToolBrush:
+    case sel::kToolLineTool:
+    case sel::kToolPick:
+    case sel::kToolFill:
     case sel::kSelectWholeImage:
     case sel::kGrid:
       return image;
@@ -551,7 +563,9 @@ bool CDrawView::SelectionCommandEnabled(int id) const {
 void CDrawView::OnSelectionCommand(int id) {
   if (!SelectionCommandEnabled(id)) return;
   if (const int tool = tool_of_command(id); tool >= 0) {
+    EndPaintStroke();
     g_currentTool = tool;
+    UpdateToolCursor();
     return;
   }
   const SelectionCommand* command = find_selection_command(id);

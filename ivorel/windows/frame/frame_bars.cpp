@@ -184,6 +184,8 @@ bool checkable(const ivorel::FrameCommand& c) {
     case cmd::kToggleCaptureBar:
     case cmd::kToggleMaskBar:
     case cmd::kToggleMainMenu:
+    case cmd::kToggleConfigBar:
+    case cmd::kToggleStrengthBar:
       return true;
     default:
       return false;
@@ -349,6 +351,7 @@ void CIMDIFrameWnd::CreateToolBars() {
   addToolBar(Qt::TopToolBarArea, selectionOps);
   addToolBar(Qt::TopToolBarArea, mask);
   CreateSelectionBars();
+  CreatePaintBars();
   // The combine bar comes up with "More Image Combinations", the mask bar from the Bars menu.
   selectionOps->hide();
   mask->hide();

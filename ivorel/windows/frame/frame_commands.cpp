@@ -166,6 +166,9 @@ bool CIMDIFrameWnd::IsCommandChecked(int id) const {
       return visible(165);
     case cmd::kToggleMaskBar:
       return visible(185);
+    case cmd::kToggleConfigBar:
+    case cmd::kToggleStrengthBar:
+      return visible(id);
     case cmd::kToggleMainMenu:
       return menuBar()->isVisible();
     default:
@@ -217,6 +220,10 @@ void CIMDIFrameWnd::ExecuteCommand(int id) {
         break;
       case cmd::kToggleMaskBar:
         ToggleBar(toolbars_.value(185));
+        break;
+      case cmd::kToggleConfigBar:
+      case cmd::kToggleStrengthBar:
+        ToggleBar(toolbars_.value(id));
         break;
       case cmd::kEmptyClipboard:
         pcore::clipboard().clear();

@@ -96,6 +96,7 @@ bool CIMDIFrameWnd::RunSelectionCommand(int id) {
   }
   CMDIChildImageWnd* active = GetActiveMDIChild();
   if (active && active->View()) active->View()->OnSelectionCommand(id);
+  AfterPaintToolCommand(id);
   return true;
 }
 

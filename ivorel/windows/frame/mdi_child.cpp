@@ -105,6 +105,8 @@ bool CMDIChildImageWnd::event(QEvent* e) {
 }
 
 void CMDIChildImageWnd::closeEvent(QCloseEvent* event) {
+  // A stroke in progress is finished first, so the close prompt sees the image whole.
+  if (view_ && !destroying_) view_->EndPaintStroke();
   if (!destroying_ && !CanClose()) {
     event->ignore();
     return;

@@ -138,6 +138,9 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   bool SelectionCommandEnabled(int id) const;
   bool SelectionCommandChecked(int id) const;
   bool RunSelectionCommand(int id);
+  // The painting bars: tools, configuration (pen and brush pages) and strength (frame_paint.cpp).
+  void CreatePaintBars();
+  void AfterPaintToolCommand(int id);
   // Runs an image operation on the active window's selections that have pixels; false when none took it.
   bool OfferToSelections(const registry::Operation& op, _IMAGE_PROC_DATA* block);
   QToolBar* AddToolBar(int barId, const char* title, std::initializer_list<int> ids);

@@ -10,7 +10,7 @@ const std::vector<SelectionCommand>& selection_commands() {
       {sel::kToolRect, "&Rectangle Selection", "Choose rectangle drawing tool\nRectangle tool", 0},
       {sel::kToolRoundRect, "R&ounded Selection", "Choose rounded rectangle drawing tool\nRoundRect tool", 0},
       {sel::kToolEllipse, "&Ellipse Selection", "Choose ellipse drawing tool\nEllipse tool", 0},
-      {sel::kToolPolygon, "&Freehand Selection", "Choose polygon drawing tool\nPolygon tool", 0},
+      {sel::kToolPolygon, "Pol&ygon Selection", "Choose polygon drawing tool\nPolygon tool", 0},
       {sel::kSelectAll, "Select &All Selections", "Select all selections\nSelect All", 0},
       {sel::kSelectWholeImage, "Select &Whole Image", "Select whole image\nSelect whole image", 0},
       {sel::kClear, "&Delete Selection", "Remove the selected selections\nDelete", 0},
@@ -116,6 +116,20 @@ const std::vector<SelectionCommand>& selection_commands() {
        "Delete mask data attached to the selection\nDelete mask data "
        "associated with the selection and compact memory resource",
        0},
+      {sel::kToolLineShape, "&Line Selection", "Line\nLine", 0},
+      {sel::kToolRectShape, "Rectan&gle", "Rectangle\nRectangle", 0},
+      {sel::kToolRoundRectShape, "Round Rectangle", "Round rectangle\nRound Rectangle", 0},
+      {sel::kToolEllipseShape, "Ellipse", "Ellipse\nEllipse", 0},
+      {sel::kToolFilledRect, "Filled Rectangle", "Filled rectangle\nFilled Rectangle", 0},
+      {sel::kToolFilledRoundRect, "Filled Round Rectangle", "Filled round rectangle\nFilled Round Rectangle",
+       0},
+      {sel::kToolFilledEllipse, "Filled Ellipse", "Filled ellipse\nFilled Ellipse", 0},
+      {sel::kToolPen, "&Pen", "Pen\nPen", 0},
+      {sel::kToolBrush, "&Brush", "Brush\nBrush", 0},
+      {sel::kToolLineTool, "&Line Tool", "Choose line drawing tool\nLine tool using current pen", 0},
+      {sel::kToolPick, "Pick &Colour",
+       "Pick color from image\nPick color, pen = left mouse button, brush = right mouse button", 0},
+      {sel::kToolFill, "&Flood Fill", "Flood fill\nFlood fill with current brush color", 0},
   };
   return commands;
 }
@@ -132,6 +146,27 @@ int tool_of_command(int id) {
       return kToolEllipseSelection;
     case sel::kToolPolygon:
       return kToolLassoSelection;
+    case sel::kToolLineShape:
+      return kToolLineSelection;
+    case sel::kToolRectShape:
+    case sel::kToolFilledRect:
+      return kToolRectSelection;
+    case sel::kToolRoundRectShape:
+    case sel::kToolFilledRoundRect:
+      return kToolRoundRectSelection;
+    case sel::kToolEllipseShape:
+    case sel::kToolFilledEllipse:
+      return kToolEllipseSelection;
+    case sel::kToolPen:
+      return kToolPen;
+    case sel::kToolBrush:
+      return kToolBrush;
+    case sel::kToolLineTool:
+      return kToolLine;
+    case sel::kToolPick:
+      return kToolPick;
+    case sel::kToolFill:
+      return kToolFill;
     default:
       return -1;
   }
@@ -216,6 +251,17 @@ const std::vector<int>& selection_menu() {
                                        0,
                                        sel::kMoreCombinations,
                                        sel::kGrid};
+  return ids;
+}
+
+}  // namespace ivorel
+
+namespace ivorel {
+
+const std::vector<int>& paint_tools_bar() {
+  static const std::vector<int> ids = {sel::kToolPen,  sel::kToolBrush,     sel::kToolLineTool,
+                                       sel::kToolPick, sel::kToolFill,      0,
+                                       sel::kToolLineShape, sel::kToolPolygon};
   return ids;
 }
 

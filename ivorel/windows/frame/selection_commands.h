@@ -62,6 +62,19 @@ enum : int {
   kReuse = 32918,
   kClear = 57632,
   kSelectAll = 57642,
+  // The painting tools.
+  kToolLineTool = 32771,
+  kToolPen = 32821,
+  kToolBrush = 32822,
+  kToolPick = 32823,
+  kToolFill = 32824,
+  kToolLineShape = 32826,
+  kToolRectShape = 32827,
+  kToolEllipseShape = 32828,
+  kToolRoundRectShape = 32829,
+  kToolFilledRect = 32834,
+  kToolFilledRoundRect = 32835,
+  kToolFilledEllipse = 32836,
 };
 }  // namespace sel
 
@@ -82,5 +95,7 @@ const SelectionCommand* find_selection_command(int id);
 const std::vector<int>& selection_operations_bar();
 const std::vector<int>& mask_operations_bar();
 const std::vector<int>& selection_menu();
+// The painting tools of the "Painting" bar and the Paint menu.
+const std::vector<int>& paint_tools_bar();
 
 }  // namespace ivorel
