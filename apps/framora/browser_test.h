@@ -1,25 +1,14 @@
-// The browser test: a small web page showing the animation, written beside the GIF it shows, and opened in
-// the desktop's browser.
+// Where the browser test writes its page and animation, and whether there is a browser to show them.
 #pragma once
 
 #include <QString>
 
 namespace framora {
 
-// The page showing `gifName` (a bare file name, in the page's folder).
-QString browser_test_page(const QString& gifName);
-
-// Where a test's files go: beside the saved animation when the stack is what was saved there, else in a
-// private folder of the process (made once, mode 0700, removed at exit).
-struct BrowserTestFiles {
-  QString gif;   // the animation the page shows (written by the caller unless it is the saved file)
-  QString page;  // the page
-  bool writeGif = true;
-};
-BrowserTestFiles browser_test_files(const QString& savedGif, bool savedIsCurrent);
-
-// Writes the page (UTF-8) through the suite's safe save; false when it could not be written.
-bool write_browser_test_page(const QString& page, const QString& gifName);
+// The folder for the test's files: beside the saved animation when there is one and its folder may be
+// written, else a private folder of the process (mode 0700, removed at exit), so that no other user can
+// read or replace what the browser loads. Empty when neither can be had.
+QString browser_test_folder(const QString& savedAnimation);
 
 // Whether the desktop can open a web page: xdg-open is there and a browser is known to it (or $BROWSER).
 bool browser_available();

@@ -20,8 +20,6 @@ namespace framora {
 
 namespace {
 
-constexpr int kMaxDelay = 2000;
-
 QLabel* value_label(const QString& text, const char* name, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
@@ -30,16 +28,8 @@ QLabel* value_label(const QString& text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-FrameSettings settings_of(const ImageFrame& frame) {
-  FrameSettings s;
-  s.delay = frame.delay;
-  s.disposal = frame.disposal;
-  s.transparent = frame.transparent != 0;
-  s.transparentIndex = frame.transparentIndex;
-  s.left = frame.left;
-  s.top = frame.top;
-  s.comment = frame.comment ? QString::fromLocal8Bit(frame.comment) : QString();
-  return s;
+FrameSettings settings_of(const CFramoraDoc& doc, int frame) {
+  return {doc.GetFrameProperties(frame), QString::fromStdString(doc.GetFrameComment(frame))};
 }
 
 int typed_delay(const QString& text, int previous) {
@@ -48,9 +38,10 @@ int typed_delay(const QString& text, int previous) {
   return ok ? std::clamp(value, 0, kMaxDelay) : previous;
 }
 
-FramePropertiesDialog::FramePropertiesDialog(const ImageFrame& frame, int screenWidth, int screenHeight,
-                                             QWidget* parent)
-    : QDialog(parent), frame_(frame), settings_(settings_of(frame)) {
+FramePropertiesDialog::FramePropertiesDialog(const CFramoraDoc& doc, int index, QWidget* parent)
+    : QDialog(parent), frame_(*doc.GetFrame(index)), settings_(settings_of(doc, index)) {
+  const ImageFrame& frame = frame_;
+  const int screenWidth = doc.GetStack().GetScreenWidth(), screenHeight = doc.GetStack().GetScreenHeight();
   setObjectName("FrameProperties");
   setWindowTitle(QString::fromLocal8Bit(frame.path));
   auto* form = new QFormLayout;
@@ -63,11 +54,12 @@ FramePropertiesDialog::FramePropertiesDialog(const ImageFrame& frame, int screen
   delay_->setObjectName("delay");
   delay_->setMaxLength(4);
   // A stored delay the spin range cannot show stays blank rather than pretend to be another value.
-  if (settings_.delay >= 0 && settings_.delay < kMaxDelay) delay_->setText(QString::number(settings_.delay));
+  if (settings_.properties.delay >= 0 && settings_.properties.delay < kMaxDelay)
+    delay_->setText(QString::number(settings_.properties.delay));
   delaySpin_ = new QSpinBox(this);
   delaySpin_->setObjectName("delaySpin");
   delaySpin_->setRange(0, kMaxDelay);
-  delaySpin_->setValue(std::clamp(settings_.delay, 0, kMaxDelay));
+  delaySpin_->setValue(std::clamp(settings_.properties.delay, 0, kMaxDelay));
   delaySpin_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   delaySpin_->setFixedWidth(delaySpin_->sizeHint().height() + 4);
   // Only its arrows show: the edit beside it is where the value is typed.
@@ -87,7 +79,10 @@ FramePropertiesDialog::FramePropertiesDialog(const ImageFrame& frame, int screen
   disposal_->setObjectName("disposal");
   disposal_->addItems({tr("0 - No action"), tr("1 - Keep the frame"), tr("2 - Restore the background"),
                        tr("3 - Restore the previous picture")});
-  disposal_->setCurrentIndex(settings_.disposal >= 0 && settings_.disposal <= 3 ? settings_.disposal : 0);
+  disposal_->setCurrentIndex(settings_.properties.disposal >= 0 && settings_.properties.disposal <= 3
+                                 ? settings_.properties.disposal
+                                 : 0);
+  disposal_->setProperty("shown", disposal_->currentIndex());
   form->addRow(tr("D&isposal:"), disposal_);
 
   transparency_ = value_label(QString(), "transparency", this);
@@ -97,7 +92,7 @@ FramePropertiesDialog::FramePropertiesDialog(const ImageFrame& frame, int screen
   clearTransparency_->setObjectName("clearTransparent");
   connect(pick, &QPushButton::clicked, this, &FramePropertiesDialog::PickTransparentColour);
   connect(clearTransparency_, &QPushButton::clicked, this, [this] {
-    settings_.transparent = false;
+    settings_.properties.transparent = false;
     ShowTransparency();
   });
   auto* transparentRow = new QHBoxLayout;
@@ -111,11 +106,11 @@ FramePropertiesDialog::FramePropertiesDialog(const ImageFrame& frame, int screen
   left_ = new QSpinBox(this);
   left_->setObjectName("left");
   left_->setRange(0, 65535);
-  left_->setValue(std::clamp(settings_.left, 0, 65535));
+  left_->setValue(std::clamp(settings_.properties.left, 0, 65535));
   top_ = new QSpinBox(this);
   top_->setObjectName("top");
   top_->setRange(0, 65535);
-  top_->setValue(std::clamp(settings_.top, 0, 65535));
+  top_->setValue(std::clamp(settings_.properties.top, 0, 65535));
   auto* position = new QHBoxLayout;
   position->addWidget(new QLabel(tr("Left"), this));
   position->addWidget(left_);
@@ -138,27 +133,32 @@ FramePropertiesDialog::FramePropertiesDialog(const ImageFrame& frame, int screen
 }
 
 void FramePropertiesDialog::ShowTransparency() {
-  transparency_->setText(settings_.transparent ? tr("Index %1").arg(settings_.transparentIndex) : tr("None"));
-  clearTransparency_->setEnabled(settings_.transparent);
+  transparency_->setText(settings_.properties.transparent
+                             ? tr("Index %1").arg(settings_.properties.transparentIndex)
+                             : tr("None"));
+  clearTransparency_->setEnabled(settings_.properties.transparent);
 }
 
 void FramePropertiesDialog::PickTransparentColour() {
   hide();
   PalettePickerDialog picker(frame_.palette, frame_.colors,
-                             settings_.transparent ? settings_.transparentIndex : -1, parentWidget());
+                             settings_.properties.transparent ? settings_.properties.transparentIndex : -1,
+                             parentWidget());
   if (picker.exec() == QDialog::Accepted && picker.Selected() >= 0) {
-    settings_.transparent = true;
-    settings_.transparentIndex = picker.Selected();
+    settings_.properties.transparent = true;
+    settings_.properties.transparentIndex = picker.Selected();
     ShowTransparency();
   }
   show();
 }
 
 void FramePropertiesDialog::accept() {
-  settings_.delay = typed_delay(delay_->text(), settings_.delay);
-  settings_.disposal = disposal_->currentIndex();
-  settings_.left = left_->value();
-  settings_.top = top_->value();
+  settings_.properties.delay = typed_delay(delay_->text(), settings_.properties.delay);
+  // A reserved disposal from a file (4 to 7) shows as 0; it stays unless the user chose another.
+  if (disposal_->currentIndex() != disposal_->property("shown").toInt())
+    settings_.properties.disposal = disposal_->currentIndex();
+  settings_.properties.left = left_->value();
+  settings_.properties.top = top_->value();
   settings_.comment = comment_->text();
   QDialog::accept();
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "apps/framora/document/framora_doc.h"
 #include "imgfile/codaxe.h"
 
 class QComboBox;
@@ -18,23 +19,18 @@ namespace framora {
 
 // What the dialog edits, read from a frame and stored back into it on OK.
 struct FrameSettings {
-  int delay = 0;  // hundredths of a second, 0 ... 2000
-  int disposal = 0;
-  bool transparent = false;
-  int transparentIndex = 0;
-  int left = 0;
-  int top = 0;
+  FrameProperties properties;
   QString comment;
 };
 
-FrameSettings settings_of(const ImageFrame& frame);
+FrameSettings settings_of(const CFramoraDoc& doc, int frame);
 // The delay as typed: clamped to 0 ... 2000; text that is no number keeps `previous`.
 int typed_delay(const QString& text, int previous);
 
 class FramePropertiesDialog : public QDialog {
   Q_OBJECT
  public:
-  FramePropertiesDialog(const ImageFrame& frame, int screenWidth, int screenHeight, QWidget* parent);
+  FramePropertiesDialog(const CFramoraDoc& doc, int frame, QWidget* parent);
   FrameSettings Settings() const { return settings_; }
 
  protected:

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "apps/framora/document/framora_doc.h"
 #include "platform/core/message_box.h"
 
 namespace framora {
@@ -27,10 +28,7 @@ constexpr ColumnSpec kColumns[kColumnCount] = {
 }  // namespace
 
 QString disposal_text(int disposal) {
-  static const char* const kNames[] = {"No op", "Keep", "Bkgd", "Prev."};
-  // Files may carry the reserved values 4 to 7: shown by number, without a name.
-  const char* name = disposal >= 0 && disposal < 4 ? kNames[disposal] : "";
-  return QStringLiteral("%1-%2").arg(disposal).arg(QLatin1String(name));
+  return QStringLiteral("%1-%2").arg(disposal).arg(QLatin1String(disposal_name(disposal)));
 }
 
 QStringList row_texts(const ImageFrame& frame) {

@@ -28,8 +28,8 @@ CImageFrameView::CImageFrameView(bool foreground, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CImageFrameView::SetDisplay(Display* display) {
-  display_ = display;
+void CImageFrameView::SetSource(std::function<Display*()> source) {
+  source_ = std::move(source);
   update();
 }
 
@@ -56,7 +56,8 @@ void CImageFrameView::paintEvent(QPaintEvent*) {
     painter.drawImage(target, picture_);
     return;
   }
-  if (!display_ || width() <= 0 || height() <= 0) {
+  Display* display = GetDisplay();
+  if (!display || width() <= 0 || height() <= 0) {
     painter.fillRect(rect(), background);
     return;
   }
@@ -68,6 +69,6 @@ void CImageFrameView::paintEvent(QPaintEvent*) {
                         background.rgb() & 0xFFFFFF);
   draw::DeviceContext dc(surface, draw::screen_bits_per_pixel());
   RECT area{0, 0, surface.width, surface.height};
-  display_->DisplayImageWithAspectInDC(&dc, area, foreground_ ? 0 : 1);
+  display->DisplayImageWithAspectInDC(&dc, area, foreground_ ? 0 : 1);
   painter.drawImage(0, 0, ivorel::qimage_from_surface(surface, QRect(0, 0, surface.width, surface.height)));
 }

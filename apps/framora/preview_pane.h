@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 class Display;
 
@@ -14,9 +15,10 @@ class CImageFrameView : public QWidget {
   // The current frame's pane realizes its palette in the foreground, the two beside it in the background.
   CImageFrameView(bool foreground, QWidget* parent = nullptr);
 
-  // The display object to paint (the document's; null shows an empty pane).
-  void SetDisplay(Display* display);
-  Display* GetDisplay() const { return display_; }
+  // Where the display object to paint comes from (the document's, asked at each paint, so that the pane
+  // never draws one the document has dropped; null shows an empty pane).
+  void SetSource(std::function<Display*()> source);
+  Display* GetDisplay() const { return source_ ? source_() : nullptr; }
   // A picture shown instead of the display object (playback); a null image goes back to the display.
   void ShowPicture(const QImage& picture);
   const QImage& Picture() const { return picture_; }
@@ -29,6 +31,6 @@ class CImageFrameView : public QWidget {
 
  private:
   bool foreground_;
-  Display* display_ = nullptr;
+  std::function<Display*()> source_;
   QImage picture_;
 };

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -47,8 +48,9 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
     : QDialog(parent), settings_(settings), display_(display) {
   setObjectName("ScreenProperties");
   setWindowTitle(tr("Logical Screen"));
-  width_ = spin("screenWidth", 0, 65535, settings.width, this);
-  height_ = spin("screenHeight", 0, 65535, settings.height, this);
+  const ScreenProperties& p = settings.properties;
+  width_ = spin("screenWidth", 0, 65535, p.width, this);
+  height_ = spin("screenHeight", 0, 65535, p.height, this);
   useDisplay_ = new QCheckBox(
       tr("Use the &display's resolution (%1 x %2)").arg(display.width()).arg(display.height()), this);
   useDisplay_->setObjectName("useDisplay");
@@ -56,8 +58,8 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
     width_->setEnabled(!on);
     height_->setEnabled(!on);
   });
-  useDisplay_->setChecked(settings.width == display.width() && settings.height == display.height());
-  background_ = spin("background", 0, 255, settings.background, this);
+  useDisplay_->setChecked(p.width == display.width() && p.height == display.height());
+  background_ = spin("background", 0, 255, p.background, this);
   loops_ = spin("loops", 0, 65535, settings.loops, this);
   loops_->setSpecialValueText(tr("for ever"));
 
@@ -78,8 +80,8 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
       "&Keep each frame's colours, one global table flag",
       "&System default global palette (dither true colour)",
       "Palette of &frame number:", "Palette of an image &file:", "&Local colour table for every frame"};
-  frame_ = spin("paletteFrame", 0, 65535, settings.frame, this);
-  paletteFile_ = new QLineEdit(settings.paletteFile, this);
+  frame_ = spin("paletteFrame", 0, 65535, p.paletteFrame, this);
+  paletteFile_ = new QLineEdit(QString::fromStdString(p.paletteFile), this);
   paletteFile_->setObjectName("paletteFile");
   auto* browse = new QPushButton(tr("B&rowse..."), this);
   browse->setObjectName("browsePalette");
@@ -92,20 +94,20 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
     request.initialName = paletteFile_->text().toStdString();
     if (pcore::run_file_dialog(request) == pcore::kIdOk) {
       paletteFile_->setText(QString::fromStdString(request.path));
-      policy_->button(kFilePalette)->setChecked(true);
+      policy_->button(int(ColourPolicy::FilePalette))->setChecked(true);
     }
   });
   for (int i = 0; i < 5; ++i) {
     auto* choice = new QRadioButton(tr(kTitles[i]), policies);
     choice->setObjectName(QStringLiteral("policy%1").arg(i));
     policy_->addButton(choice, i);
-    if (i == kFramePalette) {
+    if (i == int(ColourPolicy::FramePalette)) {
       auto* row = new QHBoxLayout;
       row->addWidget(choice);
       row->addWidget(frame_);
       row->addStretch();
       policyLayout->addLayout(row);
-    } else if (i == kFilePalette) {
+    } else if (i == int(ColourPolicy::FilePalette)) {
       auto* row = new QHBoxLayout;
       row->addWidget(choice);
       row->addWidget(paletteFile_, 1);
@@ -115,7 +117,15 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
       policyLayout->addWidget(choice);
     }
   }
-  policy_->button(std::clamp(settings.policy, 0, 4))->setChecked(true);
+  policy_->button(std::clamp(int(p.policy), 0, 4))->setChecked(true);
+  mapping_ = new QComboBox(this);
+  mapping_->setObjectName("mapping");
+  mapping_->addItems({tr("Dither (error diffusion)"), tr("Nearest colour")});
+  mapping_->setCurrentIndex(int(p.mapping));
+  auto* mappingRow = new QHBoxLayout;
+  mappingRow->addWidget(new QLabel(tr("Colours not in the palette: "), policies));
+  mappingRow->addWidget(mapping_, 1);
+  policyLayout->addLayout(mappingRow);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -127,14 +137,16 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
 }
 
 void ScreenDialog::accept() {
+  ScreenProperties& p = settings_.properties;
   settings_.useDisplay = useDisplay_->isChecked();
-  settings_.width = settings_.useDisplay ? display_.width() : width_->value();
-  settings_.height = settings_.useDisplay ? display_.height() : height_->value();
-  settings_.background = background_->value();
+  p.width = settings_.useDisplay ? display_.width() : width_->value();
+  p.height = settings_.useDisplay ? display_.height() : height_->value();
+  p.background = background_->value();
+  p.paletteFrame = frame_->value();
+  p.paletteFile = paletteFile_->text().toStdString();
+  p.policy = ColourPolicy(policy_->checkedId());
+  p.mapping = PaletteMapping(mapping_->currentIndex());
   settings_.loops = loops_->value();
-  settings_.frame = frame_->value();
-  settings_.paletteFile = paletteFile_->text();
-  settings_.policy = policy_->checkedId();
   QDialog::accept();
 }
 

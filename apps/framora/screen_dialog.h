@@ -6,31 +6,22 @@
 #include <QSize>
 #include <QString>
 
+#include "apps/framora/document/framora_doc.h"
+
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QSpinBox;
 
 namespace framora {
 
-// The five colour-table policies, numbered as the dialog's choices.
-enum ColourPolicy : int {
-  kKeepPalettes = 0,   // every frame keeps its colours, one global table flag
-  kFixedPalette = 1,   // every frame mapped onto the fixed 256-colour palette
-  kFramePalette = 2,   // every frame mapped onto the palette of one frame
-  kFilePalette = 3,    // every frame mapped onto the palette of an image file
-  kLocalPalettes = 4,  // every frame saved with a table of its own
-};
-
+// The dialog's values: the document's screen settings, whether the display's resolution was chosen, and the
+// loop count.
 struct ScreenSettings {
-  int width = 0;
-  int height = 0;
+  ScreenProperties properties;
   bool useDisplay = false;
-  int background = 0;
   int loops = 0;  // 0: for ever
-  int frame = 0;
-  QString paletteFile;
-  int policy = kLocalPalettes;
 };
 
 class ScreenDialog : public QDialog {
@@ -53,6 +44,7 @@ class ScreenDialog : public QDialog {
   QSpinBox* frame_;
   QLineEdit* paletteFile_;
   QButtonGroup* policy_;
+  QComboBox* mapping_;
 };
 
 }  // namespace framora
