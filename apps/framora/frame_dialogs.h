@@ -63,8 +63,7 @@ class PalettePickerDialog : public QDialog {
   // The entry under a point of the grid, -1 when there is none.
   int IndexAt(const QPoint& point) const;
   void Select(int index);
-
- protected:
+  // OK: refused with a message while no entry is picked.
   void accept() override;
 
  private:

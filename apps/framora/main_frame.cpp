@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>

@@ -2,6 +2,7 @@
 // playback, printing, and the other programs of the suite.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
