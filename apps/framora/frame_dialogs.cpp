@@ -73,7 +73,9 @@ FramePropertiesDialog::FramePropertiesDialog(const CFramoraDoc& doc, int index, 
   delayRow->addWidget(delay_);
   delayRow->addWidget(delaySpin_);
   delayRow->addWidget(new QLabel(tr("1/100 s"), this));
-  form->addRow(tr("&Delay:"), delayRow);
+  auto* delayLabel = new QLabel(tr("&Delay:"), this);
+  delayLabel->setBuddy(delay_);
+  form->addRow(delayLabel, delayRow);
 
   disposal_ = new QComboBox(this);
   disposal_->setObjectName("disposal");

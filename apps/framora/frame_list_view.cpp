@@ -63,7 +63,11 @@ CFramoraView::CFramoraView(QWidget* parent) : QTreeWidget(parent) {
     header->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
   }
   setHeaderItem(header);
+  // The file name matters more than the folders before it; a disposal's name must not be cut.
+  setTextElideMode(Qt::ElideLeft);
   for (int c = 0; c < kColumnCount; ++c) setColumnWidth(c, kColumns[c].width);
+  setColumnWidth(kDispose,
+                 std::max(kColumns[kDispose].width, fontMetrics().horizontalAdvance("0-No op") + 12));
   header->treeWidget()->header()->setStretchLastSection(true);
 
   connect(this, &QTreeWidget::currentItemChanged, this,

@@ -68,7 +68,9 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
   size->addWidget(width_);
   size->addWidget(new QLabel(QStringLiteral("x"), this));
   size->addWidget(height_);
-  form->addRow(tr("Screen &size:"), size);
+  auto* sizeLabel = new QLabel(tr("Screen &size:"), this);
+  sizeLabel->setBuddy(width_);
+  form->addRow(sizeLabel, size);
   form->addRow(QString(), useDisplay_);
   form->addRow(tr("&Background index:"), background_);
   form->addRow(tr("&Repeat:"), loops_);
@@ -77,7 +79,7 @@ ScreenDialog::ScreenDialog(const ScreenSettings& settings, QSize display, QWidge
   auto* policyLayout = new QVBoxLayout(policies);
   policy_ = new QButtonGroup(this);
   const char* const kTitles[] = {
-      "&Keep each frame's colours, one global table flag",
+      "&Keep each frame's colours (one table where they agree)",
       "&System default global palette (dither true colour)",
       "Palette of &frame number:", "Palette of an image &file:", "&Local colour table for every frame"};
   frame_ = spin("paletteFrame", 0, 65535, p.paletteFrame, this);
