@@ -30,3 +30,5 @@ bench/opencv_median.py "$@"
 echo
 quiet ninja -C build combine_bench
 build/bin/combine_bench "$@"
+echo
+bench/framora_bench.sh "$@"

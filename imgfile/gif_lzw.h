@@ -47,6 +47,10 @@ class LzwEncoder {
   static constexpr int kSlotBits = 14;
   static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
   std::vector<std::uint32_t> slots_;  // key << 12 | code, key = pixel << 12 | prefix
+  // For each prefix code, the last string found or made from it: (pixel + 1) << 12 | code, 0 for none.
+  std::vector<std::uint32_t> recent_;
+  // For each prefix code, a string two pixels on: (1 << 16 | second << 8 | first) << 12 | code, 0 for none.
+  std::vector<std::uint32_t> pairs_;
   std::vector<unsigned char>* out_ = nullptr;
   unsigned char block_[256];
   int blockFill_ = 0;

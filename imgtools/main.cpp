@@ -55,15 +55,26 @@ const char kHelp[] =
     "      thousandths of an inch (default 500 each).\n"
     "  combine IMAGE SELECTION OUT [--at X,Y] [--size WxH] [--shape rect|ellipse|roundrect|polygon:X,Y,...]\n"
     "          [--mode NAME] [--pen RRGGBB] [--image-mask FILE] [--selection-mask FILE]\n"
-    "      Combines SELECTION onto IMAGE as the editor combines a selection: placed with its top-left corner\n"
+    "      Combines SELECTION onto IMAGE as the editor combines a selection: placed with its top-left "
+    "corner\n"
     "      at X,Y (default 0,0) and scaled to WxH (default its own size) by nearest neighbour, only inside\n"
     "      the shape (polygon points relative to that corner). The result keeps IMAGE's depth.\n"
     "      Modes: replace (default), transparent (leaves out colours near --pen, default 000000), heavy,\n"
     "      even, light, subtract, multiply, divide, lighter, darker, match, brighter, darker-than,\n"
     "      edge-blend, image-mask, selection-mask, both-masks (the last three need the masks named).\n"
+    "  frames [EDIT...] IN... OUT.gif\n"
+    "      Appends the frames of every IN in order (single images, every frame of a GIF, the frames of an\n"
+    "      AVI), runs the edits in the order given on frames counted from 0, and writes the animation\n"
+    "      (OUT of another type gets frame 0). I= limits an edit to frame I; without it, every frame.\n"
+    "      --delay [I=]D (1/100 s, at most 2000)  --dispose [I=]N (0-7, none|keep|background|previous)\n"
+    "      --transparent [I=]INDEX|none  --position I=X,Y  --comment I=TEXT  --delete I  --move I:J\n"
+    "      --duplicate I  --screen WxH (grown to hold every frame)  --loop N (0 forever)\n"
+    "      --global-colours (frames with the first frame's palette share one table) | --local-colours\n"
+    "      --palette fixed|frame=I|file=PATH maps every frame to one palette, dithered unless --nearest.\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
-    "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option NAME=VALUE]...\n"
+    "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option "
+    "NAME=VALUE]...\n"
     "       OUT\n"
     "      Scans a page with the default scanner (or NAME, a SANE device as --list prints them) and writes\n"
     "      OUT in the format of its extension; further pages of a document feeder go to OUT-2, OUT-3 ...\n"
@@ -106,5 +117,6 @@ int main(int argc, char** argv) {
   if (verb == "scan") return imgtools::scan_verb(args);
   if (verb == "print") return imgtools::print_verb(args);
   if (verb == "combine") return imgtools::combine_verb(args);
+  if (verb == "frames") return imgtools::frames_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

@@ -17,6 +17,7 @@ int list_verb(const Args& args);
 int scan_verb(const Args& args);
 int print_verb(const Args& args);
 int combine_verb(const Args& args);
+int frames_verb(const Args& args);
 
 // Prints a usage error and returns 2.
 int usage_error(const std::string& message);
