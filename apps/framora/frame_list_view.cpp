@@ -42,6 +42,13 @@ QStringList row_texts(const ImageFrame& frame) {
           frame.comment ? QString::fromLocal8Bit(frame.comment) : QString()};
 }
 
+QStringList dropped_files(const QMimeData* data) {
+  QStringList paths;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  return paths;
+}
+
 }  // namespace framora
 
 using namespace framora;
@@ -193,9 +200,7 @@ void CFramoraView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CFramoraView::dropEvent(QDropEvent* event) {
-  QStringList paths;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths << url.toLocalFile();
+  const QStringList paths = dropped_files(event->mimeData());
   if (paths.isEmpty()) return;
   event->acceptProposedAction();
   emit FilesDropped(paths);

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTreeWidget>
 
+class QMimeData;
+
 #include "imgfile/codaxe.h"
 
 namespace framora {
@@ -16,6 +18,8 @@ enum Column { kPath = 0, kWidth, kHeight, kBpp, kDelay, kDispose, kTrans, kComme
 QStringList row_texts(const ImageFrame& frame);
 // "2-Bkgd": the disposal and its name.
 QString disposal_text(int disposal);
+// The local files of a drop, in the order dropped.
+QStringList dropped_files(const QMimeData* data);
 
 }  // namespace framora
 

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "apps/framora/frame_list_view.h"
 #include "apps/framora/preview_pane.h"
@@ -70,7 +71,10 @@ CMainFrame::CMainFrame() {
     if (doc_.MoveFrame(from, to) == Status::Ok) list_->SelectRow(to);
   });
   connect(list_, &CFramoraView::PropertiesRequested, this, &CMainFrame::OnFrameProperties);
-  connect(list_, &CFramoraView::FilesDropped, this, [this](const QStringList& paths) { AddFiles(paths); });
+  // Queued: the files are read after the drop has finished, not inside the drag.
+  connect(
+      list_, &CFramoraView::FilesDropped, this, [this](const QStringList& paths) { AddFiles(paths); },
+      Qt::QueuedConnection);
   connect(&player_, &AnimationPlayer::FrameShown, this, [this](int frame, const QImage& canvas) {
     previews_[1]->ShowPicture(canvas);
     statusBar()->showMessage(tr("Playing frame %1 of %2").arg(frame + 1).arg(doc_.GetFrameCount()));
@@ -221,6 +225,20 @@ void CMainFrame::OnDocumentUpdate(int hint) {
   UpdateCommands();
 }
 
+void CMainFrame::FlushPendingHints() {
+  std::vector<int> hints;
+  hints.swap(pendingHints_);
+  if (hints.empty()) return;
+  const bool reset = std::find(hints.begin(), hints.end(), kHintReset) != hints.end();
+  if (reset) {
+    OnDocumentUpdate(kHintReset);
+    if (doc_.GetFrameCount() > 0) OnDocumentUpdate(doc_.GetFrameCount());
+  } else if (const int appended = doc_.GetFrameCount() - list_->topLevelItemCount(); appended > 0) {
+    OnDocumentUpdate(appended);
+  }
+  OnDocumentUpdate(kHintRefresh);
+}
+
 void CMainFrame::RebuildPreviews() {
   const int row = Selected();
   if (row < 0)
@@ -267,9 +285,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-  QStringList paths;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths << url.toLocalFile();
+  const QStringList paths = dropped_files(event->mimeData());
   if (paths.isEmpty()) return;
   event->acceptProposedAction();
   // After the drop has finished: reading may show boxes, which must not run inside the drag.

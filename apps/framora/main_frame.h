@@ -99,6 +99,9 @@ class CMainFrame : public QMainWindow {
   QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt,
                       const QKeySequence& key = {});
   void OnDocumentUpdate(int hint);
+  // Hands the hints held back during work on another thread to the views, as one change: appends counted
+  // from the rows the list has, not from the stack's end when each came.
+  void FlushPendingHints();
   void RebuildPreviews();
   void UpdateStatusBar();
   void ShowFrameCount();

@@ -102,9 +102,7 @@ int CMainFrame::AddFiles(const QStringList& paths) {
     return added > 0;
   });
   working_ = false;
-  std::vector<int> hints;
-  hints.swap(pendingHints_);
-  for (int hint : hints) OnDocumentUpdate(hint);
+  FlushPendingHints();
   for (const QString& path : read) AddRecentFile(QFileInfo(path).absoluteFilePath());
   if (!read.isEmpty()) lastDirectory_ = QFileInfo(read.last()).absolutePath();
   UpdateCommands();
@@ -147,9 +145,7 @@ bool CMainFrame::SaveStack(const QString& path) {
     return status == Status::Ok;
   });
   working_ = false;
-  std::vector<int> hints;
-  hints.swap(pendingHints_);
-  for (int hint : hints) OnDocumentUpdate(hint);
+  FlushPendingHints();
   if (status != Status::Ok) {
     // Write failures were reported by the library; the others say so here.
     if (status != Status::WriteFailed) Report(status);
@@ -195,6 +191,7 @@ void CMainFrame::OnBrowserTest() {
     return status == Status::Ok;
   });
   working_ = false;
+  FlushPendingHints();
   UpdateCommands();
   if (status != Status::Ok) {
     if (status == Status::WriteFailed)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -190,6 +191,34 @@ TEST_F(FramoraFixture, ListColumnsFollowAddMoveDeleteDuplicateAndUndo) {
   frame->RunCommand(kCmNew);
   EXPECT_EQ(list().topLevelItemCount(), 0);
   EXPECT_EQ(boxes.texts.back(), "Do you want to save the current image stack?");
+}
+
+TEST_F(FramoraFixture, DraggingARowMovesTheFrameOnlyWhenTheUserAgrees) {
+  ASSERT_EQ(frame->AddFiles({bmp("wheel-8bit.bmp"), bmp("wheel-24bit.bmp"), bmp("wheel-4bit.bmp")}), 3);
+  auto drag = [&](int from, int to) {
+    QWidget* viewport = list().viewport();
+    const QPoint start = list().visualItemRect(list().topLevelItem(from)).center();
+    const QPoint end = list().visualItemRect(list().topLevelItem(to)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, start, viewport->mapToGlobal(start), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, end, viewport->mapToGlobal(end), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, end, viewport->mapToGlobal(end), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &move);
+    QApplication::sendEvent(viewport, &release);
+  };
+  boxes.answers = {pcore::kIdNo, pcore::kIdYes};
+  drag(0, 2);
+  EXPECT_EQ(boxes.texts.back(), "Do you want to move the item?");
+  EXPECT_EQ(row(0)[kPath].toStdString(), bmp("wheel-8bit.bmp").toStdString());
+  EXPECT_EQ(list().SelectedRow(), 0);
+  drag(0, 2);
+  EXPECT_EQ(row(0)[kPath], bmp("wheel-24bit.bmp"));
+  EXPECT_EQ(row(2)[kPath], bmp("wheel-8bit.bmp"));
+  EXPECT_EQ(list().SelectedRow(), 2);
+  EXPECT_EQ(frame->Document().GetFrame(2)->bitsPerPixel, 8);
 }
 
 TEST_F(FramoraFixture, FrameDialogSetsDelayAndDisposalAndLeavesTransparencyAlone) {
