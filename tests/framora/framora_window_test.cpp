@@ -435,3 +435,24 @@ TEST_F(FramoraFixture, ScreenDialogRefusesATrueColourFramesPalette) {
   frame->RunCommand(kCmScreen);
   EXPECT_EQ(row(1)[kBpp], "8");
 }
+
+TEST_F(FramoraFixture, AVideoIsReadBesideTheWindowWhichKeepsRunning) {
+  if (testing_support::run_command("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  QTemporaryDir folder;
+  const std::string avi = folder.filePath("clip.avi").toStdString();
+  ASSERT_EQ(testing_support::run_command("ffmpeg -loglevel error -f lavfi -i testsrc=size=320x240:rate=25 "
+                                         "-frames:v 60 -c:v mjpeg -y " +
+                                         avi),
+            0);
+  int ticks = 0;
+  QTimer heartbeat;
+  QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+  heartbeat.start(0);
+  ASSERT_EQ(frame->AddFiles({QString::fromStdString(avi)}), 60);
+  heartbeat.stop();
+  EXPECT_GT(ticks, 0);
+  ASSERT_EQ(list().topLevelItemCount(), 60);
+  EXPECT_EQ(row(59)[kPath], QString::fromStdString(avi) + " Slide 60");
+  EXPECT_EQ(row(59)[kWidth], "320");
+  EXPECT_EQ(row(0)[kDelay], "4");
+}
