@@ -197,6 +197,7 @@ void CMainFrame::UpdateStatusBar() {
 }
 
 void CMainFrame::ShowFrameCount() {
+  if (working_) return;  // the other thread is changing the stack
   panes_[0]->setText(QStringLiteral("Total: %1").arg(doc_.GetFrameCount()));
 }
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QTime>
+#include <functional>
 #include <vector>
 
 #include "apps/framora/animation_player.h"
@@ -102,6 +103,8 @@ class CMainFrame : public QMainWindow {
   // Hands the hints held back during work on another thread to the views, as one change: appends counted
   // from the rows the list has, not from the stack's end when each came.
   void FlushPendingHints();
+  // Runs file work on another thread with the window's input held (background_task.h).
+  void RunWork(const QString& label, const std::function<bool()>& work);
   void RebuildPreviews();
   void UpdateStatusBar();
   void ShowFrameCount();

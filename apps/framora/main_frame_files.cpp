@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 
 #include "apps/framora/background_task.h"
@@ -67,6 +68,21 @@ bool is_gif(const QString& name) {
 
 }  // namespace
 
+void CMainFrame::RunWork(const QString& label, const std::function<bool()>& work) {
+  working_ = true;
+  player_.Stop();
+  // Nothing may reach the document while the other thread has it, also before the progress box shows.
+  centralWidget()->setEnabled(false);
+  menuBar()->setEnabled(false);
+  UpdateCommands();
+  run_in_background(this, label, work);
+  working_ = false;
+  centralWidget()->setEnabled(true);
+  menuBar()->setEnabled(true);
+  FlushPendingHints();
+  UpdateCommands();
+}
+
 void CMainFrame::OnOpen() {
   pcore::FileDialogRequest request;
   request.kind = pcore::FileDialogKind::Open;
@@ -87,13 +103,11 @@ int CMainFrame::AddFiles(const QStringList& paths) {
   player_.Stop();
   int added = 0;
   QStringList read;
-  working_ = true;
-  UpdateCommands();
   // Reading runs beside the window: a long video or animation keeps it painting, with a progress box.
   const QString label = paths.size() == 1
                             ? tr("Adding the frames of %1...").arg(QFileInfo(paths[0]).fileName())
                             : tr("Adding the frames of %1 files...").arg(paths.size());
-  run_in_background(this, label, [&] {
+  RunWork(label, [&] {
     for (const QString& path : paths) {
       const int n = doc_.AddFile(QFileInfo(path).absoluteFilePath().toStdString());
       if (n > 0) read << path;
@@ -101,8 +115,6 @@ int CMainFrame::AddFiles(const QStringList& paths) {
     }
     return added > 0;
   });
-  working_ = false;
-  FlushPendingHints();
   for (const QString& path : read) AddRecentFile(QFileInfo(path).absoluteFilePath());
   if (!read.isEmpty()) lastDirectory_ = QFileInfo(read.last()).absolutePath();
   UpdateCommands();
@@ -138,14 +150,10 @@ bool CMainFrame::SaveStack(const QString& path) {
   player_.Stop();
   std::string written;
   Status status = Status::Ok;
-  working_ = true;
-  UpdateCommands();
-  run_in_background(this, tr("Saving %1...").arg(QFileInfo(path).fileName()), [&] {
+  RunWork(tr("Saving %1...").arg(QFileInfo(path).fileName()), [&] {
     status = doc_.Save(path.toStdString(), &written);
     return status == Status::Ok;
   });
-  working_ = false;
-  FlushPendingHints();
   if (status != Status::Ok) {
     // Write failures were reported by the library; the others say so here.
     if (status != Status::WriteFailed) Report(status);
@@ -184,15 +192,10 @@ void CMainFrame::OnBrowserTest() {
   }
   std::string page;
   Status status = Status::Ok;
-  working_ = true;
-  UpdateCommands();
-  run_in_background(this, tr("Writing the test page..."), [&] {
+  RunWork(tr("Writing the test page..."), [&] {
     status = doc_.WriteBrowserTest(folder.toStdString(), &page);
     return status == Status::Ok;
   });
-  working_ = false;
-  FlushPendingHints();
-  UpdateCommands();
   if (status != Status::Ok) {
     if (status == Status::WriteFailed)
       pcore::message_box().show(this, "The test page could not be written in " + folder.toStdString() + ".",
