@@ -16,13 +16,17 @@ command -v gifsicle >/dev/null || { echo "framora_bench: gifsicle is not install
 dir=$(mktemp -d /dev/shm/framora_bench.XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
-# 300 different frames: a plasma rolled a little further each time, 256 colours each, one file a frame.
+# 300 different frames: one 256-colour plasma rolled a little further each time, one file a frame.
+"$im" -seed 3 -size 320x240 plasma: -colors 256 "$dir/base.gif"
 frames=()
 for i in $(seq 1 299); do frames+=("(" -clone 0 -roll "+$((i * 3))+$((i * 2))" ")"); done
-"$im" -seed 3 -size 320x240 plasma: "${frames[@]}" -colors 256 -set delay 10 "$dir/source.gif"
+"$im" "$dir/base.gif" "${frames[@]}" -set delay 10 "$dir/source.gif"
 gifsicle --no-warnings --explode "$dir/source.gif" -o "$dir/single"
-for f in "$dir"/single.*; do "$im" "$f" "BMP3:$f.bmp"; done
-mapfile -t singles < <(ls "$dir"/single.[0-9][0-9][0-9])
+for f in "$dir"/single.[0-9][0-9][0-9]; do
+  mv "$f" "$f.gif"
+  "$ours" convert "$f.gif" "$f.bmp"
+done
+mapfile -t singles < <(ls "$dir"/single.*.gif)
 mapfile -t bmps < <(ls "$dir"/single.*.bmp)
 "$ours" frames "${singles[@]}" --global-colours "$dir/anim.gif"
 
@@ -30,8 +34,8 @@ mapfile -t bmps < <(ls "$dir"/single.*.bmp)
 measure() {
   local wall=0 cpu=0 peak=0 out
   for _ in $(seq "$runs"); do
-    out=$( { /usr/bin/time -f "%e %U %S %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-    read -r e u s m <<<"$out"
+    /usr/bin/time -o "$dir/time.txt" -f "%e %U %S %M" "$@" >/dev/null 2>&1
+    read -r e u s m <"$dir/time.txt"
     wall=$(awk -v a="$wall" -v b="$e" 'BEGIN { print a + b * 1000 }')
     cpu=$(awk -v a="$cpu" -v b="$u" -v c="$s" 'BEGIN { print a + (b + c) * 1000 }')
     [ "$m" -gt "$peak" ] && peak=$m

@@ -120,7 +120,8 @@ LzwResult lzw_decode(const unsigned char* data, std::size_t size, int minCodeSiz
 
 LzwEncoder::LzwEncoder() : slots_(std::size_t{1} << kSlotBits), recent_(kMaxCodes), pairs_(kMaxCodes) {}
 
-void LzwEncoder::reset_table() {
+// Inline, so that the library calls them directly rather than through its exported symbols.
+inline void LzwEncoder::reset_table() {
   // A full entry is never all ones: that would be string (4095, 255) given code 4095, but code 4095 is the
   // last one given, before any string can have it as its prefix.
   std::fill(slots_.begin(), slots_.end(), kEmpty);
@@ -129,7 +130,7 @@ void LzwEncoder::reset_table() {
   nextCode_ = clearCode_ + 2;
 }
 
-void LzwEncoder::flush_block() {
+inline void LzwEncoder::flush_block() {
   if (blockFill_ == 0) return;
   out_->push_back(static_cast<unsigned char>(blockFill_));
   out_->insert(out_->end(), block_, block_ + blockFill_);
@@ -138,7 +139,7 @@ void LzwEncoder::flush_block() {
 
 // Writes a code at the current width, then widens when the next code to be defined no longer fits, or
 // narrows back after a clear code.
-void LzwEncoder::put_code(int code) {
+inline void LzwEncoder::put_code(int code) {
   bitBuffer_ |= static_cast<std::uint32_t>(code) << bitCount_;
   bitCount_ += width_;
   while (bitCount_ >= 8) {

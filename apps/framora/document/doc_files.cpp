@@ -53,7 +53,17 @@ int CFramoraDoc::AddFile(const std::string& path) {
   int added = 0;
   ImageStack* frames = file.GetImageStack();
   const int count = frames ? frames->GetFrameNumber() : 0;
-  if (count > 0) {
+  bool whole = count > 0 && before == 0;
+  for (int i = 0; whole && i < count; ++i)
+    whole = frames->GetFrameData(i) && !frames->GetFrameData(i)->removed;
+  if (whole) {
+    // Into an empty document the file's own frames move over as they are: no copy at all.
+    stack_ = *frames;
+    *frames = ImageStack();
+    for (added = 0; added < count; ++added) {
+      set_path(*frame(added), count > 1 ? path + " Slide " + std::to_string(added + 1) : path);
+    }
+  } else if (count > 0) {
     // Each frame is let go as soon as it is copied, so the file never costs more than one frame on top of
     // its decoded frames.
     for (ImageFrame* f; (f = frames->GetFrameData(0)) != nullptr; frames->RemoveFrame(0)) {
