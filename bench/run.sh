@@ -33,3 +33,4 @@ build/bin/combine_bench "$@"
 echo
 quiet ninja -C build paint_bench
 build/bin/paint_bench "$@"
+bench/framora_bench.sh "$@"

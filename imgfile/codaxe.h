@@ -111,6 +111,9 @@ class ImageStack {
   void SetbGCT(int b);
   unsigned char GetbkColorIndex() const;
   void SetbkColorIndex(unsigned char i);
+  // How often a GIF player repeats the animation; 0 (a new stack) is forever.
+  unsigned short GetLoopCount() const;
+  void SetLoopCount(unsigned short count);
 
  private:
   void Release();

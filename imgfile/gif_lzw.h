@@ -33,7 +33,15 @@ class LzwEncoder {
   void put_code(int code);
   void flush_block();
 
-  lzw::Dictionary dictionary_;
+  // Strings (prefix code, pixel) to codes. Any exact dictionary gives the same codes; this one is a quarter
+  // full at most, so that a miss, the common case on busy pictures, ends after a probe or two.
+  static constexpr int kSlotBits = 14;
+  static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
+  std::vector<std::uint32_t> slots_;  // key << 12 | code, key = pixel << 12 | prefix
+  // For each prefix code, the last string found or made from it: (pixel + 1) << 12 | code, 0 for none.
+  std::vector<std::uint32_t> recent_;
+  // For each prefix code, a string two pixels on: (1 << 16 | second << 8 | first) << 12 | code, 0 for none.
+  std::vector<std::uint32_t> pairs_;
   std::vector<unsigned char>* out_ = nullptr;
   unsigned char block_[256];
   int blockFill_ = 0;

@@ -187,7 +187,27 @@ GifReader::Step GifReader::read_extension() {
     }
     return skip_bytes(static_cast<std::size_t>(size)) && skip_sub_blocks() ? Step::More : Step::Done;
   }
+  if (label == codaxe::gif::kApplicationLabel) return read_application() ? Step::More : Step::Done;
   return skip_sub_blocks() ? Step::More : Step::Done;
+}
+
+// The looping extension keeps its repeat count in the stack, so that an animation saved again loops as
+// often as it did; every other application block is passed over.
+bool GifReader::read_application() {
+  static constexpr unsigned char kLooping[12] = {11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+  unsigned char head[12];
+  const int size = take_byte();
+  if (size < 0) return false;
+  head[0] = static_cast<unsigned char>(size);
+  if (size != 11) return skip_bytes(static_cast<std::size_t>(size)) && skip_sub_blocks();
+  if (!take(head + 1, 11)) return false;
+  if (std::memcmp(head, kLooping, sizeof kLooping) != 0) return skip_sub_blocks();
+  const int length = take_byte();
+  if (length < 0) return false;
+  unsigned char data[255];
+  if (!take(data, static_cast<std::size_t>(length))) return false;
+  if (length >= 3 && data[0] == 1) stack_.SetLoopCount(codaxe::load_u16(data + 1));
+  return length == 0 || skip_sub_blocks();
 }
 
 bool GifReader::skip_bytes(std::size_t n) {

@@ -38,6 +38,7 @@ class GifReader : public ImageCodec {
   bool read_screen();
   Step read_image();
   Step read_extension();
+  bool read_application();
   // Joins the data sub-blocks that follow into data_; false when the file ended inside them.
   bool read_sub_blocks();
   bool skip_sub_blocks();

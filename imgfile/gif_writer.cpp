@@ -161,26 +161,27 @@ bool GifWriter::write_comment(const std::string& text) {
 }
 
 // The application extension by which readers know to loop; count 0 is forever.
-bool GifWriter::write_loop_extension() {
-  static const unsigned char block[19] = {codaxe::gif::kExtensionIntroducer,
-                                          codaxe::gif::kApplicationLabel,
-                                          11,
-                                          'N',
-                                          'E',
-                                          'T',
-                                          'S',
-                                          'C',
-                                          'A',
-                                          'P',
-                                          'E',
-                                          '2',
-                                          '.',
-                                          '0',
-                                          3,
-                                          1,
-                                          0,
-                                          0,
-                                          0};
+bool GifWriter::write_loop_extension(unsigned short count) {
+  unsigned char block[19] = {codaxe::gif::kExtensionIntroducer,
+                             codaxe::gif::kApplicationLabel,
+                             11,
+                             'N',
+                             'E',
+                             'T',
+                             'S',
+                             'C',
+                             'A',
+                             'P',
+                             'E',
+                             '2',
+                             '.',
+                             '0',
+                             3,
+                             1,
+                             0,
+                             0,
+                             0};
+  codaxe::store_u16(block + 16, count);
   return write_bytes(block, sizeof block);
 }
 
@@ -196,6 +197,13 @@ int GifWriter::Compress(unsigned short, ImgType) {
             write_byte(codaxe::gif::kTrailer);
   ok = close_file() && ok;
   return ok ? 1 : 0;
+}
+
+// A frame's own comment is what the user wrote for it; without one, where the frame came from.
+std::string GifWriter::frame_comment(const ImageFrame& f, std::size_t i) const {
+  if (f.comment && *f.comment) return f.comment;
+  return fileName_ + " frame " + std::to_string(i) + ", from " +
+         std::string(f.path, strnlen(f.path, sizeof f.path));
 }
 
 int GifWriter::SaveStack(unsigned short, ImgType) {
@@ -233,7 +241,7 @@ int GifWriter::SaveStack(unsigned short, ImgType) {
   if (!open_write(codaxe::MSG_WRITE_HEADER)) return 0;
   bool ok = write_screen(static_cast<unsigned short>(screenWidth), static_cast<unsigned short>(screenHeight),
                          globalMap, stack_.GetbkColorIndex()) &&
-            write_loop_extension();
+            write_loop_extension(stack_.GetLoopCount());
   for (std::size_t i = 0; ok && i < frames.size(); ++i) {
     const ImageFrame& f = *frames[i];
     const Source source = source_of(f);
@@ -249,9 +257,7 @@ int GifWriter::SaveStack(unsigned short, ImgType) {
     const int minCodeSize = i == 0 ? 8 : std::max(map.bits, 2);
     const int flags = i == 0 ? 0 : (shares[i] ? 0 : codaxe::gif::kTableFlag) | (map.bits - 1);
     ok = write_control(f, map) && write_descriptor(f.left, f.top, f.width, f.height, flags) &&
-         (shares[i] || write_table(map)) && write_pixels(minCodeSize) &&
-         write_comment(fileName_ + " frame " + std::to_string(i) + ", from " +
-                       std::string(f.path, strnlen(f.path, sizeof f.path)));
+         (shares[i] || write_table(map)) && write_pixels(minCodeSize) && write_comment(frame_comment(f, i));
   }
   ok = ok && write_comment(kMakerText) && write_byte(codaxe::gif::kTrailer);
   ok = close_file() && ok;

@@ -1,5 +1,6 @@
-// Writes GIF89a files: one image (Compress) or the codec's stack as an animation that loops forever
-// (SaveStack).
+// Writes GIF89a files: one image (Compress) or the codec's stack as an animation that loops as often as the
+// stack says, forever unless told otherwise (SaveStack). The comment after each frame is the frame's own
+// comment when it has one, else where the frame came from.
 //
 // 1- and 4-bit images are unpacked, 24-bit images dithered to the fixed display palette. Each colour table
 // holds only distinct colours: duplicate palette entries are merged, except a transparent entry, which keeps
@@ -62,7 +63,8 @@ class GifWriter : public ImageCodec {
   bool write_descriptor(int left, int top, unsigned short width, unsigned short height, int flags);
   bool write_pixels(int minCodeSize);
   bool write_comment(const std::string& text);
-  bool write_loop_extension();
+  bool write_loop_extension(unsigned short count);
+  std::string frame_comment(const ImageFrame& f, std::size_t i) const;
 
   unsigned char* sourcePixels_ = nullptr;
   RGBCOLOR* sourcePalette_ = nullptr;

@@ -17,6 +17,7 @@ struct FrameList {
   unsigned short screenHeight = 0;
   int bGCT = 0;
   unsigned char background = 0;
+  unsigned short loopCount = 0;
 
   ~FrameList() {
     for (ImageFrame* f : frames) delete f;
@@ -78,6 +79,7 @@ ImageStack& ImageStack::Clone(const ImageStack& src) {
   list_->screenHeight = from->screenHeight;
   list_->bGCT = from->bGCT;
   list_->background = from->background;
+  list_->loopCount = from->loopCount;
   if (--from->refs < 1) delete from;
   return *this;
 }
@@ -181,4 +183,10 @@ unsigned char ImageStack::GetbkColorIndex() const {
 }
 void ImageStack::SetbkColorIndex(unsigned char i) {
   list_->background = i;
+}
+unsigned short ImageStack::GetLoopCount() const {
+  return list_->loopCount;
+}
+void ImageStack::SetLoopCount(unsigned short count) {
+  list_->loopCount = count;
 }

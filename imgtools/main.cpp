@@ -66,6 +66,15 @@ const char kHelp[] =
     "      second of --colours; default C0C0C0): tolerance 0 (default) takes the seed's exact colour, 1 to\n"
     "      10 every connected pixel whose squared RGB distance from the seed is below N x 1000. OUT keeps\n"
     "      IN's depth and palette.\n"
+    "  frames [EDIT...] IN... OUT.gif\n"
+    "      Appends the frames of every IN in order (single images, every frame of a GIF, the frames of an\n"
+    "      AVI), runs the edits in the order given on frames counted from 0, and writes the animation\n"
+    "      (OUT of another type gets frame 0). I= limits an edit to frame I; without it, every frame.\n"
+    "      --delay [I=]D (1/100 s, at most 2000)  --dispose [I=]N (0-7, none|keep|background|previous)\n"
+    "      --transparent [I=]INDEX|none  --position I=X,Y  --comment I=TEXT  --delete I  --move I:J\n"
+    "      --duplicate I  --screen WxH (grown to hold every frame)  --loop N (0 forever)\n"
+    "      --global-colours (frames with the first frame's palette share one table) | --local-colours\n"
+    "      --palette fixed|frame=I|file=PATH maps every frame to one palette, dithered unless --nearest.\n"
     "  list\n"
     "      Prints every operation with its toolkit tab and parameter words (range, default, meaning).\n"
     "  scan [--device NAME] [--list] [--resolution DPI] [--mode Color|Gray|Lineart] [--option NAME=VALUE]...\n"
@@ -112,5 +121,6 @@ int main(int argc, char** argv) {
   if (verb == "print") return imgtools::print_verb(args);
   if (verb == "combine") return imgtools::combine_verb(args);
   if (verb == "fill") return imgtools::fill_verb(args);
+  if (verb == "frames") return imgtools::frames_verb(args);
   return imgtools::usage_error("unknown verb " + verb);
 }

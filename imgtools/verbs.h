@@ -24,6 +24,7 @@ int fill_verb(const Args& args);
 // The first frame of a file as a descriptor over a block of its own (the caller frees it); false after
 // printing why.
 bool load_descriptor(const std::string& path, _IMAGEDESCRIPTOR& d);
+int frames_verb(const Args& args);
 
 // Prints a usage error and returns 2.
 int usage_error(const std::string& message);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "apps/pictaro/main_frame.h"
@@ -14,6 +15,7 @@
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "ivorel/windows/toolkit/script_window.h"
+#include "platform/core/program_start.h"
 
 namespace {
 
@@ -28,6 +30,14 @@ void InitImageToolsDLL(CIMDIFrameWnd* frame) {
     CMDIChildImageWnd* active = frame->GetActiveMDIChild();
     return active && active->HasImage() ? active : nullptr;
   });
+}
+
+// A save that would drop an animation's frames offers Framora instead: the one beside Pictaro, else the
+// one on the path.
+bool OpenInFramora(const std::string& path) {
+  QString framora = QCoreApplication::applicationDirPath() + "/framora";
+  if (!QFileInfo(framora).isExecutable()) framora = QStandardPaths::findExecutable("framora");
+  return !framora.isEmpty() && pcore::start_program(framora.toStdString(), {path});
 }
 
 }  // namespace
@@ -57,6 +67,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme("pictaro", QIcon(icon)));
 
   InitImageProcDLL();
+  ImageWndFunctions::OpenInAnimationEditor = OpenInFramora;
   CMainFrame frame;
   InitImageToolsDLL(&frame);
   CEditDrawImageTemplate* docTemplate = Create_CMDIChildImageWnd_CDrawDoc_CDrawView_DocTemp();

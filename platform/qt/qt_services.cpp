@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
+#include <QThread>
 
 #include "platform/core/clipboard.h"
 #include "platform/core/cursor.h"
@@ -72,11 +73,18 @@ class QtMessageBox : public pcore::MessageBoxService {
   }
 };
 
+// Cursors and the event pump belong to the window's thread: work run on another thread (a long file read)
+// shows its progress there in its own way, and its calls here do nothing.
+bool on_window_thread() {
+  return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
 // Keeps at most one override cursor of ours on Qt's stack, so that unbalanced Wait/Arrow pairs never
 // leave the application busy.
 class QtCursor : public pcore::CursorService {
  public:
   void set_cursor(pcore::CursorShape shape) override {
+    if (!on_window_thread()) return;
     if (shape == pcore::CursorShape::Wait) {
       show(Qt::WaitCursor);
     } else if (pushed_) {
@@ -84,7 +92,9 @@ class QtCursor : public pcore::CursorService {
       pushed_ = false;
     }
   }
-  void set_progress_cursor(int) override { show(Qt::BusyCursor); }
+  void set_progress_cursor(int) override {
+    if (on_window_thread()) show(Qt::BusyCursor);
+  }
 
  private:
   void show(Qt::CursorShape shape) {
@@ -99,7 +109,9 @@ class QtCursor : public pcore::CursorService {
 
 class QtEventPump : public pcore::EventPump {
  public:
-  void pump() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+  void pump() override {
+    if (on_window_thread()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
 };
 
 class QtProgramStart : public pcore::ProgramStartService {

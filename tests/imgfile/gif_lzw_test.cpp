@@ -161,6 +161,13 @@ TEST(GifLzw, EncoderGivesTheSameBytesAsTheTextbookOne) {
       const Bytes pixels = noise_and_runs(random, count, m, 2500);
       ASSERT_EQ(encode(pixels, m), reference_encode(pixels, m)) << "m " << m << " count " << count;
     }
+    // Short repeating patterns, whose strings the encoder follows two pixels at a time, across table resets.
+    for (std::size_t period : {2u, 3u, 7u, 61u}) {
+      Bytes pixels(200000);
+      for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<unsigned char>((i % period + i / 40000) % (1u << m));
+      ASSERT_EQ(encode(pixels, m), reference_encode(pixels, m)) << "m " << m << " period " << period;
+    }
   }
 }
 
