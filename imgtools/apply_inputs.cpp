@@ -87,8 +87,7 @@ int OperationInputs::take(Args& args) {
   std::uint32_t first = 0x000000, second = 0xFFFFFF;
   for (std::size_t i = 0; i < args.size();) {
     const std::string option = args[i];
-    if (option != "--seed" && option != "--colours" && option != "--texture" &&
-        option != "--palette") {
+    if (option != "--seed" && option != "--colours" && option != "--texture" && option != "--palette") {
       ++i;
       continue;
     }

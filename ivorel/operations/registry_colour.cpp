@@ -87,7 +87,8 @@ std::vector<Operation> colour_operations() {
        {{1, "mode", I, 0, 1, 1, "Replace the palette|Match by brightness"}},
        [](TProcessImageEx& p) {
          // A table set by the caller wins over one given to the whole run (imgtools apply --palette).
-         if (!TProcessImageEx::pPseudoColorPalette) TProcessImageEx::pPseudoColorPalette = ivorel::operation_palette();
+         if (!TProcessImageEx::pPseudoColorPalette)
+           TProcessImageEx::pPseudoColorPalette = ivorel::operation_palette();
          p.PseudoColor();
        },
        "Pseudo Colour",

@@ -184,6 +184,7 @@ bool checkable(const ivorel::FrameCommand& c) {
     case cmd::kToggleCaptureBar:
     case cmd::kToggleMaskBar:
     case cmd::kToggleMainMenu:
+    case cmd::kTogglePalette:
       return true;
     default:
       return false;

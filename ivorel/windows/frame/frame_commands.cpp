@@ -168,6 +168,8 @@ bool CIMDIFrameWnd::IsCommandChecked(int id) const {
       return visible(185);
     case cmd::kToggleMainMenu:
       return menuBar()->isVisible();
+    case cmd::kTogglePalette:
+      return PaletteWindowShown();
     default:
       return false;
   }
@@ -220,6 +222,9 @@ void CIMDIFrameWnd::ExecuteCommand(int id) {
         break;
       case cmd::kEmptyClipboard:
         pcore::clipboard().clear();
+        break;
+      case cmd::kTogglePalette:
+        TogglePaletteWindow();
         break;
       case cmd::kToggleMainMenu:
         ToggleMainMenu();
@@ -322,6 +327,9 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             break;
           case cmd::kAbout:
             OnAppAbout();
+            break;
+          case cmd::kColorize:
+            TogglePaletteWindow();
             break;
           default:
             break;
