@@ -291,6 +291,7 @@ TEST(PaletteWindow, ApplyNeedsAPaletteAndAPaletteImage) {
   const std::vector<unsigned char> before = pixels(rgb->image);
   for (bool match : {true, false}) {
     boxes.texts.clear();
+    boxes.captions.clear();
     EXPECT_FALSE(w->Apply(true, match));
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], kTrueColour);
