@@ -151,6 +151,7 @@ void CPaletteColors::BuildControls() {
   luminance_ = new QLabel(this);
   luminance_->setObjectName("Luminance");
   entry->addWidget(luminance_, 4, 2);
+  entry->setColumnStretch(3, 1);
   layout->addLayout(entry);
 
   auto* buttons = new QGridLayout;
@@ -176,6 +177,7 @@ void CPaletteColors::BuildControls() {
     QPushButton* apply = button(toImage ? "Apply To Img." : "Apply To Sel.", 1, toImage ? 0 : 1);
     connect(apply, &QPushButton::clicked, this, [this, apply, toImage] {
       applyToImage_ = toImage;
+      if (!ApplyTarget(toImage)) return;
       PopupMenu(apply, {"Match", "Replace"}, [this, toImage](int i) { Apply(toImage, i == 0); });
     });
   }
@@ -348,17 +350,23 @@ bool CPaletteColors::PickColor(PickTarget target) {
 
 // ---- Applying
 
-bool CPaletteColors::Apply(bool toImage, bool match) {
-  applyToImage_ = toImage;
+CMDIChildImageWnd* CPaletteColors::ApplyTarget(bool toImage) {
   if (count_ == 0) {
     Say("Please pick a palette from the above color palette first!", "No palette yet...", 2);
-    return false;
+    return nullptr;
   }
   CMDIChildImageWnd* active = frame_ ? frame_->GetActiveMDIChild() : nullptr;
   if (!active || active->Destroying() || (toImage && active->image.colors == 0)) {
     Say("No active image, or the active image is a true color image", "User Advisory...", 1);
-    return false;
+    return nullptr;
   }
+  return active;
+}
+
+bool CPaletteColors::Apply(bool toImage, bool match) {
+  applyToImage_ = toImage;
+  CMDIChildImageWnd* active = ApplyTarget(toImage);
+  if (!active) return false;
   const ivorel::ColourTable table = ivorel::colour_table_of(palette_.data(), count_);
   const int mode = match ? ivorel::kPseudoColourMatch : ivorel::kPseudoColourReplace;
   bool ran = false;

@@ -65,6 +65,9 @@ class CPaletteColors : public QWidget {
   void CheckBox(int channel);
   bool TypedColour(RGBCOLOR& colour);
   bool RequireEntry();
+  // The window an apply goes to: the active image window (with a palette for the image itself), or null
+  // after saying why there is none.
+  CMDIChildImageWnd* ApplyTarget(bool toImage);
   void PopupMenu(QPushButton* button, const QStringList& items, const std::function<void(int)>& run);
   void Say(const char* text, const char* caption, int icon);
 
