@@ -1,5 +1,5 @@
-// The options of `apply` that feed operations from outside their words: --seed N, --colours FIRST,SECOND
-// and --texture FILE.
+// The options of `apply` that feed operations from outside their words: --seed N, --colours FIRST,SECOND,
+// --texture FILE and --palette FILE.
 #pragma once
 
 #include <memory>

@@ -30,6 +30,7 @@ enum Input : unsigned {
   kRandom = 1,   // the random generator's seed
   kColours = 2,  // the first and second drawing colours
   kTexture = 4,  // a texture image
+  kPalette = 8,  // the colour table of PseudoColor
 };
 
 struct Operation {

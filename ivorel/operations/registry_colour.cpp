@@ -1,5 +1,6 @@
 // The point and colour operations.
 #include "ivorel/operations/registry_families.h"
+#include "ivorel/processing/palette_apply.h"
 
 namespace registry {
 
@@ -82,10 +83,16 @@ std::vector<Operation> colour_operations() {
        "Saturation and Hue"},
       {"PseudoColor",
        "",
-       "Colours a palette image from the built-in table",
+       "Colours a palette image from the built-in table or a given palette (--palette)",
        {{1, "mode", I, 0, 1, 1, "Replace the palette|Match by brightness"}},
-       [](TProcessImageEx& p) { p.PseudoColor(); },
-       "Pseudo Colour"},
+       [](TProcessImageEx& p) {
+         // A table set by the caller wins over one given to the whole run (imgtools apply --palette).
+         if (!TProcessImageEx::pPseudoColorPalette)
+           TProcessImageEx::pPseudoColorPalette = ivorel::operation_palette();
+         p.PseudoColor();
+       },
+       "Pseudo Colour",
+       kPalette},
       {"HighLight",
        "High Light",
        "Spotlight: fades towards the border's mean colour",

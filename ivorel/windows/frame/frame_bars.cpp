@@ -186,6 +186,7 @@ bool checkable(const ivorel::FrameCommand& c) {
     case cmd::kToggleMainMenu:
     case cmd::kToggleConfigBar:
     case cmd::kToggleStrengthBar:
+    case cmd::kTogglePalette:
       return true;
     default:
       return false;

@@ -171,6 +171,8 @@ bool CIMDIFrameWnd::IsCommandChecked(int id) const {
       return visible(id);
     case cmd::kToggleMainMenu:
       return menuBar()->isVisible();
+    case cmd::kTogglePalette:
+      return PaletteWindowShown();
     default:
       return false;
   }
@@ -227,6 +229,9 @@ void CIMDIFrameWnd::ExecuteCommand(int id) {
         break;
       case cmd::kEmptyClipboard:
         pcore::clipboard().clear();
+        break;
+      case cmd::kTogglePalette:
+        TogglePaletteWindow();
         break;
       case cmd::kToggleMainMenu:
         ToggleMainMenu();
@@ -329,6 +334,9 @@ void CIMDIFrameWnd::OnImageFrameCmd(int id) {
             break;
           case cmd::kAbout:
             OnAppAbout();
+            break;
+          case cmd::kColorize:
+            TogglePaletteWindow();
             break;
           default:
             break;

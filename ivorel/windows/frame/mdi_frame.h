@@ -104,6 +104,10 @@ class CIMDIFrameWnd : public QMainWindow, public ImageFrameWindow, public CTwain
   void CmPrintPreview();
   void CmFilePrint();
 
+  // The palette window (commands 32867 and 434): shown when it is not, closed when it is.
+  void TogglePaletteWindow();
+  bool PaletteWindowShown() const;
+
   // Status bar panes.
   void SetPositionText(const QString& text);
   void ShowPrompt(const QString& text);
