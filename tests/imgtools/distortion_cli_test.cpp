@@ -15,8 +15,10 @@ int apply(const std::string& args) {
 
 TEST(DistortionCli, SeededRunsRepeatAndWordsReachTheEffects) {
   ScratchDir dir;
-  const std::string in = dir.file("in.bmp"), a = dir.file("a.bmp"), b = dir.file("b.bmp");
-  ASSERT_EQ(save_image(CT_BMP, in, make_picture(61, 47, 24, 3)), 1);
+  std::string in = dir.file("in.bmp");
+  const std::string a = dir.file("a.bmp"), b = dir.file("b.bmp");
+  RawPicture picture = make_picture(61, 47, 24, 3);
+  ASSERT_EQ(save_image(CT_BMP, in, picture), 1);
   for (const char* op : {"Twist:90,4", "Melting:-3", "Spread:2,0"}) {
     ASSERT_EQ(apply("--seed 12 " + in + " " + a + " " + op), 0) << op;
     ASSERT_EQ(apply("--seed 12 " + in + " " + b + " " + op), 0) << op;
