@@ -74,41 +74,58 @@ void TProcessImageEx::doMelting(int left, int top, int width, int height, int st
   if (!ivorel::clamp_rect(width_, height_, left, top, width, height)) return;
   // A picture of one row has no pair of pixels to swap.
   if (strength == 0 || height < 2) return;
-  const std::size_t stride = static_cast<std::size_t>(width_);
-  // The keys of the region, kept beside the pixels so that a drop compares two numbers.
+  // The drops run down columns, so the region is held column by column, each pixel with its key: a drop
+  // scans the keys below it in order and its column shifts up behind it in one move.
+  const std::size_t count = static_cast<std::size_t>(width) * height;
   std::vector<unsigned short> keys;
+  std::vector<unsigned char> columns;
   try {
-    keys.resize(static_cast<std::size_t>(width) * height);
+    keys.resize(count);
+    columns.resize(3 * count);
   } catch (const std::bad_alloc&) {
     ReportNoMemory("No memory available for the melting effect");
     return SetOutcome(Outcome::Failed);
   }
-  const auto pixel = [&](int x, int y) { return source_ + 3 * ((top + y) * stride + left + x); };
+  const std::size_t stride = static_cast<std::size_t>(width_);
+  const auto pixel = [&](unsigned char* base, int x, int y) {
+    return base + 3 * ((top + y) * stride + left + x);
+  };
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      const unsigned char* p = pixel(x, y);
-      keys[static_cast<std::size_t>(y) * width + x] =
-          static_cast<unsigned short>((11 * p[2] + 16 * p[1] + 5 * p[0]) & ~31);
+      const unsigned char* p = pixel(source_, x, y);
+      const std::size_t at = static_cast<std::size_t>(x) * height + y;
+      std::memcpy(&columns[3 * at], p, 3);
+      keys[at] = static_cast<unsigned short>((11 * p[2] + 16 * p[1] + 5 * p[0]) & ~31);
     }
   ivorel::RandomRun random = ivorel::random_run();
-  const std::uint64_t area = static_cast<std::uint64_t>(width) * height;
-  const std::uint64_t drops = static_cast<std::uint64_t>(std::abs(strength)) * area;
+  const std::uint64_t drops = static_cast<std::uint64_t>(std::abs(strength)) * count;
   const bool sink = strength > 0;
   for (std::uint64_t n = 0; n < drops; ++n) {
-    if (n % area == 0) ProgressCursor(0, std::abs(strength) - 1, static_cast<int>(n / area), "Melting");
+    if (n % count == 0) ProgressCursor(0, std::abs(strength) - 1, static_cast<int>(n / count), "Melting");
     const int x = random.draw15() % width;
-    int y = random.draw15() % (height - 1);
-    unsigned short* k = &keys[static_cast<std::size_t>(y) * width + x];
-    for (; y + 1 < height; ++y, k += width) {
-      if (sink ? k[0] < k[width] : k[0] > k[width]) break;
-      std::swap(k[0], k[width]);
-      unsigned char* p = pixel(x, y);
-      std::swap_ranges(p, p + 3, p + 3 * stride);
+    const int y = random.draw15() % (height - 1);
+    unsigned short* k = &keys[static_cast<std::size_t>(x) * height];
+    const unsigned short key = k[y];
+    // The drop swaps with the pixel below while that one's key is no larger (sinking) or no smaller.
+    int end = y + 1;
+    if (sink) {
+      while (end < height && k[end] <= key) ++end;
+    } else {
+      while (end < height && k[end] >= key) ++end;
     }
+    const int last = end - 1;
+    if (last == y) continue;
+    std::memmove(k + y, k + y + 1, sizeof *k * (last - y));
+    k[last] = key;
+    unsigned char* c = &columns[3 * (static_cast<std::size_t>(x) * height)];
+    unsigned char drop[3];
+    std::memcpy(drop, c + 3 * y, 3);
+    std::memmove(c + 3 * y, c + 3 * (y + 1), 3 * static_cast<std::size_t>(last - y));
+    std::memcpy(c + 3 * last, drop, 3);
   }
-  for (int y = top; y < top + height; ++y)
-    std::memcpy(destination_ + 3 * (y * stride + left), source_ + 3 * (y * stride + left),
-                3 * static_cast<std::size_t>(width));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      std::memcpy(pixel(destination_, x, y), &columns[3 * (static_cast<std::size_t>(x) * height + y)], 3);
 }
 
 // ---- Spread

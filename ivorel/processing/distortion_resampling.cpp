@@ -198,16 +198,27 @@ void TProcessImageEx::doRipples(int left, int top, int width, int height, float 
   const double q = extent / l;
   if (mode == 2 ? (static_cast<double>(w) * w + static_cast<double>(h) * h) / (l * l) < 1e-10 : q < 1e-10)
     return;
-  const double ring = q * kPi;
+  const double ringWidth = q * kPi;
   // Anchor and gain of a distance along one axis (bands) from the centre.
   struct Band {
     double anchor, gain;
   };
   const auto band = [&](double centre, double delta) {
     const double r = std::fabs(std::trunc(delta));
-    const double rm = std::floor(r / ring) * ring;
+    const double rm = std::floor(r / ringWidth) * ringWidth;
     if (r > 1e-10) return Band{centre + rm * delta / r, (1 - std::fabs(std::cos(r / q))) * m};
     return Band{centre, m};
+  };
+  // The shift of the anchor from the centre and the gain of a pixel of the rings.
+  struct Ring {
+    double shiftX, shiftY, gain;
+  };
+  const auto ring_at = [&](double dx, double dy) {
+    const double d2 = dx * dx + dy * dy;
+    const double r = std::sqrt(d2);
+    const double rm = std::floor(r / ringWidth) * ringWidth;
+    if (d2 > 1e-10) return Ring{rm * dx / r, rm * dy / r, (1 - std::fabs(std::cos(r / q))) * m};
+    return Ring{0, 0, m};
   };
   std::vector<Band> columns;
   if (mode >= 4) {
@@ -227,19 +238,24 @@ void TProcessImageEx::doRipples(int left, int top, int width, int height, float 
         put(d, b.anchor + (left + x - b.anchor) * b.gain, y);
       }
     } else {
+      // Columns x and 2 (w / 2) + 1 - x lie at opposite distances from the centre: the second takes the
+      // first's ring with the horizontal shift negated, which is exact.
       const double dy = y - cy;
+      const int mirror = 2 * (w / 2) + 1;
+      std::vector<Ring> rings(width);
       for (int x = left; x < left + width; ++x, d += 3) {
         const double dx = x - cx;
-        const double d2 = dx * dx + dy * dy;
-        const double r = std::sqrt(d2);
-        const double rm = std::floor(r / ring) * ring;
-        double ax = cx, ay = cy, g = m;
-        if (d2 > 1e-10) {
-          ax = cx + rm * dx / r;
-          ay = cy + rm * dy / r;
-          g = (1 - std::fabs(std::cos(r / q))) * m;
+        const int partner = mirror - x;
+        Ring here;
+        if (dx > 0 && partner >= left) {
+          here = rings[partner - left];
+          here.shiftX = -here.shiftX;
+        } else {
+          here = ring_at(dx, dy);
+          rings[x - left] = here;
         }
-        put(d, ax + (x - ax) * g, ay + (y - ay) * g);
+        const double ax = cx + here.shiftX, ay = cy + here.shiftY;
+        put(d, ax + (x - ax) * here.gain, ay + (y - ay) * here.gain);
       }
     }
   });
@@ -285,9 +301,11 @@ void TProcessImageEx::doWhirlPinch(int left, int top, int width, int height, dou
     const double d = dx * dx + dy * dy;
     if (!(d < reach)) return false;
     const double dist = std::sqrt(d / radius) / base;
-    const double factor = std::pow(std::sin(kPi / 2 * dist), -pinch);
+    // pow(v, 0) is 1 and the turn by 0 has cosine 1 and sine 0 exactly: the plain whirl and the plain
+    // pinch skip what they do not need.
+    const double factor = pinch == 0 ? 1.0 : std::pow(std::sin(kPi / 2 * dist), -pinch);
     const double angle = theta * (1 - dist) * (1 - dist);
-    const double c = std::cos(angle), s = std::sin(angle);
+    const double c = angle == 0 ? 1.0 : std::cos(angle), s = angle == 0 ? 0.0 : std::sin(angle);
     ox = (c * factor * dx - s * factor * dy) / sx + cx;
     oy = (s * factor * dx + c * factor * dy) / sy + cy;
     return true;
