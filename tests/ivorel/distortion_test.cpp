@@ -477,6 +477,19 @@ TEST_F(Distortion, SeededRunsRepeatAndTheTwistTileWrapsInEightBits) {
     if (run == 0) first = picture_of(*image);
     EXPECT_EQ(picture_of(*image), first);
   }
+  // Flat bands make long drops, in both directions.
+  Picture bands = picture;
+  for (int y = 0; y < bands.height; ++y)
+    for (int x = 0; x < bands.width; ++x)
+      for (int k = 0; k < 3; ++k)
+        bands.at(x, y)[k] =
+            static_cast<unsigned char>((y / 40) * 35 + (x % 7 == 0 ? picture.at(x, y)[k] % 40 : 0));
+  for (int m : {1, -2}) {
+    ivorel::set_random_seed(31);
+    auto melted = stored_24(bands);
+    run_named(*melted, "Melting", block_from(ints({m})));
+    EXPECT_EQ(picture_of(*melted), reference({"Melting", ints({m})}, bands, 31)) << m;
+  }
   // T = 300 mod 256 = 44: with the half turn the first tile starts at (300 mod 44) / 2 = 18.
   auto image = stored_24(picture);
   run_named(*image, "Twist", block_from(ints({99, 1})));
