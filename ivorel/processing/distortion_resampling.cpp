@@ -335,26 +335,37 @@ void TProcessImageEx::doWhirlPinch(int left, int top, int width, int height, dou
   // middle rows) the later write stands; each row is computed here once, the way its last write made it.
   const int pairs = (2 * top + height) / 2;
   const int mirrorSum = 2 * top + height - 1, columnSum = 2 * left + width - 1;
-  resample_rows(top, height, w, [&](int y, int progress) {
-    if (progress >= 0) ProgressCursor(0, h - 1, progress, "WhirlPinch");
-    const int partner = mirrorSum - y;
-    const bool mirrored = partner <= pairs && (y > pairs || partner >= y);
-    unsigned char* d = destination_ + 3 * (static_cast<std::size_t>(y) * w + left);
-    for (int x = left; x < left + width; ++x, d += 3) {
-      double ox, oy;
-      if (!mirrored) {
-        if (map(x, y, ox, oy)) {
-          fetch(ox, oy, d);
-        } else {
-          std::memcpy(d, pixel(x, y), 3);
-        }
-      } else if (map(columnSum - x, partner, ox, oy)) {
-        fetch(2 * cx - ox, 2 * cy - oy, d);
-      } else {
-        std::memcpy(d, pixel(x, y), 3);
-      }
-    }
-  });
+  // Whether the last write of row r is the mirror of its partner row rather than its own.
+  const auto mirrored = [&](int r) {
+    const int partner = mirrorSum - r;
+    return partner <= pairs && (r > pairs || partner >= r);
+  };
+  const auto row = [&](int r) { return destination_ + 3 * (static_cast<std::size_t>(r) * w + left); };
+  // Pair y writes row y and the mirrored row where those writes stand; every row is written by one pair,
+  // so the pairs can be shared among the cores.
+  const int pairCount = pairs - top + 1;
+  ivorel::run_row_bands(top, top + pairCount, ivorel::band_count(pairCount, 6 * static_cast<std::size_t>(w)),
+                        [&](int band, int from, int to) {
+                          for (int y = from; y < to; ++y) {
+                            if (band == 0)
+                              ProgressCursor(0, h - 1, ivorel::band_progress_row(y, from, to, h),
+                                             "WhirlPinch");
+                            const int ym = mirrorSum - y;
+                            unsigned char* direct = y < top + height && !mirrored(y) ? row(y) : nullptr;
+                            unsigned char* mirror = mirrored(ym) ? row(ym) : nullptr;
+                            for (int x = left; x < left + width; ++x) {
+                              const int xm = columnSum - x;
+                              double ox, oy;
+                              if (map(x, y, ox, oy)) {
+                                if (direct) fetch(ox, oy, direct + 3 * (x - left));
+                                if (mirror) fetch(2 * cx - ox, 2 * cy - oy, mirror + 3 * (xm - left));
+                              } else {
+                                if (direct) std::memcpy(direct + 3 * (x - left), pixel(x, y), 3);
+                                if (mirror) std::memcpy(mirror + 3 * (xm - left), pixel(xm, ym), 3);
+                              }
+                            }
+                          }
+                        });
 }
 
 // ---- RectangleWarp
