@@ -12,29 +12,13 @@
 
 #include "bench/bench_support.h"
 #include "bench/filter_peer.h"
+#include "bench/photo_picture.h"
 #include "ivorel/processing/operation_inputs.h"
 #include "ivorel/processing/processing.h"
 
 namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000;
-
-// Gradients with a little grain: closer to a photograph than noise is.
-std::vector<unsigned char> photo_like() {
-  std::vector<unsigned char> bgr(3 * static_cast<std::size_t>(kWidth) * kHeight);
-  std::uint32_t state = 2024;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      state = state * 1103515245u + 12345u;
-      const int grain = static_cast<int>(state >> 27) - 16;
-      unsigned char* p = &bgr[3 * (static_cast<std::size_t>(y) * kWidth + x)];
-      p[0] = static_cast<unsigned char>(std::clamp(x * 255 / kWidth + grain, 0, 255));
-      p[1] = static_cast<unsigned char>(std::clamp((x + y) * 255 / (kWidth + kHeight) + grain, 0, 255));
-      p[2] = static_cast<unsigned char>(std::clamp(y * 255 / kHeight + grain / 2, 0, 255));
-    }
-  }
-  return bgr;
-}
 
 // A true-colour image object; its stored rows are the picture's bottom row first.
 class Image24 {
@@ -99,7 +83,7 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   bench::SilentMessageBox messages;
   pcore::install_message_box(&messages);
-  const std::vector<unsigned char> bgr = photo_like();
+  const std::vector<unsigned char> bgr = bench::photo_like(kWidth, kHeight);
   Image24 image(bgr);
   // A second argument picks the cases whose names contain it; "--ours" leaves the peer out.
   const char* only = argc > 2 ? argv[2] : nullptr;

@@ -77,6 +77,17 @@ bool run(const char* filter) {
       image.motionBlur(0, 32, 0);
     } else if (f == "motion-blur-0x4") {
       image.motionBlur(0, 4, 0);
+    } else if (f == "implode") {  // the distortions of distortion_bench
+      image.implode(0.5);
+    } else if (f == "swirl") {
+      image.swirl(120);
+    } else if (f == "wave") {
+      image.wave(25, 150);
+    } else if (f == "spread") {
+      image.spread(3);
+    } else if (f == "barrel") {
+      const double args[4] = {0.2, 0.0, 0.0, 0.8};
+      image.distort(MagickCore::BarrelDistortion, 4, args);
     } else {
       return false;
     }

@@ -34,3 +34,5 @@ echo
 quiet ninja -C build paint_bench
 build/bin/paint_bench "$@"
 bench/framora_bench.sh "$@"
+quiet ninja -C build distortion_bench
+build/bin/distortion_bench "$@"

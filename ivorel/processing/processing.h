@@ -275,6 +275,15 @@ class TProcessImageEx : public TProcessImage {
   void TextureTile(ImageDescriptorAndDisplayObj* texture);
   void TextureMosaic(ImageDescriptorAndDisplayObj* texture);
 
+  // Distortion effects.
+  void FishEye();
+  void Ripples();
+  void Twist();
+  void WhirlPinch();
+  void RectangleWarp();
+  void Melting();
+  void Spread();
+
   // A new blank image from the new-image dialog (platform/core/new_image_dialog.h) into `out`, with a
   // pixel block of its own; 1 when an image was made, 0 when cancelled, a value was 0 or memory is short.
   int CreateEmptyImage(_IMAGEDESCRIPTOR& out);
@@ -333,6 +342,14 @@ class TProcessImageEx : public TProcessImage {
   void doDilation(const int element[5][5], int left, int top, int width, int height);
   void doOutline(const int element[5][5], int left, int top, int width, int height, int mode);
   void doPointDetector(const int kernel[3][3], int left, int top, int width, int height, int mode);
+  // Workers of the distortion effects.
+  void doFishEye(int left, int top, int width, int height, int cx, int cy, float strength, int mode);
+  void doRipples(int left, int top, int width, int height, float amplitude, float frequency, int mode);
+  void doTwist(int left, int top, int width, int height, unsigned char tiles, int mode);
+  void doWhirlPinch(int left, int top, int width, int height, double whirl, double pinch, double radius);
+  void doRectangleWarp(int left, int top, int right, int bottom, const int cornerX[4], const int cornerY[4]);
+  void doMelting(int left, int top, int width, int height, int strength);
+  void doSpread(int left, int top, int width, int height, int a, int b);
   // Histogram equalisation of strength 3 after an effect that ran, when `equalise` is non-zero.
   void EqualiseAfterEffect(int equalise);
   // Asks for the inversion thresholds of `mode`; false when the operation ends.

@@ -124,6 +124,7 @@ std::vector<FrameCommand> declare() {
                 E::TrueColour, 0),
       toolkit(490, "Detect Edge &Points", "Detect edge points", "Points"),
       toolkit(491, "&Noise Trimmer", "Universal noise trimmer", "Smooth"),
+      toolkit(496, "Rectangle &Warp", "Warp the image onto four corners", "Warp"),
       frame(499, "&Manual", "", E::Always),
       frame(500, "&About Ivorel...", "About\nAbout", E::Always),
 

@@ -270,7 +270,7 @@ void CIMDIFrameWnd::CreateMenus() {
   for (int id : {453, 490, 422, 491}) filters->addAction(actions_.value(id));
 
   AddMenu(nullptr, "E&ffects", {454, 455, 478, 473, 477, 0,   456, 457, 458, 460, 0,
-                                471, 472, 482, 484, 486, 487, 485, 0,   480, 481});
+                                471, 472, 482, 484, 486, 496, 487, 485, 0,   480, 481});
 
   CreateSelectionMenu();
   AddMenu(nullptr, "&Tools", {cmd::kToolkit, cmd::kScripting, 0, cmd::kDragDropOpen});

@@ -1,0 +1,131 @@
+// distortion_bench: the distortion effects on a large true-colour picture against ImageMagick's nearest
+// distortions, both in-process (ImageMagick through a module of its own, see filter_peer.h). Ours are timed
+// through the processors with a parameter block, working copies included, as a user of the editor pays them.
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "bench/filter_peer.h"
+#include "bench/photo_picture.h"
+#include "ivorel/processing/operation_inputs.h"
+#include "ivorel/processing/processing.h"
+
+namespace {
+
+constexpr int kWidth = 4000, kHeight = 3000;
+
+struct Words {
+  std::initializer_list<int> integers;
+  std::initializer_list<float> reals;  // words 11, 12, 13
+};
+
+double ours_ms(int runs, const std::vector<unsigned char>& bgr, void (*op)(TProcessImageEx&),
+               const Words& w) {
+  _IMAGE_PROC_DATA block;
+  int word = 1;
+  for (int v : w.integers) block.words[word++] = v;
+  word = 11;
+  for (float v : w.reals) block.SetFloat(word++, v);
+  double best = -1;
+  for (int i = 0; i < runs; ++i) {
+    ImageDescriptorAndDisplayObj image;
+    _IMAGEDESCRIPTOR& d = image.image;
+    d.width = kWidth;
+    d.height = kHeight;
+    d.bitsPerPixel = 24;
+    d.imageSize = ivorel::row_bytes(kWidth, 24) * kHeight;
+    d.hImageData = GlobalAlloc(d.imageSize);
+    d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
+    const std::size_t row = 3 * static_cast<std::size_t>(kWidth);
+    for (int y = 0; y < kHeight; ++y)
+      std::memcpy(d.imageData + static_cast<std::size_t>(kHeight - 1 - y) * row, &bgr[y * row], row);
+    image.procData = &block;
+    const auto start = std::chrono::steady_clock::now();
+    bool ran;
+    {
+      TProcessImageEx processor(&image);
+      op(processor);
+      ran = processor.LastOutcome() == ivorel::Outcome::Ran;
+    }
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    image.procData = nullptr;
+    ivorel::free_image_block(image.image);
+    if (!ran) return -1;
+    if (best < 0 || took.count() < best) best = took.count();
+  }
+  return best;
+}
+
+const FilterPeer* load_peer() {
+#ifdef BENCH_MAGICK_FILTERS_MODULE
+  void* module = dlopen(BENCH_MAGICK_FILTERS_MODULE, RTLD_NOW | RTLD_LOCAL);
+  auto* entry =
+      module ? reinterpret_cast<const FilterPeer* (*)()>(dlsym(module, FILTER_PEER_ENTRY)) : nullptr;
+  if (entry) return entry();
+  std::fprintf(stderr, "distortion_bench: ImageMagick not loaded: %s\n", dlerror());
+#endif
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  bench::SilentMessageBox messages;
+  pcore::install_message_box(&messages);
+  const std::vector<unsigned char> bgr = bench::photo_like(kWidth, kHeight);
+  // A second argument picks the cases whose names contain it; "--ours" leaves the peer out.
+  const char* only = argc > 2 ? argv[2] : nullptr;
+  const bool withPeer = !(argc > 3 && std::strcmp(argv[3], "--ours") == 0);
+  const FilterPeer* peer = withPeer ? load_peer() : nullptr;
+  if (peer && !peer->hold(bgr.data(), kWidth, kHeight)) peer = nullptr;
+
+  struct Case {
+    const char* name;
+    void (*op)(TProcessImageEx&);
+    Words words;
+    const char* peerFilter;
+  };
+  const Case cases[] = {
+      {"WhirlPinch 0,0.5,1 / -implode 0.5",
+       [](TProcessImageEx& p) { p.WhirlPinch(); },
+       {{0}, {0.5f, 1}},
+       "implode"},
+      {"WhirlPinch 120,0,1 / -swirl 120",
+       [](TProcessImageEx& p) { p.WhirlPinch(); },
+       {{120}, {0, 1}},
+       "swirl"},
+      {"Ripples 0 / -wave 25x150", [](TProcessImageEx& p) { p.Ripples(); }, {{0}, {0.02f, 0.4f}}, "wave"},
+      {"Ripples 2 / -wave 25x150", [](TProcessImageEx& p) { p.Ripples(); }, {{2}, {0.2f, 0.2f}}, "wave"},
+      {"Spread 3,3 / -spread 3", [](TProcessImageEx& p) { p.Spread(); }, {{3, 3}, {}}, "spread"},
+      {"FishEye 0,0.4 / -distort Barrel", [](TProcessImageEx& p) { p.FishEye(); }, {{0}, {0.4f}}, "barrel"},
+      {"FishEye 2,0.4 / -distort Barrel", [](TProcessImageEx& p) { p.FishEye(); }, {{2}, {0.4f}}, "barrel"},
+      {"Twist 2,0 / -swirl 120", [](TProcessImageEx& p) { p.Twist(); }, {{2, 0}, {}}, "swirl"},
+      {"RectangleWarp / -distort Barrel",
+       [](TProcessImageEx& p) { p.RectangleWarp(); },
+       {{0, 4400, 3600, 800, 0, 300, 3300, 3000}, {}},
+       "barrel"},
+      {"Melting 1 / -spread 3", [](TProcessImageEx& p) { p.Melting(); }, {{1}, {}}, "spread"},
+  };
+  ivorel::set_random_seed(1);
+  std::printf("distortion_bench: %dx%d 24-bit, best of %d, %s in-process\n", kWidth, kHeight, runs,
+              peer ? peer->name : "no peer");
+  std::printf("%-40s %10s %10s %10s\n", "operation / peer", "ours ms", "peer ms", "peer/ours");
+  const auto shown = [](double ms) { return ms < 0 ? std::string("-") : bench::format_ms(ms, "%.1f"); };
+  for (const Case& c : cases) {
+    if (only && !std::strstr(c.name, only)) continue;
+    const double ours = ours_ms(runs, bgr, c.op, c.words);
+    const double theirs = peer ? bench::best_ms(runs, [&] { return peer->run(c.peerFilter); }) : -1;
+    const std::string ratio = ours > 0 && theirs > 0 ? bench::format_ms(theirs / ours, "%.2f") : "-";
+    std::printf("%-40s %10s %10s %10s\n", c.name, shown(ours).c_str(), shown(theirs).c_str(), ratio.c_str());
+  }
+  return 0;
+}
