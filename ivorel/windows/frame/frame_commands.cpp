@@ -28,11 +28,14 @@
 #include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
-#include "platform/core/program_start.h"
+#include "ivorel/windows/frame/selection_commands.h"
+#include "ivorel/windows/frame/undo_history.h"
+#include "ivorel/windows/frame/window_placement.h"
 #include "platform/core/clipboard.h"
 #include "platform/core/message_box.h"
-#include "ivorel/windows/frame/selection_commands.h"
+#include "platform/core/program_start.h"
 
 using ivorel::Act;
 using ivorel::Enable;
@@ -175,6 +178,7 @@ bool CIMDIFrameWnd::IsCommandChecked(int id) const {
 
 void CIMDIFrameWnd::UpdateCommandStates() {
   if (imagePane_) UpdateImagePane();
+  ivorel::update_frame_title(this);
   for (auto it = actions_.begin(); it != actions_.end(); ++it) {
     QAction* action = it.value();
     action->setEnabled(IsCommandEnabled(it.key()));
@@ -186,6 +190,7 @@ void CIMDIFrameWnd::UpdateCommandStates() {
 
 void CIMDIFrameWnd::ExecuteCommand(int id) {
   if (!IsCommandEnabled(id)) return;
+  const ivorel::StepNameScope stepName(this, id);
   if (RunSelectionCommand(id)) {
     UpdateCommandStates();
     return;
@@ -426,7 +431,7 @@ void CIMDIFrameWnd::TileOrCascade(int id) {
   const QRect area = mdiArea_->viewport()->rect();
   switch (id) {
     case cmd::kCascade:
-      mdiArea_->cascadeSubWindows();
+      ivorel::cascade_windows(mdiArea_, windows);
       SendMessageToAllImageWindows(ivorel::kMsgViewToScale, 0, 0);
       break;
     case cmd::kTileVertical:

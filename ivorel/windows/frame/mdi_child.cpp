@@ -12,6 +12,8 @@
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/native_look.h"
+#include "ivorel/windows/frame/undo_history.h"
+#include "ivorel/windows/frame/window_placement.h"
 
 CMDIChildImageWnd::CMDIChildImageWnd(CIMDIFrameWnd* frame, const char* fileName)
     : ImageWndFunctions(nullptr, fileName), frame_(frame) {
@@ -48,6 +50,7 @@ void CMDIChildImageWnd::Init() {
   AttachHost(view_);
   imageUndo_ = std::make_unique<COperationUndoRedo>(*this, menuUpdate);
   maskUndo_ = std::make_unique<COperationUndoRedo>(*this, menuUpdate);
+  SetUndoLevels(ivorel::undo_levels_setting());
   SetPropA(view_, ivorel::kUndoStoreProperty, imageUndo_.get());
 }
 
@@ -75,6 +78,7 @@ int CMDIChildImageWnd::MCreate() {
   if (hasImage) show();
   SetupWindow();
   if (hasImage) {
+    ivorel::place_in_workspace(this);
     raise();
     if (mdiArea()) mdiArea()->setActiveSubWindow(this);
     view_->setFocus();
@@ -125,16 +129,27 @@ void CMDIChildImageWnd::SaveRedoData() {
   Store().SaveRedoData();
 }
 
-int CMDIChildImageWnd::DoUndo() {
-  const int done = Store().DoUndo();
+int CMDIChildImageWnd::DoUndo(int steps) {
+  int done = 0;
+  while (done < steps && Store().DoUndo()) ++done;
   if (done) AfterUndoRedo();
-  return done;
+  return done > 0;
 }
 
-int CMDIChildImageWnd::DoRedo() {
-  const int done = Store().DoRedo();
+int CMDIChildImageWnd::DoRedo(int steps) {
+  int done = 0;
+  while (done < steps && Store().DoRedo()) ++done;
   if (done) AfterUndoRedo();
-  return done;
+  return done > 0;
+}
+
+void CMDIChildImageWnd::SetUndoLevels(int levels) {
+  imageUndo_->SetLevels(levels);
+  maskUndo_->SetLevels(levels);
+}
+
+void CMDIChildImageWnd::NameNextStep(const std::string& name) {
+  Store().SetNextStepName(name);
 }
 
 int CMDIChildImageWnd::ICanUndo() {
