@@ -13,9 +13,9 @@ QString frame_title(const QString& program, const QString& image, bool unsaved) 
 }
 
 void update_frame_title(CIMDIFrameWnd* frame) {
-  // The program's own title, as the application set it before the first image came.
+  // The program's own title: whatever the application set last (a title other than the one set here).
   QVariant program = frame->property("programTitle");
-  if (!program.isValid()) {
+  if (!program.isValid() || frame->windowTitle() != frame->property("frameTitle").toString()) {
     program = frame->windowTitle();
     frame->setProperty("programTitle", program);
   }
@@ -23,6 +23,7 @@ void update_frame_title(CIMDIFrameWnd* frame) {
   const bool image = active && !active->Destroying() && active->HasImage();
   const QString title = frame_title(program.toString(), image ? active->windowTitle() : QString(),
                                     image && (active->dirty || !active->named));
+  frame->setProperty("frameTitle", title);
   if (frame->windowTitle() != title) frame->setWindowTitle(title);
 }
 

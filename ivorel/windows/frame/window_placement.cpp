@@ -19,10 +19,10 @@ QRect fit_inside(const QRect& window, const QRect& area) {
 }
 
 QRect cascade_rect(int index, const QSize& wanted, const QRect& area, int step) {
-  // How many steps fit before a window of the wanted size (or at least a quarter of the workspace) would
-  // run out of room; the cascade starts again at the corner after that many.
-  const int roomX = area.width() - std::min(wanted.width(), std::max(area.width() / 4, 1));
-  const int roomY = area.height() - std::min(wanted.height(), std::max(area.height() / 4, 1));
+  // How many steps fit before a window of the wanted size (or of three quarters of the workspace, for a
+  // larger one) would run out of room; the cascade starts again at the corner after that many.
+  const int roomX = area.width() - std::min(wanted.width(), area.width() * 3 / 4);
+  const int roomY = area.height() - std::min(wanted.height(), area.height() * 3 / 4);
   const int steps = std::max(1, std::min(roomX, roomY) / std::max(step, 1) + 1);
   const int offset = (index % steps) * step;
   const QPoint at(area.x() + offset, area.y() + offset);
@@ -31,10 +31,15 @@ QRect cascade_rect(int index, const QSize& wanted, const QRect& area, int step) 
 }
 
 QPoint beside(const QSize& size, const QRect& avoid, const QRect& screen) {
+  // The four sides first; the screen's corners where no side is free.
   const QPoint tries[] = {{avoid.right() + 1, avoid.top()},
                           {avoid.left() - size.width(), avoid.top()},
                           {avoid.left(), avoid.bottom() + 1},
-                          {avoid.left(), avoid.top() - size.height()}};
+                          {avoid.left(), avoid.top() - size.height()},
+                          screen.bottomRight(),
+                          screen.topRight(),
+                          screen.bottomLeft(),
+                          screen.topLeft()};
   QPoint best;
   long long bestCover = -1;
   for (const QPoint& at : tries) {

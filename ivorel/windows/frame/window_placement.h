@@ -21,7 +21,7 @@ QRect fit_inside(const QRect& window, const QRect& area);
 QRect cascade_rect(int index, const QSize& wanted, const QRect& area, int step);
 
 // Where a `size` window goes on `screen` to cover as little of `avoid` as it can: right of it, left of it,
-// below or above (the first of the least covering), each kept on the screen.
+// below or above, else in a corner of the screen (the first of the least covering), kept on the screen.
 QPoint beside(const QSize& size, const QRect& avoid, const QRect& screen);
 // Moves the top-level `window` beside the part of `image` (an image window) that shows in its workspace.
 void place_beside_image(QWidget* window, QWidget* image);
