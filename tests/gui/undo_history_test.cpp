@@ -4,7 +4,7 @@
 
 #include <QMenu>
 #include <QSettings>
-#include <qpa/qwindowsysteminterface.h>
+#include <QTest>
 
 #include "ivorel/windows/frame/native_look.h"
 #include "ivorel/windows/frame/undo_history.h"
@@ -97,11 +97,7 @@ TEST(UndoHistory, CtrlZReachesTheImageFromTheToolkit) {
   QWidget* toolkit = toolkits[0];
   toolkit->activateWindow();
   settle();
-  ASSERT_NE(toolkit->windowHandle(), nullptr);
-  QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-      toolkit->windowHandle(), QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
-  QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-      toolkit->windowHandle(), QEvent::KeyRelease, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(toolkit, Qt::Key_Z, Qt::ControlModifier);
   settle();
   EXPECT_EQ(pixels_of(child), original);
   toolkit->close();

@@ -78,7 +78,9 @@ TEST(WindowPlacement, NewWindowsShowTheirWholeImageInsideTheWorkspace) {
   const QList<QMdiSubWindow*> windows = f.frame().MdiArea()->subWindowList(QMdiArea::CreationOrder);
   for (int i = 0; i < windows.size(); ++i) {
     EXPECT_TRUE(workspace(f).contains(windows[i]->geometry())) << i;
-    if (i > 0) EXPECT_GT(windows[i]->y(), windows[i - 1]->y()) << i;
+    if (i > 0) {
+      EXPECT_GT(windows[i]->y(), windows[i - 1]->y()) << i;
+    }
   }
   auto* small = qobject_cast<CMDIChildImageWnd*>(windows[0]);
   EXPECT_GE(small->View()->viewport()->width(), 300);

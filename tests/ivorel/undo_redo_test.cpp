@@ -123,8 +123,8 @@ TEST(UndoRedo, HistoryStepsBackAndForthWithinItsLevelsAndBudget) {
   const struct {
     int levels, changes, undos;
     int expected, undoDepth, redoDepth;
-  } rows[] = {{20, 3, 2, 2, 1, 2},  {20, 3, 3, 1, 0, 3}, {20, 3, 4, 1, 0, 3},
-              {2, 4, 2, 3, 0, 2},   {2, 4, 3, 3, 0, 2},  {1, 3, 1, 3, 0, 1}};
+  } rows[] = {{20, 3, 2, 2, 1, 2}, {20, 3, 3, 1, 0, 3}, {20, 3, 4, 1, 0, 3},
+              {2, 4, 2, 3, 0, 2},  {2, 4, 3, 3, 0, 2},  {1, 3, 1, 3, 0, 1}};
   for (const auto& row : rows) {
     Image img;
     COperationUndoRedo store(img.ext, img.menu);

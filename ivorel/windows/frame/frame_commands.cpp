@@ -33,6 +33,7 @@
 #include "ivorel/windows/frame/selection_commands.h"
 #include "ivorel/windows/frame/undo_history.h"
 #include "ivorel/windows/frame/window_placement.h"
+#include "ivorel/windows/frame/x11_windows.h"
 #include "platform/core/clipboard.h"
 #include "platform/core/message_box.h"
 #include "platform/core/program_start.h"
@@ -514,14 +515,25 @@ void CIMDIFrameWnd::CaptureCommand(int id) {
       SnapShotScreen(all.x(), all.y(), all.width(), all.height());
       show();
       break;
-    case cmd::kCaptureWindowBehind:
-      // What lay behind the frame: the frame steps aside and its rectangle is taken once the windows
-      // below have repainted.
+    case cmd::kCaptureWindowBehind: {
+      // The window the user worked in before: once the frame has stepped aside, the one in front.
       hide();
-      wait_ms(1000);
-      SnapShotScreen(self.x(), self.y(), self.width(), self.height());
+      wait_ms(500);
+      std::vector<ivorel::x11::WindowId> ours;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->internalWinId()) ours.push_back(static_cast<ivorel::x11::WindowId>(w->internalWinId()));
+      ivorel::x11::TopLevel behind;
+      QRect shot = self;
+      if (ivorel::x11::connected() && ivorel::x11::active_window(ours, behind)) {
+        const ivorel::x11::Rect& r = behind.frameRect;
+        shot = QRect(r.x, r.y, r.width, r.height) & all;
+      }
+      // It repaints what the frame covered before its pixels are taken.
+      wait_ms(500);
+      if (!shot.isEmpty()) SnapShotScreen(shot.x(), shot.y(), shot.width(), shot.height());
       show();
       break;
+    }
     case cmd::kCaptureSelf:
       SnapShotScreen(self.x(), self.y(), self.width(), self.height());
       break;
