@@ -76,6 +76,7 @@ int CMDIChildImageWnd::MCreate() {
   // Qt lays a window out only once it is shown, and sizing to the image needs the real frame thickness:
   // a window with an image is shown first, one without never appears.
   if (hasImage) show();
+  SettleScrollBars();
   SetupWindow();
   if (hasImage) {
     ivorel::place_in_workspace(this);
@@ -86,6 +87,12 @@ int CMDIChildImageWnd::MCreate() {
   if (frame_) frame_->IncChildCount();
   if (hasImage) ImageChanged();
   return hasImage;
+}
+
+void CMDIChildImageWnd::SettleScrollBars() {
+  // The scroll area shows and hides its bars on a queued call after their ranges change: until that has
+  // run, a bar counts as shown without taking room, and the window would be sized a bar too small.
+  if (view_) QCoreApplication::sendPostedEvents(view_, QEvent::MetaCall);
 }
 
 void CMDIChildImageWnd::DestroyWindow() {

@@ -25,6 +25,8 @@ class CMDIChildImageWnd : public QMdiSubWindow, public ImageWndFunctions {
   // Adds the window to the frame's MDI area, sets it up and shows it. Returns the has-image flag (0: the
   // window is closing itself).
   int MCreate();
+  // Lets the view's scroll bars take (or give back) their room now, before the window is measured.
+  void SettleScrollBars();
   // Closes without asking (the caller has asked CanClose already).
   void DestroyWindow();
 

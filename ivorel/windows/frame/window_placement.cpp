@@ -78,6 +78,7 @@ QSize image_size_of(QMdiSubWindow* window) {
   auto* child = qobject_cast<CMDIChildImageWnd*>(window);
   if (!child || !child->HasImage()) return window->size();
   const QSize before = window->size();
+  child->SettleScrollBars();
   child->SizeWindowAccordingToImage();
   const QSize wanted = window->size();
   window->resize(before);
