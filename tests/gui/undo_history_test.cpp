@@ -135,11 +135,13 @@ TEST(OpenErrors, AMissingOrUnreadableFileIsNamed) {
   const std::string missing = dir.file("no-such-picture.png");
   EXPECT_EQ(f.open(missing), nullptr);
   ASSERT_EQ(boxes.texts.size(), 1u);
-  EXPECT_EQ(boxes.texts[0], "\"" + missing + "\" does not exist.");
+  EXPECT_EQ(boxes.texts[0], std::string("\"").append(missing).append("\" does not exist."));
   testing_support::write_file(dir.file("damaged.bmp"), {'B', 'M', 1, 2, 3});
   EXPECT_EQ(f.open(dir.file("damaged.bmp")), nullptr);
   ASSERT_EQ(boxes.texts.size(), 2u);
-  EXPECT_EQ(boxes.texts[1].rfind("\"" + dir.file("damaged.bmp") + "\" cannot be opened", 0), 0u)
+  EXPECT_EQ(boxes.texts[1].rfind(
+                std::string("\"").append(dir.file("damaged.bmp")).append("\" cannot be opened"), 0),
+            0u)
       << boxes.texts[1];
   EXPECT_EQ(f.window_count(), 0);
 }
