@@ -29,35 +29,7 @@ std::string number_text(const ParameterWord& w, double value) {
   return text;
 }
 
-// Collects what the image library writes to the thread's error stream while it lives, and puts the
-// previous stream back, so a batch can report each file's reason instead of a box per file. Every new
-// Compand resets the stream: attach after making one.
-class ErrorCapture {
- public:
-  ErrorCapture() : previous_(pcore::thread_error_stream()) { stream_ = open_memstream(&buffer_, &size_); }
-  void attach() {
-    if (stream_) pcore::set_thread_error_stream(stream_);
-  }
-  ~ErrorCapture() {
-    pcore::set_thread_error_stream(previous_);
-    if (stream_) std::fclose(stream_);
-    std::free(buffer_);
-  }
-  ErrorCapture(const ErrorCapture&) = delete;
-  ErrorCapture& operator=(const ErrorCapture&) = delete;
-
-  std::string text() {
-    if (!stream_) return {};
-    std::fflush(stream_);
-    return std::string(trimmed(std::string_view(buffer_, size_)));
-  }
-
- private:
-  std::FILE* previous_;
-  std::FILE* stream_ = nullptr;
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-};
+using pcore::ErrorCapture;
 
 const char* outcome_text(ivorel::Outcome outcome) {
   return outcome == ivorel::Outcome::Declined ? "its words do not apply to this image" : "it failed";

@@ -2,11 +2,16 @@
 // size, the close prompt and the dispatch of the private messages.
 #include "ivorel/windows/image_wnd_functions.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "platform/core/cursor.h"
+#include "platform/core/error_stream.h"
 #include "platform/core/message_box.h"
 
 int ImageWndFunctions::UntitledImageNumber = 0;
@@ -29,7 +34,12 @@ ImageWndFunctions::ImageWndFunctions(ivorel::ImageWindowHost* host, const char* 
   CommonConstructorCode();
   pcore::RestoringWaitCursor wait;
   Compand reader;
-  if (!fileName || !reader.InitExpander(fileName) || !reader.DoExpansion()) return;
+  pcore::ErrorCapture errors;
+  errors.attach();
+  if (!fileName || !reader.InitExpander(fileName) || !reader.DoExpansion()) {
+    if (fileName) ReportUnreadable(fileName, errors.text());
+    return;
+  }
   _IMAGEDESCRIPTOR loaded;
   loaded.width = reader.GetWidth();
   loaded.height = reader.GetHeight();
@@ -51,6 +61,34 @@ ImageWndFunctions::ImageWndFunctions(ivorel::ImageWindowHost* host, const char* 
   if (reader.GetCompressionType() == CT_JPG) jpegQuality = reader.GetSourceQuality();
   if (const ImageStack* frames = reader.GetImageStack()) frameCount = std::max(1, frames->GetFrameNumber());
   if (const unsigned char* alphaPlane = reader.GetAlphaPtr()) LoadAlphaPlane(alphaPlane);
+}
+
+void ImageWndFunctions::ReportUnreadable(const char* fileName, const std::string& reasons) {
+  // The libraries' reasons come one a line as "Error - text"; the box says once which file failed.
+  std::string reason;
+  std::size_t start = 0;
+  while (start < reasons.size()) {
+    std::size_t end = reasons.find('\n', start);
+    if (end == std::string::npos) end = reasons.size();
+    std::string line = reasons.substr(start, end - start);
+    if (line.rfind("Error - ", 0) == 0) line.erase(0, 8);
+    if (!line.empty()) reason += (reason.empty() ? "" : "\n") + line;
+    start = end + 1;
+  }
+  struct stat st;
+  std::string text;
+  if (::stat(fileName, &st) != 0) {
+    text = errno == ENOENT ? "\"" + std::string(fileName) + "\" does not exist."
+                           : "\"" + std::string(fileName) + "\" cannot be reached: " + std::strerror(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    text = "\"" + std::string(fileName) + "\" is a folder, not an image file.";
+  } else if (::access(fileName, R_OK) != 0) {
+    text = "\"" + std::string(fileName) + "\" cannot be read: you have no permission to read it.";
+  } else {
+    text = "\"" + std::string(fileName) + "\" cannot be opened" +
+           (reason.empty() ? std::string(": it is not a readable image of its type.") : ":\n" + reason);
+  }
+  pcore::message_box().show(host_, text, "Pictaro", pcore::MessageIcon::Warning, pcore::MessageButtons::Ok);
 }
 
 std::string ImageWndFunctions::WindowTitle() const {
@@ -221,6 +259,15 @@ void ImageWndFunctions::SizeWindowAccordingToImage() {
   ivorel::Extent size;
   size.width = image.width >= area.width ? area.width * 9 / 10 : image.width + thickX;
   size.height = image.height >= area.height ? area.height * 9 / 10 : image.height + thickY;
+  // An image a little narrower than the workspace would give a window wider than it, shown cut off with
+  // a needless scroll bar: such a window is cut to the workspace, and a direction that scrolls makes room
+  // for its scroll bar in the other one.
+  const bool scrollsX = size.width > area.width || image.width >= area.width;
+  const bool scrollsY = size.height > area.height || image.height >= area.height;
+  if (scrollsX && !scrollsY) size.height += host_->scroll_bar_thickness(ivorel::ScrollBar::Horizontal);
+  if (scrollsY && !scrollsX) size.width += host_->scroll_bar_thickness(ivorel::ScrollBar::Vertical);
+  if (size.width > area.width) size.width = area.width * 9 / 10;
+  if (size.height > area.height) size.height = area.height * 9 / 10;
   host_->resize_window(size);
 }
 

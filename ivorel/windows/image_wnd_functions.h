@@ -233,6 +233,10 @@ class ImageWndFunctions : public ImageDescriptorAndDisplayObj {
   void RefreshTransparency();
 
  protected:
+  // Tells the user that `fileName` could not be opened and why (missing, a folder, no permission, or the
+  // reader's reasons).
+  void ReportUnreadable(const char* fileName, const std::string& reasons);
+
   void CommonConstructorCode();
   // The background brush: light grey (192, 192, 192) backward diagonals on white, aligned to the client
   // area's origin.

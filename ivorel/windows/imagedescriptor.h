@@ -1,7 +1,7 @@
 // Ivorel's image records: one image in memory (_IMAGEDESCRIPTOR), its view state for the menus
 // (_MENUUPDATE), the image state of a window with its mask (_IMAGEDESCRIPTOREXT, Alpha3), the image holder on
-// which processors and windows are built (ImageDescriptorAndDisplayObj), and the one-level undo/redo store
-// (COperationUndoRedo).
+// which processors and windows are built (ImageDescriptorAndDisplayObj), and the undo/redo store
+// (COperationUndoRedo: one level by default, a bounded history when asked).
 //
 // Pixel blocks are movable blocks (HGLOBAL), zero-filled, locked once after allocation and kept locked for
 // their life; imageData is that lock's address. Descriptors are plain records: a copy shares the block.
@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "display/display.h"
 #include "imgfile/codaxe.h"
@@ -134,8 +136,11 @@ class ImageDescriptorAndDisplayObj : public _IMAGEDESCRIPTOREXT {
   ivorel::ViewState viewAlpha;  // saved for the mask
 };
 
-// One undo and one redo snapshot of an image, kept in memory; undo and redo toggle between the two latest
-// states. The store reads and replaces the leading descriptor of `image` and the bits per pixel of `menu`.
+// Undo and redo snapshots of an image, kept in memory. With one level (the default) the store keeps one
+// snapshot of each kind and undo and redo toggle between the two latest states. With more levels it keeps a
+// history of at most that many steps each way, within a memory budget shared by every store of the process;
+// a new change then forgets the steps that could have been redone. The store reads and replaces the leading
+// descriptor of `image` and the bits per pixel of `menu`.
 class COperationUndoRedo {
  public:
   COperationUndoRedo(_IMAGEDESCRIPTOREXT& image, _MENUUPDATE& menu);
@@ -156,13 +161,44 @@ class COperationUndoRedo {
   // object, another depth or a lack of memory.
   static int ConvertAlphaTo24Bits(ImageDescriptorAndDisplayObj* object);
 
- private:
-  void TakeSnapshot(std::unique_ptr<ivorel::MemoryFile>& into);
-  int Restore(std::unique_ptr<ivorel::MemoryFile>& from, bool fromUndo);
+  // The number of steps kept each way (at least 1); lowering it forgets the oldest steps.
+  void SetLevels(int levels);
+  int Levels() const { return levels_; }
+  // Steps that can be undone and redone now.
+  int UndoDepth() const { return static_cast<int>(undo_.size()); }
+  int RedoDepth() const { return static_cast<int>(redo_.size()); }
+  // What the next undo snapshot is taken for (a command's name); it names that step in menus.
+  void SetNextStepName(std::string name) { nextName_ = std::move(name); }
+  // The name of the step `index` places back (0: the next undo) or ahead (0: the next redo); empty when
+  // unnamed or absent.
+  std::string UndoStepName(int index) const;
+  std::string RedoStepName(int index) const;
 
-  std::unique_ptr<ivorel::MemoryFile> undo_;
-  std::unique_ptr<ivorel::MemoryFile> redo_;
+  // The bytes all histories of the process may hold together (0: a quarter of the physical memory); the
+  // latest step of a store is kept whatever it costs.
+  static void SetHistoryBudget(std::size_t bytes);
+  static std::size_t HistoryBudget();
+  static std::size_t HistoryBytes();
+
+ private:
+  struct Step {
+    std::unique_ptr<ivorel::MemoryFile> file;
+    std::string name;
+  };
+  using Steps = std::vector<Step>;  // oldest first
+
+  std::unique_ptr<ivorel::MemoryFile> Snapshot();
+  void Push(Steps& steps, std::unique_ptr<ivorel::MemoryFile> file, std::string name);
+  void Clear(Steps& steps);
+  void DropOldest(Steps& steps);
+  void Trim();
+  int Restore(Steps& from, bool fromUndo);
+
+  Steps undo_;
+  Steps redo_;
   _IMAGEDESCRIPTOREXT& image_;
   _MENUUPDATE& menu_;
   int imagePresent_ = 0;
+  int levels_ = 1;
+  std::string nextName_;
 };

@@ -4,9 +4,12 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
+#include <algorithm>
 
 #include "platform/core/clipboard.h"
 #include "platform/core/cursor.h"
@@ -92,18 +95,42 @@ class QtCursor : public pcore::CursorService {
       pushed_ = false;
     }
   }
-  void set_progress_cursor(int) override {
-    if (on_window_thread()) show(Qt::BusyCursor);
+  // Frame n of 10 fills n + 1 tenths of a pie beside the pointer, so that a long operation shows that it
+  // moves on and roughly how far it has come.
+  void set_progress_cursor(int frame) override {
+    if (!on_window_thread()) return;
+    frame = std::clamp(frame, 0, 9);
+    if (progress_[frame].shape() != Qt::BitmapCursor) progress_[frame] = progress_cursor(frame);
+    show(progress_[frame]);
   }
 
  private:
-  void show(Qt::CursorShape shape) {
+  static QCursor progress_cursor(int frame) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The pointer's tip stays at the hot spot, the pie beside it.
+    const QPointF arrow[] = {{1, 1}, {1, 15}, {5, 11}, {8, 17}, {10, 16}, {7, 10}, {12, 10}};
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(Qt::black);
+    p.drawPolygon(arrow, 7);
+    const QRectF pie(14, 14, 16, 16);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawEllipse(pie);
+    p.setBrush(QColor(52, 101, 164));
+    p.drawPie(pie, 90 * 16, -(frame + 1) * 36 * 16);
+    return QCursor(pixmap, 1, 1);
+  }
+  void show(const QCursor& cursor) {
     if (pushed_)
-      QApplication::changeOverrideCursor(QCursor(shape));
+      QApplication::changeOverrideCursor(cursor);
     else
-      QApplication::setOverrideCursor(QCursor(shape));
+      QApplication::setOverrideCursor(cursor);
     pushed_ = true;
   }
+  QCursor progress_[10];
   bool pushed_ = false;
 };
 

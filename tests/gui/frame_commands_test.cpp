@@ -26,8 +26,7 @@ TEST(FrameCommands, WithoutAnImageOnlyTheFrameCommandsAreEnabled) {
     EXPECT_TRUE(f.frame().IsCommandEnabled(id)) << id;
   // Without an image, printing and its preview are disabled, and no message says so at start; the page
   // set-up has the PDF printer at least. The scanner commands are enabled until their first use.
-  for (int id : {cmd::kPrint, cmd::kPrintPreview})
-    EXPECT_FALSE(f.frame().IsCommandEnabled(id)) << id;
+  for (int id : {cmd::kPrint, cmd::kPrintPreview}) EXPECT_FALSE(f.frame().IsCommandEnabled(id)) << id;
   for (int id : {cmd::kSelectScanner, cmd::kAcquire}) EXPECT_TRUE(f.frame().IsCommandEnabled(id)) << id;
   // Every command of the table is an action of the frame, with its prompt as the status tip.
   for (const ivorel::FrameCommand& c : ivorel::frame_commands()) {
@@ -183,7 +182,7 @@ TEST(FrameCommands, UnknownFileTypesAreRefusedWithTheirMessage) {
   FrameFixture f;
   EXPECT_EQ(f.open("/tmp/notes.txt"), nullptr);
   ASSERT_EQ(boxes.texts.size(), 1u);
-  EXPECT_EQ(boxes.texts[0], "Unsupported image file type. Please choose another.");
+  EXPECT_EQ(boxes.texts[0], "Unsupported image file type. Please choose another.\n\n/tmp/notes.txt");
   EXPECT_EQ(boxes.captions[0], "User Advisory");
   EXPECT_EQ(f.window_count(), 0);
 }

@@ -13,6 +13,7 @@
 #include "ivorel/windows/frame/native_look.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "ivorel/windows/toolkit/script_window.h"
+#include "tests/gui/dialog_harness.h"
 #include "tests/gui/gui_support.h"
 
 using namespace gui_testing;
@@ -61,4 +62,35 @@ TEST(ManualScreenshots, PictaroFrameAndScriptWindow) {
   delete script;
   CIMDIFrameWnd::lpfnPopupCScriptDefinitionDlg = nullptr;
   ivorel::SetToolkitImageSource(nullptr);
+}
+
+TEST(ManualScreenshots, PictaroUndoHistoryAndInformation) {
+  if (!std::getenv("IVOREL_MANUAL_IMAGES")) GTEST_SKIP() << "IVOREL_MANUAL_IMAGES not set";
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  ASSERT_NE(child, nullptr);
+  for (int id : {cmd::kMirrorVert, cmd::kRotateCW, cmd::kMirrorHorz}) f.frame().ExecuteCommand(id);
+  auto* history = f.frame().findChild<QMenu*>("UndoHistory");
+  ASSERT_NE(history, nullptr);
+  history->popup(QPoint(0, 0));
+  settle();
+  save(history, "pictaro-undo-history");
+  history->hide();
+
+  testing_support::answer_next_modal([](QWidget* info) {
+    settle();
+    save(info, "pictaro-image-information");
+    testing_support::answer_next_modal([](QWidget* units) {
+      testing_support::press(units, 1064);
+      settle();
+      save(units, "pictaro-units");
+      testing_support::press(units, 2);
+    });
+    testing_support::press(info, 24400);
+    testing_support::press(info, 1);
+  });
+  f.frame().ExecuteCommand(cmd::kViewInformation);
+  settle();
+  child->dirty = 0;
 }

@@ -220,3 +220,48 @@ TEST(ProcessingToolkit, ReducedCopyKeepsDepthPaletteAndOrientation) {
   broken.imageSize = 10;
   EXPECT_EQ(ivorel::toolkit::reduced_copy(broken, 256), nullptr) << "a size that does not fit is refused";
 }
+
+TEST(ProcessingToolkit, NeighbourhoodFiltersPreviewAtFullScaleAsApplyDoes) {
+  WindowedImage shown;
+  ToolkitWindow toolkit("Image Processing", nullptr);
+  toolkit.select_tab("Blur");
+  ASSERT_STREQ(toolkit.current_form()->operation().name, "Blur");
+  ASSERT_TRUE(ToolkitWindow::previews_region(toolkit.current_form()->operation()));
+  auto* size = qobject_cast<QSpinBox*>(toolkit.current_form()->word_control(1));
+  ASSERT_NE(size, nullptr);
+  size->setValue(51);
+  toolkit.refresh_preview();
+  const QImage preview = toolkit.preview_result();
+  ASSERT_EQ(preview.size(), QSize(ToolkitWindow::kPreviewLimit, 200)) << "a region, not a reduced copy";
+  const QRect region = ivorel::toolkit::preview_region(shown.image.object.image, QPoint(150, 100),
+                                                       ToolkitWindow::kPreviewLimit);
+  EXPECT_EQ(region, QRect(22, 0, 256, 200));
+
+  // Dragging moves the region: the picture follows the pointer.
+  toolkit.move_region(QPoint(40, 0));
+  EXPECT_EQ(toolkit.region_centre(), QPoint(127, 99)) << "kept where a region fits";
+  toolkit.move_region(QPoint(-40, 0));
+  toolkit.refresh_preview();
+  const QImage moved = toolkit.preview_result();
+  EXPECT_NE(moved, preview);
+  ivorel::ApplyImageProcessingFromUI(&shown.image.object, &toolkit);
+  const QImage applied =
+      ivorel::toolkit::to_qimage(shown.image.object.image)
+          .copy(ivorel::toolkit::preview_region(shown.image.object.image, toolkit.region_centre(),
+                                                ToolkitWindow::kPreviewLimit));
+  EXPECT_EQ(moved, applied) << "Blur 51 previews exactly as Apply does";
+  size->setValue(3);
+}
+
+TEST(ProcessingToolkit, EnlargeCanvasPreviewsTheLargerCanvas) {
+  WindowedImage shown;
+  ToolkitWindow toolkit("Image Processing", nullptr);
+  toolkit.select_tab("Enlarge");
+  ASSERT_NE(toolkit.current_form(), nullptr);
+  EXPECT_FALSE(ToolkitWindow::previews_region(toolkit.current_form()->operation()));
+  toolkit.refresh_preview();
+  const QImage preview = toolkit.preview_result();
+  ASSERT_FALSE(preview.isNull());
+  EXPECT_EQ(preview.width(), ToolkitWindow::kPreviewLimit * 3 / 2)
+      << "the reduced picture on a canvas 1.5 wide";
+}

@@ -139,7 +139,16 @@ TEST(ImageWindow, SetupSizesTheWindowToTheImageOrNineTenthsOfTheClientArea) {
   ImageWndFunctions big(&wide, make_descriptor(801, 449, 8, 256));
   big.SetupWindow();
   EXPECT_EQ(wide.resized.width, 720);  // 801 x 9 / 10
-  EXPECT_EQ(wide.resized.height, 449 + MemoryHost::kFrameY);
+  // 449 rows fit the client, but not with the frame and the scroll bar the wide image needs: the window is
+  // kept inside the client too, at nine tenths of it.
+  EXPECT_EQ(wide.resized.height, 405);
+
+  MemoryHost narrow(300, 200);
+  narrow.mdiClient = {800, 600};
+  ImageWndFunctions fits(&narrow, make_descriptor(640, 480, 24, 0));
+  fits.SetupWindow();
+  EXPECT_EQ(narrow.resized.width, 640 + MemoryHost::kFrameX);
+  EXPECT_EQ(narrow.resized.height, 480 + MemoryHost::kFrameY);
 }
 
 TEST(ImageWindow, ClosePromptSavesDiscardsOrStays) {

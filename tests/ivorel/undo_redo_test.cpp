@@ -117,6 +117,58 @@ TEST(UndoRedo, ASnapshotThatCannotBeTakenDropsTheOldOne) {
   img.ext.image.imageSize -= 1;
 }
 
+TEST(UndoRedo, HistoryStepsBackAndForthWithinItsLevelsAndBudget) {
+  // Each row: levels, changes made (each fills the image with its number), undos, then the first byte
+  // expected and the depths left each way.
+  const struct {
+    int levels, changes, undos;
+    int expected, undoDepth, redoDepth;
+  } rows[] = {{20, 3, 2, 2, 1, 2}, {20, 3, 3, 1, 0, 3}, {20, 3, 4, 1, 0, 3},
+              {2, 4, 2, 3, 0, 2},  {2, 4, 3, 3, 0, 2},  {1, 3, 1, 3, 0, 1}};
+  for (const auto& row : rows) {
+    Image img;
+    COperationUndoRedo store(img.ext, img.menu);
+    store.SetLevels(row.levels);
+    for (int c = 1; c <= row.changes; ++c) {
+      store.SetNextStepName("change " + std::to_string(c));
+      store.SaveUndoData();
+      img.set(5, 3, 8, static_cast<unsigned char>(c + 1));
+    }
+    for (int u = 0; u < row.undos; ++u) store.DoUndo();
+    EXPECT_EQ(img.first_byte(), row.expected) << row.levels << "/" << row.undos;
+    EXPECT_EQ(store.UndoDepth(), row.undoDepth) << row.levels << "/" << row.undos;
+    EXPECT_EQ(store.RedoDepth(), row.redoDepth) << row.levels << "/" << row.undos;
+  }
+
+  Image img;
+  COperationUndoRedo store(img.ext, img.menu);
+  store.SetLevels(20);
+  for (int c = 1; c <= 3; ++c) {
+    store.SetNextStepName("change " + std::to_string(c));
+    store.SaveUndoData();
+    img.set(5, 3, 8, static_cast<unsigned char>(c + 1));
+  }
+  EXPECT_EQ(store.UndoStepName(0), "change 3");
+  ASSERT_EQ(store.DoUndo(), 1);
+  ASSERT_EQ(store.DoUndo(), 1);
+  EXPECT_EQ(store.RedoStepName(0), "change 2") << "redo names the change it makes again";
+  ASSERT_EQ(store.DoRedo(), 1);
+  EXPECT_EQ(img.first_byte(), 3);
+  EXPECT_EQ(store.UndoStepName(0), "change 2");
+  store.SaveUndoData();
+  EXPECT_EQ(store.RedoDepth(), 0) << "a new change forgets the steps ahead";
+
+  // The shared budget drops the oldest steps, never the latest.
+  const std::size_t budget = COperationUndoRedo::HistoryBudget();
+  COperationUndoRedo::SetHistoryBudget(COperationUndoRedo::HistoryBytes() + 2 * img.ext.image.imageSize);
+  for (int c = 0; c < 5; ++c) store.SaveUndoData();
+  EXPECT_LE(COperationUndoRedo::HistoryBytes(), COperationUndoRedo::HistoryBudget());
+  EXPECT_GE(store.UndoDepth(), 1);
+  EXPECT_LT(store.UndoDepth(), 5);
+  COperationUndoRedo::SetHistoryBudget(0);
+  EXPECT_GT(COperationUndoRedo::HistoryBudget(), budget / 2) << "a quarter of the memory again";
+}
+
 TEST(Snapshot, DamagedSnapshotsFailWithoutChangingAnything) {
   Image img;
   ivorel::MemoryFile good;

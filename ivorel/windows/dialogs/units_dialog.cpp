@@ -64,7 +64,8 @@ UnitsDialog::UnitsDialog(QWidget* parent, int width, int height, int xResolution
       width_(width),
       height_(height),
       xResolution_(xResolution < 1 ? 100 : xResolution),
-      yResolution_(yResolution < 1 ? 100 : yResolution) {
+      yResolution_(yResolution < 1 ? 100 : yResolution),
+      readOnly_(readOnly != 0) {
   setWindowTitle(QStringLiteral("Units"));
   widthEdit_ = edit_field(this, 1011, {});
   heightEdit_ = edit_field(this, 1012, {});
@@ -155,7 +156,11 @@ void UnitsDialog::ResolutionEdited(bool horizontal) {
   QLineEdit* edit = horizontal ? xResolutionEdit_ : yResolutionEdit_;
   const int typed = edit->text().trimmed().toInt();
   (horizontal ? xResolution_ : yResolution_) = typed < 1 ? 100 : typed;
-  if (horizontal) {
+  // Sizes the user cannot edit are the pixels of the caller's image: a new resolution shows them in the
+  // unit again instead of changing them behind a read-only field.
+  if (readOnly_) {
+    ShowSizes();
+  } else if (horizontal) {
     WidthEdited();
   } else {
     HeightEdited();

@@ -38,6 +38,7 @@ class UnitsDialog : public QDialog {
   void OnOK();
 
   int width_, height_, xResolution_, yResolution_;
+  bool readOnly_;
   ivorel::dialogs::Unit unit_ = ivorel::dialogs::Unit::Pixel;
   bool placed_ = false;
   QLineEdit *widthEdit_, *heightEdit_, *xResolutionEdit_, *yResolutionEdit_;

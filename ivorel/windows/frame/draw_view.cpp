@@ -1,5 +1,7 @@
 #include "ivorel/windows/frame/draw_view.h"
 
+#include <QCoreApplication>
+
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QImage>
@@ -188,6 +190,9 @@ void CDrawView::set_scroll_range(ivorel::ScrollBar bar, int min, int max) {
   const int extent = bar == ivorel::ScrollBar::Horizontal ? viewport()->width() : viewport()->height();
   b->setPageStep(std::max(1, extent));
   b->setSingleStep(std::max(1, extent / 16 + 1));
+  // The bar shows or hides on a queued call after its range changed; the window logic measures the client
+  // area right after this, so the bar takes (or gives back) its room now.
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void CDrawView::set_scroll_position(ivorel::ScrollBar bar, int position) {

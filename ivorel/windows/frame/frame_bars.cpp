@@ -19,6 +19,7 @@
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/native_look.h"
+#include "ivorel/windows/frame/undo_history.h"
 #include "platform/core/system_memory.h"
 
 namespace cmd = ivorel::cmd;
@@ -243,9 +244,10 @@ void CIMDIFrameWnd::CreateMenus() {
   file->addSeparator();
   file->addAction(actions_.value(cmd::kExit));
 
-  AddMenu(nullptr, "&Edit",
-          {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kPaste, cmd::kEmptyClipboard, 0, cmd::kDuplicate,
-           cmd::kCrop});
+  QMenu* edit = AddMenu(nullptr, "&Edit",
+                        {cmd::kUndo, cmd::kRedo, 0, cmd::kCopy, cmd::kPaste, cmd::kEmptyClipboard, 0,
+                         cmd::kDuplicate, cmd::kCrop});
+  ivorel::add_undo_history_menu(this, edit);
 
   QMenu* view =
       AddMenu(nullptr, "&View",

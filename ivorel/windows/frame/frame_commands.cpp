@@ -28,11 +28,15 @@
 #include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/native_look.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
-#include "platform/core/program_start.h"
+#include "ivorel/windows/frame/selection_commands.h"
+#include "ivorel/windows/frame/undo_history.h"
+#include "ivorel/windows/frame/window_placement.h"
+#include "ivorel/windows/frame/x11_windows.h"
 #include "platform/core/clipboard.h"
 #include "platform/core/message_box.h"
-#include "ivorel/windows/frame/selection_commands.h"
+#include "platform/core/program_start.h"
 
 using ivorel::Act;
 using ivorel::Enable;
@@ -180,6 +184,7 @@ bool CIMDIFrameWnd::IsCommandChecked(int id) const {
 
 void CIMDIFrameWnd::UpdateCommandStates() {
   if (imagePane_) UpdateImagePane();
+  ivorel::update_frame_title(this);
   for (auto it = actions_.begin(); it != actions_.end(); ++it) {
     QAction* action = it.value();
     action->setEnabled(IsCommandEnabled(it.key()));
@@ -191,6 +196,7 @@ void CIMDIFrameWnd::UpdateCommandStates() {
 
 void CIMDIFrameWnd::ExecuteCommand(int id) {
   if (!IsCommandEnabled(id)) return;
+  const ivorel::StepNameScope stepName(this, id);
   if (RunSelectionCommand(id)) {
     UpdateCommandStates();
     return;
@@ -441,7 +447,7 @@ void CIMDIFrameWnd::TileOrCascade(int id) {
   const QRect area = mdiArea_->viewport()->rect();
   switch (id) {
     case cmd::kCascade:
-      mdiArea_->cascadeSubWindows();
+      ivorel::cascade_windows(mdiArea_, windows);
       SendMessageToAllImageWindows(ivorel::kMsgViewToScale, 0, 0);
       break;
     case cmd::kTileVertical:
@@ -524,14 +530,25 @@ void CIMDIFrameWnd::CaptureCommand(int id) {
       SnapShotScreen(all.x(), all.y(), all.width(), all.height());
       show();
       break;
-    case cmd::kCaptureWindowBehind:
-      // What lay behind the frame: the frame steps aside and its rectangle is taken once the windows
-      // below have repainted.
+    case cmd::kCaptureWindowBehind: {
+      // The window the user worked in before: once the frame has stepped aside, the one in front.
       hide();
-      wait_ms(1000);
-      SnapShotScreen(self.x(), self.y(), self.width(), self.height());
+      wait_ms(500);
+      std::vector<ivorel::x11::WindowId> ours;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->internalWinId()) ours.push_back(static_cast<ivorel::x11::WindowId>(w->internalWinId()));
+      ivorel::x11::TopLevel behind;
+      QRect shot = self;
+      if (ivorel::x11::connected() && ivorel::x11::active_window(ours, behind)) {
+        const ivorel::x11::Rect& r = behind.frameRect;
+        shot = QRect(r.x, r.y, r.width, r.height) & all;
+      }
+      // It repaints what the frame covered before its pixels are taken.
+      wait_ms(500);
+      if (!shot.isEmpty()) SnapShotScreen(shot.x(), shot.y(), shot.width(), shot.height());
       show();
       break;
+    }
     case cmd::kCaptureSelf:
       SnapShotScreen(self.x(), self.y(), self.width(), self.height());
       break;

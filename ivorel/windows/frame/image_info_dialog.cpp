@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,10 +18,13 @@
 #include <QVBoxLayout>
 
 #include "imgfile/codaxe.h"
+#include "ivorel/windows/dialogs/center_dialog.h"
 #include "ivorel/windows/dialogs/smart_window_position.h"
+#include "ivorel/windows/dialogs/units_dialog.h"
 #include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/frame/mdi_child.h"
 #include "ivorel/windows/frame/mdi_frame.h"
+#include "ivorel/windows/frame/window_placement.h"
 #include "platform/core/message_box.h"
 #include "platform/core/new_image_dialog.h"
 #include "platform/core/system_memory.h"
@@ -42,12 +46,73 @@ bool is_writable_tiff(const char* name) {
 
 }  // namespace
 
+// The information of one image window. Its "Units" button shows the size in inches or centimetres at the
+// image's resolution, and the resolution set there becomes the image's (its pixels stay as they are).
+class ImageInfoDialog : public CCenterDialog {
+ public:
+  ImageInfoDialog(CMDIChildImageWnd* child, QWidget* parent)
+      : CCenterDialog(parent, QString::fromLocal8Bit(child->name)), child_(child) {}
+
+  void SetFieldsReadOnly(int& readOnly) override { readOnly = 1; }
+  void GetWidthHeightDPI(int& width, int& height, int& xResolution, int& yResolution) override {
+    const _IMAGEDESCRIPTOR& im = child_->image;
+    width = im.width;
+    height = im.height;
+    xResolution = im.xResolution;
+    yResolution = im.yResolution;
+  }
+  void SetWidthHeightDPI(int, int, int xResolution, int yResolution) override {
+    _IMAGEDESCRIPTOR& im = child_->image;
+    const auto x = static_cast<unsigned short>(std::clamp(xResolution, 1, 65535));
+    const auto y = static_cast<unsigned short>(std::clamp(yResolution, 1, 65535));
+    if (x == im.xResolution && y == im.yResolution) return;
+    im.xResolution = x;
+    im.yResolution = y;
+    child_->MakeImageDirty();
+    ShowResolution();
+    if (child_->Frame()) child_->Frame()->UpdateCommandStates();
+  }
+
+  QLabel* resolution = nullptr;
+  QLabel* printSize = nullptr;
+  QHBoxLayout* ButtonRow() { return button_row(); }
+
+  void ShowResolution() {
+    const _IMAGEDESCRIPTOR& im = child_->image;
+    resolution->setText(QString("%1 x %2 dpi").arg(im.xResolution).arg(im.yResolution));
+    const double inchesX = dialogs::pixels_to_unit(im.width, im.xResolution, dialogs::Unit::Inch);
+    const double inchesY = dialogs::pixels_to_unit(im.height, im.yResolution, dialogs::Unit::Inch);
+    printSize->setText(QString("%1 x %2 in (%3 x %4 cm)")
+                           .arg(inchesX, 0, 'f', 2)
+                           .arg(inchesY, 0, 'f', 2)
+                           .arg(inchesX * 2.54, 0, 'f', 2)
+                           .arg(inchesY * 2.54, 0, 'f', 2));
+  }
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    CCenterDialog::showEvent(event);
+    if (placed_) return;
+    placed_ = true;
+    // Clear of the frame where the screen has room for that, and on the screen whatever happens.
+    if (child_->Frame()) SmartWindowPosition(this, child_->Frame());
+    if (const QScreen* s = screen()) {
+      const QRect inside = fit_inside(frameGeometry(), s->availableGeometry());
+      if (inside.topLeft() != frameGeometry().topLeft())
+        move(pos() + inside.topLeft() - frameGeometry().topLeft());
+    }
+  }
+
+ private:
+  CMDIChildImageWnd* child_;
+  bool placed_ = false;
+};
+
 void ShowImageInfoDialog(CMDIChildImageWnd* child) {
   if (!child) return;
   const _IMAGEDESCRIPTOR& im = child->image;
-  QDialog dialog(child->Frame() ? static_cast<QWidget*>(child->Frame()) : child);
+  ImageInfoDialog dialog(child, child->Frame() ? static_cast<QWidget*>(child->Frame()) : child);
   dialog.setObjectName("ImageInfoDialog");
-  dialog.setWindowTitle(QString::fromLocal8Bit(child->name));
   ivorel::help::declare_section(&dialog, "pictaro.html#information");
   auto* layout = new QVBoxLayout(&dialog);
 
@@ -61,8 +126,20 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
                                               : im.colors == 2 ? "Monochrome"
                                                                : "Palette Color"));
   imageForm->addRow("Bits per pixel:", new QLabel(QString::number(im.bitsPerPixel)));
-  imageForm->addRow("Resolution:",
-                    new QLabel(QString("%1 x %2 dpi").arg(im.xResolution).arg(im.yResolution)));
+  dialog.resolution = new QLabel(&dialog);
+  dialog.resolution->setObjectName("Resolution");
+  dialog.printSize = new QLabel(&dialog);
+  dialog.printSize->setObjectName("PrintSize");
+  dialog.ShowResolution();
+  auto* units = new QPushButton(QObject::tr("&Units"), &dialog);
+  units->setObjectName("24400");
+  units->setToolTip(QObject::tr("The size in inches or centimetres, and the resolution"));
+  QObject::connect(units, &QPushButton::clicked, &dialog, [&dialog] { dialog.OnUnits(); });
+  auto* resolutionRow = new QHBoxLayout;
+  resolutionRow->addWidget(dialog.resolution, 1);
+  resolutionRow->addWidget(units);
+  imageForm->addRow("Resolution:", resolutionRow);
+  imageForm->addRow("Print size:", dialog.printSize);
   if (child->frameCount > 1) {
     imageForm->addRow("Frames:",
                       new QLabel(QString("%1 (the window shows the first)").arg(child->frameCount)));
@@ -120,11 +197,7 @@ void ShowImageInfoDialog(CMDIChildImageWnd* child) {
     layout->addWidget(descriptionBox);
   }
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  layout->addWidget(buttons);
-  dialog.adjustSize();
-  if (child->Frame()) SmartWindowPosition(&dialog, child->Frame());
+  layout->addLayout(dialog.ButtonRow());
   dialog.exec();
 }
 

@@ -12,6 +12,8 @@
 #include "ivorel/windows/frame/image_window_event.h"
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/native_look.h"
+#include "ivorel/windows/frame/undo_history.h"
+#include "ivorel/windows/frame/window_placement.h"
 
 CMDIChildImageWnd::CMDIChildImageWnd(CIMDIFrameWnd* frame, const char* fileName)
     : ImageWndFunctions(nullptr, fileName), frame_(frame) {
@@ -48,6 +50,7 @@ void CMDIChildImageWnd::Init() {
   AttachHost(view_);
   imageUndo_ = std::make_unique<COperationUndoRedo>(*this, menuUpdate);
   maskUndo_ = std::make_unique<COperationUndoRedo>(*this, menuUpdate);
+  SetUndoLevels(ivorel::undo_levels_setting());
   SetPropA(view_, ivorel::kUndoStoreProperty, imageUndo_.get());
 }
 
@@ -73,8 +76,10 @@ int CMDIChildImageWnd::MCreate() {
   // Qt lays a window out only once it is shown, and sizing to the image needs the real frame thickness:
   // a window with an image is shown first, one without never appears.
   if (hasImage) show();
+  SettleScrollBars();
   SetupWindow();
   if (hasImage) {
+    ivorel::place_in_workspace(this);
     raise();
     if (mdiArea()) mdiArea()->setActiveSubWindow(this);
     view_->setFocus();
@@ -82,6 +87,12 @@ int CMDIChildImageWnd::MCreate() {
   if (frame_) frame_->IncChildCount();
   if (hasImage) ImageChanged();
   return hasImage;
+}
+
+void CMDIChildImageWnd::SettleScrollBars() {
+  // The scroll area shows and hides its bars on a queued call after their ranges change: until that has
+  // run, a bar counts as shown without taking room, and the window would be sized a bar too small.
+  if (view_) QCoreApplication::sendPostedEvents(view_, QEvent::MetaCall);
 }
 
 void CMDIChildImageWnd::DestroyWindow() {
@@ -127,16 +138,27 @@ void CMDIChildImageWnd::SaveRedoData() {
   Store().SaveRedoData();
 }
 
-int CMDIChildImageWnd::DoUndo() {
-  const int done = Store().DoUndo();
+int CMDIChildImageWnd::DoUndo(int steps) {
+  int done = 0;
+  while (done < steps && Store().DoUndo()) ++done;
   if (done) AfterUndoRedo();
-  return done;
+  return done > 0;
 }
 
-int CMDIChildImageWnd::DoRedo() {
-  const int done = Store().DoRedo();
+int CMDIChildImageWnd::DoRedo(int steps) {
+  int done = 0;
+  while (done < steps && Store().DoRedo()) ++done;
   if (done) AfterUndoRedo();
-  return done;
+  return done > 0;
+}
+
+void CMDIChildImageWnd::SetUndoLevels(int levels) {
+  imageUndo_->SetLevels(levels);
+  maskUndo_->SetLevels(levels);
+}
+
+void CMDIChildImageWnd::NameNextStep(const std::string& name) {
+  Store().SetNextStepName(name);
 }
 
 int CMDIChildImageWnd::ICanUndo() {

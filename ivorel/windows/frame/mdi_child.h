@@ -25,6 +25,8 @@ class CMDIChildImageWnd : public QMdiSubWindow, public ImageWndFunctions {
   // Adds the window to the frame's MDI area, sets it up and shows it. Returns the has-image flag (0: the
   // window is closing itself).
   int MCreate();
+  // Lets the view's scroll bars take (or give back) their room now, before the window is measured.
+  void SettleScrollBars();
   // Closes without asking (the caller has asked CanClose already).
   void DestroyWindow();
 
@@ -34,13 +36,20 @@ class CMDIChildImageWnd : public QMdiSubWindow, public ImageWndFunctions {
   // True from the start of the window's destruction: the frame then leaves it alone.
   bool Destroying() const { return destroying_; }
 
-  // Undo and redo act on the mask's store while the mask is shown, on the image's otherwise.
+  // Undo and redo act on the mask's store while the mask is shown, on the image's otherwise; each goes up
+  // to `steps` steps (as far as the history reaches) and repaints once. 1 when at least one step was made.
   void SaveUndoData();
   void SaveRedoData();
-  int DoUndo();
-  int DoRedo();
+  int DoUndo(int steps = 1);
+  int DoRedo(int steps = 1);
   int ICanUndo();
   int ICanRedo();
+  // The store undo and redo act on now.
+  COperationUndoRedo& UndoStore() { return Store(); }
+  // How many steps each of the two stores keeps (the editor's "Undo levels").
+  void SetUndoLevels(int levels);
+  // Names the next change in the undo history ("Blur"); forgotten when no snapshot follows.
+  void NameNextStep(const std::string& name);
 
   // After an operation changed the image: scroll ranges, the menu state and the status panes follow.
   void ImageChanged();

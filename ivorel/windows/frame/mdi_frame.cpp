@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include "imgfile/codaxe.h"
+#include "ivorel/acquire/source_manager.h"
 #include "ivorel/processing/processing.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/image_window_event.h"
@@ -29,7 +30,6 @@
 #include "ivorel/windows/frame/native_look.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
-#include "ivorel/acquire/source_manager.h"
 #include "platform/qt/qt_services.h"
 
 QString CIMDIFrameWnd::m_strTabSel = CIMDIFrameWnd::kWantTheFirstTab;
@@ -191,8 +191,11 @@ CMDIChildImageWnd* CIMDIFrameWnd::OpenImageFile(const QString& path) {
   if (!template_) return nullptr;
   const QByteArray local = path.toLocal8Bit();
   if (Compand::FileTypeFromName(local.constData()) == CT_NONE) {
-    pcore::message_box().show(this, "Unsupported image file type. Please choose another.", "User Advisory",
-                              pcore::MessageIcon::Error, pcore::MessageButtons::Ok);
+    // The file is named too: files from the command line or another start arrive without a dialog.
+    pcore::message_box().show(
+        this,
+        "Unsupported image file type. Please choose another.\n\n" + ivorel::shown_path(path).toStdString(),
+        "User Advisory", pcore::MessageIcon::Error, pcore::MessageButtons::Ok);
     return nullptr;
   }
   CMDIChildImageWnd* opened = template_->OpenDocumentFile(local.constData(), true);

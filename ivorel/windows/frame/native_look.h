@@ -28,6 +28,11 @@ QString image_window_title(const std::string& fullName, int frameCount = 1);
 // A path as menus and captions show it: the home folder as "~".
 QString shown_path(const QString& path);
 
+// The frame's caption: the active image's caption first, marked with "*" while it has unsaved changes
+// (an image never saved counts as such), then the program's title; the program's title alone without one.
+QString frame_title(const QString& program, const QString& image, bool unsaved);
+void update_frame_title(CIMDIFrameWnd* frame);
+
 // The files opened last, newest first, at most kRecentFileCount, kept in the profile.
 inline constexpr int kRecentFileCount = 8;
 QStringList recent_files();

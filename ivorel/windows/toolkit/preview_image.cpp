@@ -32,11 +32,12 @@ bool has_pixels(const _IMAGEDESCRIPTOR& d) {
 
 }  // namespace
 
-std::unique_ptr<OwnedImage> reduced_copy(const _IMAGEDESCRIPTOR& source, int limit) {
-  if (!has_pixels(source) || limit < 1) return nullptr;
-  const double factor = std::min(1.0, static_cast<double>(limit) / std::max(source.width, source.height));
-  const int width = std::max(1, static_cast<int>(source.width * factor));
-  const int height = std::max(1, static_cast<int>(source.height * factor));
+namespace {
+
+// A `width` x `height` copy of the source's `areaWidth` x `areaHeight` pixels from column `left` and stored
+// row `bottom` (rows count from the bottom, as stored), nearest pixel.
+std::unique_ptr<OwnedImage> copy_of_area(const _IMAGEDESCRIPTOR& source, int left, int bottom, int areaWidth,
+                                         int areaHeight, int width, int height) {
   const int bits = source.bitsPerPixel;
   auto copy = std::make_unique<OwnedImage>();
   _IMAGEDESCRIPTOR& d = copy->object.image;
@@ -54,11 +55,12 @@ std::unique_ptr<OwnedImage> reduced_copy(const _IMAGEDESCRIPTOR& source, int lim
   std::copy(std::begin(source.palette), std::end(source.palette), d.palette);
   copy->object.menuUpdate = fresh_menu_update(d.bitsPerPixel);
   for (int y = 0; y < height; ++y) {
-    const unsigned char* in =
-        source.imageData + static_cast<std::size_t>(y) * source.height / height * sourceStride;
+    const std::size_t sy =
+        static_cast<std::size_t>(bottom) + static_cast<std::size_t>(y) * areaHeight / height;
+    const unsigned char* in = source.imageData + sy * sourceStride;
     unsigned char* out = d.imageData + static_cast<std::size_t>(y) * stride;
     for (int x = 0; x < width; ++x) {
-      const int sx = static_cast<int>(static_cast<std::int64_t>(x) * source.width / width);
+      const int sx = left + static_cast<int>(static_cast<std::int64_t>(x) * areaWidth / width);
       if (bits == 24) {
         std::memcpy(out + 3 * x, in + 3 * sx, 3);
       } else if (bits == 8) {
@@ -69,6 +71,31 @@ std::unique_ptr<OwnedImage> reduced_copy(const _IMAGEDESCRIPTOR& source, int lim
     }
   }
   return copy;
+}
+
+}  // namespace
+
+std::unique_ptr<OwnedImage> reduced_copy(const _IMAGEDESCRIPTOR& source, int limit) {
+  if (!has_pixels(source) || limit < 1) return nullptr;
+  const double factor = std::min(1.0, static_cast<double>(limit) / std::max(source.width, source.height));
+  const int width = std::max(1, static_cast<int>(source.width * factor));
+  const int height = std::max(1, static_cast<int>(source.height * factor));
+  return copy_of_area(source, 0, 0, source.width, source.height, width, height);
+}
+
+QRect preview_region(const _IMAGEDESCRIPTOR& source, QPoint centre, int limit) {
+  const int width = std::min<int>(limit, source.width), height = std::min<int>(limit, source.height);
+  const int left = std::clamp(centre.x() - width / 2, 0, source.width - width);
+  const int top = std::clamp(centre.y() - height / 2, 0, source.height - height);
+  return {left, top, width, height};
+}
+
+std::unique_ptr<OwnedImage> region_copy(const _IMAGEDESCRIPTOR& source, const QRect& region) {
+  if (!has_pixels(source) || region.isEmpty() || region.x() < 0 || region.y() < 0 ||
+      region.right() >= source.width || region.bottom() >= source.height)
+    return nullptr;
+  return copy_of_area(source, region.x(), source.height - region.y() - region.height(), region.width(),
+                      region.height(), region.width(), region.height());
 }
 
 QImage to_qimage(const _IMAGEDESCRIPTOR& d) {

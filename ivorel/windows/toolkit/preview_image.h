@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <memory>
 
 #include "ivorel/windows/imagedescriptor.h"
@@ -24,6 +25,13 @@ class OwnedImage {
 // depth, palette and resolutions. Null for an image without pixels, of an unknown depth, or when memory is
 // short.
 std::unique_ptr<OwnedImage> reduced_copy(const _IMAGEDESCRIPTOR& source, int limit);
+
+// The part of the source, at most `limit` pixels wide and high, centred on `centre` as far as the image
+// allows (top-down coordinates, as on screen).
+QRect preview_region(const _IMAGEDESCRIPTOR& source, QPoint centre, int limit);
+// A copy of `region` (top-down coordinates) at the image's own scale, same depth and palette; null when the
+// region is not inside the image or memory is short.
+std::unique_ptr<OwnedImage> region_copy(const _IMAGEDESCRIPTOR& source, const QRect& region);
 
 // The image as the screen shows it (top row first); a null image when it has no pixels.
 QImage to_qimage(const _IMAGEDESCRIPTOR& image);

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "ivorel/windows/frame/window_placement.h"
 #include "ivorel/windows/toolkit/toolkit_window.h"
 
 namespace ivorel {
@@ -14,6 +15,7 @@ std::function<ImageDescriptorAndDisplayObj*()>& image_source() {
 }
 
 void popup(QPointer<toolkit::ToolkitWindow>& window, const QString& title, QWidget* parent, const char* tab) {
+  const bool created = !window;
   if (!window) {
     window = new toolkit::ToolkitWindow(title, parent ? parent->window() : nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -21,6 +23,8 @@ void popup(QPointer<toolkit::ToolkitWindow>& window, const QString& title, QWidg
   window->select_tab(tab);
   if (window->isMinimized()) window->showNormal();
   window->show();
+  // Beside the image it works on, not over it; where the user moves it later stays.
+  if (created && parent && parent != parent->window()) place_beside_image(window, parent);
   window->raise();
   window->activateWindow();
 }

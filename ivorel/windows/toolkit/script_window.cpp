@@ -270,6 +270,7 @@ bool ScriptWindow::RunOnActiveImage() {
   // whole script is one step back.
   HWND window = image->window ? *image->window : nullptr;
   void* store = window ? GetPropA(window, kUndoStoreProperty) : nullptr;
+  if (store) static_cast<COperationUndoRedo*>(store)->SetNextStepName(tr("Script").toStdString());
   registry::ScriptResult result = registry::run_script({steps_.front()}, *image);
   if (result.ok() && steps_.size() > 1) {
     if (store) RemovePropA(window, kUndoStoreProperty);

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "display/window.h"
+#include "ivorel/processing/processing.h"
 
 namespace ivorel::toolkit {
 
@@ -104,8 +105,13 @@ namespace ivorel::toolkit {
 Outcome apply_selected(ImageDescriptorAndDisplayObj* image) {
   const registry::Operation* op = selected_operation();
   if (!image || !op) return Outcome::None;
+  HWND window = image->window ? *image->window : nullptr;
+  // The change is named in the undo history after the operation.
+  auto* store = window ? static_cast<COperationUndoRedo*>(GetPropA(window, kUndoStoreProperty)) : nullptr;
+  if (store) store->SetNextStepName(op->title ? op->title : op->name);
   const Outcome outcome = run_operation(*op, words_of(*op), *image);
-  if (HWND window = image->window ? *image->window : nullptr) {
+  if (store) store->SetNextStepName({});
+  if (window) {
     window->invalidate(nullptr, true);
     window->update();
   }

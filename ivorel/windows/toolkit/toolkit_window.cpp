@@ -6,13 +6,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "ivorel/operations/registry_families.h"
 #include "ivorel/windows/frame/manual_help.h"
 #include "ivorel/windows/toolkit/parameter_form.h"
 #include "ivorel/windows/toolkit/preview_image.h"
@@ -68,6 +72,8 @@ ToolkitWindow::ToolkitWindow(const QString& title, QWidget* parent) : QWidget(pa
   pictures->addWidget(new QLabel(tr("Result"), preview), 0, 1, Qt::AlignHCenter);
   pictures->addWidget(before_, 1, 0);
   pictures->addWidget(after_, 1, 1);
+  before_->installEventFilter(this);
+  after_->installEventFilter(this);
 
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("status"));
@@ -237,22 +243,51 @@ void ToolkitWindow::refresh_preview() {
     status_->setText(tr("This image cannot be previewed."));
     return;
   }
-  before_->setPixmap(QPixmap::fromImage(to_qimage(source_->object.image)));
   ParameterForm* form = current_form();
+  const bool local = form && previews_region(form->operation());
+  const _IMAGEDESCRIPTOR& whole = image->image;
+  if (regionCentre_.x() < 0 || regionCentre_.x() >= whole.width || regionCentre_.y() >= whole.height)
+    regionCentre_ = QPoint(whole.width / 2, whole.height / 2);
+  const QRect region = preview_region(whole, regionCentre_, kPreviewLimit);
+  // A neighbourhood filter runs on the region with a margin of the pixels around it, as on the whole image,
+  // and shows the region alone: what it shows is what Apply gives there.
+  const QRect worked = local ? region.adjusted(-kRegionMargin, -kRegionMargin, kRegionMargin, kRegionMargin) &
+                                   QRect(0, 0, whole.width, whole.height)
+                             : QRect();
+  std::unique_ptr<OwnedImage> shown = local ? region_copy(whole, region) : nullptr;
+  before_->setPixmap(QPixmap::fromImage(to_qimage(shown ? shown->object.image : source_->object.image)));
+  before_->setCursor(local ? Qt::OpenHandCursor : Qt::ArrowCursor);
+  after_->setCursor(local ? Qt::OpenHandCursor : Qt::ArrowCursor);
   if (!form) return;
-  // The operation runs on a copy of the reduced image, which stays as it is for the next run.
-  std::unique_ptr<OwnedImage> work = reduced_copy(source_->object.image, 1 << 16);
+  // The operation runs on a copy, which stays as it is for the next run.
+  std::unique_ptr<OwnedImage> work =
+      local ? region_copy(whole, worked) : reduced_copy(source_->object.image, 1 << 16);
   if (!work) return;
   const Outcome outcome = run_operation(form->operation(), words_of(form->operation()), work->object);
   switch (outcome) {
-    case Outcome::Ran:
+    case Outcome::Ran: {
       result_ = to_qimage(work->object.image);
-      after_->setPixmap(QPixmap::fromImage(result_));
-      status_->setText(
-          image->image.width > source_->object.image.width
-              ? tr("Preview of %1 x %2 pixels, reduced").arg(image->image.width).arg(image->image.height)
-              : tr("Preview of %1 x %2 pixels").arg(image->image.width).arg(image->image.height));
+      if (local && result_.size() == worked.size())
+        result_ = result_.copy(QRect(region.topLeft() - worked.topLeft(), region.size()));
+      // A result larger than the box (an enlarged canvas) is shown whole, reduced to fit.
+      const QSize box = after_->contentsRect().size();
+      QImage fitted = result_;
+      if (fitted.width() > box.width() || fitted.height() > box.height())
+        fitted = fitted.scaled(box, Qt::KeepAspectRatio, Qt::FastTransformation);
+      after_->setPixmap(QPixmap::fromImage(fitted));
+      if (local) {
+        status_->setText(tr("Preview at 100 %: %1 x %2 pixels from (%3, %4); drag it to move")
+                             .arg(region.width())
+                             .arg(region.height())
+                             .arg(region.x())
+                             .arg(region.y()));
+      } else {
+        status_->setText(whole.width > source_->object.image.width
+                             ? tr("Preview of %1 x %2 pixels, reduced").arg(whole.width).arg(whole.height)
+                             : tr("Preview of %1 x %2 pixels").arg(whole.width).arg(whole.height));
+      }
       break;
+    }
     case Outcome::Declined:
       status_->setText(tr("The operation does not accept these values."));
       break;
@@ -260,6 +295,47 @@ void ToolkitWindow::refresh_preview() {
       status_->setText(tr("The operation cannot run on this image."));
       break;
   }
+}
+
+bool ToolkitWindow::previews_region(const registry::Operation& op) {
+  // The neighbourhood filters: a pixel of their result depends on the pixels around it, at the image's own
+  // scale, which a reduced copy does not have.
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all;
+    for (const auto& family : {registry::filter_operations(), registry::rank_operations()})
+      for (const registry::Operation& o : family) all.emplace_back(o.name);
+    return all;
+  }();
+  return std::find(names.begin(), names.end(), op.name) != names.end();
+}
+
+void ToolkitWindow::move_region(QPoint by) {
+  regionCentre_ -= by;
+  if (ImageDescriptorAndDisplayObj* image = toolkit_image()) {
+    // Kept where a region can be centred, so that a long drag does not need a long way back.
+    const QRect region = preview_region(image->image, regionCentre_, kPreviewLimit);
+    regionCentre_ = region.center();
+  }
+  schedule_preview();
+}
+
+bool ToolkitWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == before_ || watched == after_) {
+    auto* label = static_cast<QLabel*>(watched);
+    if (event->type() == QEvent::MouseButtonPress) {
+      dragFrom_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+      dragging_ = label->cursor().shape() == Qt::OpenHandCursor;
+      if (dragging_) label->setCursor(Qt::ClosedHandCursor);
+    } else if (event->type() == QEvent::MouseMove && dragging_) {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      move_region(at - dragFrom_);
+      dragFrom_ = at;
+    } else if (event->type() == QEvent::MouseButtonRelease && dragging_) {
+      dragging_ = false;
+      label->setCursor(Qt::OpenHandCursor);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void ToolkitWindow::watch_image() {

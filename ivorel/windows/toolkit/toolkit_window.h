@@ -1,9 +1,11 @@
 // The toolkit window: a list of the registry's toolkit tabs (there are too many for a tab bar to scan), the
 // chosen tab's page with its operations and the controls of the selected one's words; beside them the active
-// image before and after the operation, on a reduced copy, re-run whenever a value or the image changes; and
-// Apply.
+// image before and after the operation, re-run whenever a value or the image changes: a region at the
+// image's own scale (dragged to move) for the neighbourhood filters, a reduced copy of it all for the
+// rest; and Apply.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -38,9 +40,17 @@ class ToolkitWindow : public QWidget {
   const QImage& preview_result() const { return result_; }
 
   static constexpr int kPreviewLimit = 256;
+  // The pixels around the preview region a neighbourhood filter sees too (a kernel of up to 129 pixels).
+  static constexpr int kRegionMargin = 64;
+  // Whether `op` is previewed on a region at the image's own scale (else on a reduced copy of it all).
+  static bool previews_region(const registry::Operation& op);
+  // Moves the preview region by `by` screen pixels (a drag to the right shows what lies to the left).
+  void move_region(QPoint by);
+  QPoint region_centre() const { return regionCentre_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
@@ -69,6 +79,9 @@ class ToolkitWindow : public QWidget {
   QTimer* watchTimer_ = nullptr;
   std::unique_ptr<OwnedImage> source_;  // the reduced copy of the image last previewed
   QImage result_;
+  QPoint regionCentre_{-1, -1};  // image coordinates, top-down
+  QPoint dragFrom_;
+  bool dragging_ = false;
 };
 
 // The image the toolkit works on (the installed source's answer), or null.

@@ -1,6 +1,6 @@
 // Xlib lives in this file alone: its `Display` type and its macros (None, Status, Bool) would collide with
 // the display library and with Qt.
-#include "apps/vexil/x11_windows.h"
+#include "ivorel/windows/frame/x11_windows.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -12,7 +12,7 @@
 #include <deque>
 #include <sstream>
 
-namespace vexil::x11 {
+namespace ivorel::x11 {
 namespace {
 
 int g_lastError = 0;
@@ -366,4 +366,4 @@ std::vector<int> KeyGrabber::take_presses() {
   return pressed;
 }
 
-}  // namespace vexil::x11
+}  // namespace ivorel::x11
