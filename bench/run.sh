@@ -30,3 +30,6 @@ bench/opencv_median.py "$@"
 echo
 quiet ninja -C build combine_bench
 build/bin/combine_bench "$@"
+echo
+quiet ninja -C build artistic_bench
+build/bin/artistic_bench "$@"

@@ -13,5 +13,6 @@ std::vector<Operation> geometry_operations();
 std::vector<Operation> depth_operations();
 std::vector<Operation> rank_operations();
 std::vector<Operation> fill_operations();
+std::vector<Operation> artistic_operations();
 
 }  // namespace registry

@@ -1,0 +1,94 @@
+// What the effect benchmarks share: a large photograph-like true-colour picture, an image object holding it
+// that each run starts afresh from, our operation timed through a processor with a parameter block (working
+// copies included, as a user of the editor pays them), and loading ImageMagick's filter module.
+#pragma once
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+#include "bench/filter_peer.h"
+#include "ivorel/processing/processing.h"
+
+namespace bench {
+
+constexpr int kEffectWidth = 4000, kEffectHeight = 3000;
+
+// Gradients with a little grain: closer to a photograph than noise is.
+inline std::vector<unsigned char> photo_like() {
+  std::vector<unsigned char> bgr(3 * static_cast<std::size_t>(kEffectWidth) * kEffectHeight);
+  std::uint32_t state = 2024;
+  for (int y = 0; y < kEffectHeight; ++y) {
+    for (int x = 0; x < kEffectWidth; ++x) {
+      state = state * 1103515245u + 12345u;
+      const int grain = static_cast<int>(state >> 27) - 16;
+      unsigned char* p = &bgr[3 * (static_cast<std::size_t>(y) * kEffectWidth + x)];
+      p[0] = static_cast<unsigned char>(std::clamp(x * 255 / kEffectWidth + grain, 0, 255));
+      p[1] = static_cast<unsigned char>(std::clamp((x + y) * 255 / (kEffectWidth + kEffectHeight) + grain, 0, 255));
+      p[2] = static_cast<unsigned char>(std::clamp(y * 255 / kEffectHeight + grain / 2, 0, 255));
+    }
+  }
+  return bgr;
+}
+
+// A true-colour image object; its stored rows are the picture's bottom row first.
+class Image24 {
+ public:
+  explicit Image24(const std::vector<unsigned char>& bgr) : bgr_(bgr) {}
+  ~Image24() { ivorel::free_image_block(object.image); }
+  void reset() {
+    ivorel::free_image_block(object.image);
+    _IMAGEDESCRIPTOR& d = object.image;
+    d.width = kEffectWidth;
+    d.height = kEffectHeight;
+    d.bitsPerPixel = 24;
+    d.imageSize = ivorel::row_bytes(kEffectWidth, 24) * kEffectHeight;
+    d.hImageData = GlobalAlloc(d.imageSize);
+    d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
+    const std::size_t row = 3 * static_cast<std::size_t>(kEffectWidth);
+    for (int y = 0; y < kEffectHeight; ++y)
+      std::memcpy(d.imageData + static_cast<std::size_t>(kEffectHeight - 1 - y) * row, &bgr_[y * row], row);
+  }
+  ImageDescriptorAndDisplayObj object;
+
+ private:
+  const std::vector<unsigned char>& bgr_;
+};
+
+// Best of `runs` in milliseconds, words 1, 2, ... from `values`; -1 when the operation does not run.
+inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&), std::initializer_list<int> values) {
+  _IMAGE_PROC_DATA block;
+  int word = 1;
+  for (int v : values) block.words[word++] = v;
+  double best = -1;
+  for (int i = 0; i < runs; ++i) {
+    image.reset();
+    image.object.procData = &block;
+    const auto start = std::chrono::steady_clock::now();
+    {
+      TProcessImageEx processor(&image.object);
+      op(processor);
+      if (processor.LastOutcome() != ivorel::Outcome::Ran) return -1;
+    }
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    image.object.procData = nullptr;
+    if (best < 0 || took.count() < best) best = took.count();
+  }
+  return best;
+}
+
+// The filter peer of a module, or null (reported) when it cannot be loaded.
+inline const FilterPeer* load_filter_peer(const char* module, const char* program) {
+  void* handle = module ? dlopen(module, RTLD_NOW | RTLD_LOCAL) : nullptr;
+  auto* entry = handle ? reinterpret_cast<const FilterPeer* (*)()>(dlsym(handle, FILTER_PEER_ENTRY)) : nullptr;
+  if (entry) return entry();
+  if (module) std::fprintf(stderr, "%s: ImageMagick not loaded: %s\n", program, dlerror());
+  return nullptr;
+}
+
+}  // namespace bench
