@@ -10,8 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/filter_peer.h"
 #include "ivorel/processing/processing.h"
 
@@ -29,7 +31,8 @@ inline std::vector<unsigned char> photo_like() {
       const int grain = static_cast<int>(state >> 27) - 16;
       unsigned char* p = &bgr[3 * (static_cast<std::size_t>(y) * kEffectWidth + x)];
       p[0] = static_cast<unsigned char>(std::clamp(x * 255 / kEffectWidth + grain, 0, 255));
-      p[1] = static_cast<unsigned char>(std::clamp((x + y) * 255 / (kEffectWidth + kEffectHeight) + grain, 0, 255));
+      p[1] = static_cast<unsigned char>(
+          std::clamp((x + y) * 255 / (kEffectWidth + kEffectHeight) + grain, 0, 255));
       p[2] = static_cast<unsigned char>(std::clamp(y * 255 / kEffectHeight + grain / 2, 0, 255));
     }
   }
@@ -61,7 +64,8 @@ class Image24 {
 };
 
 // Best of `runs` in milliseconds, words 1, 2, ... from `values`; -1 when the operation does not run.
-inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&), std::initializer_list<int> values) {
+inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&),
+                      std::initializer_list<int> values) {
   _IMAGE_PROC_DATA block;
   int word = 1;
   for (int v : values) block.words[word++] = v;
@@ -85,10 +89,36 @@ inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&), st
 // The filter peer of a module, or null (reported) when it cannot be loaded.
 inline const FilterPeer* load_filter_peer(const char* module, const char* program) {
   void* handle = module ? dlopen(module, RTLD_NOW | RTLD_LOCAL) : nullptr;
-  auto* entry = handle ? reinterpret_cast<const FilterPeer* (*)()>(dlsym(handle, FILTER_PEER_ENTRY)) : nullptr;
+  auto* entry =
+      handle ? reinterpret_cast<const FilterPeer* (*)()>(dlsym(handle, FILTER_PEER_ENTRY)) : nullptr;
   if (entry) return entry();
   if (module) std::fprintf(stderr, "%s: ImageMagick not loaded: %s\n", program, dlerror());
   return nullptr;
+}
+
+// One row of a benchmark table: our operation with its words, and the peer's filter it is set against.
+struct EffectCase {
+  const char* name;
+  void (*op)(TProcessImageEx&);
+  std::initializer_list<int> values;
+  const char* peerFilter;
+};
+
+// Times every case whose name contains `only` (all when null), ours and the peer's, and prints the table.
+template <std::size_t N>
+void run_effect_cases(const EffectCase (&cases)[N], int runs, const char* only, Image24& image,
+                      const FilterPeer* peer) {
+  std::printf("%-42s %10s %10s %10s\n", "operation / peer", "ours ms", "peer ms", "peer/ours");
+  const auto shown = [](double ms) { return ms < 0 ? std::string("-") : format_ms(ms, "%.1f"); };
+  for (const EffectCase& c : cases) {
+    if (only && !std::strstr(c.name, only)) continue;
+    const double ours = ours_ms(runs, image, c.op, c.values);
+    // The peer's slowest filters run once: a minute a run tells enough.
+    double theirs = peer ? best_ms(1, [&] { return peer->run(c.peerFilter); }) : -1;
+    if (theirs > 0 && theirs < 5000) theirs = best_ms(runs, [&] { return peer->run(c.peerFilter); });
+    const std::string ratio = ours > 0 && theirs > 0 ? format_ms(theirs / ours, "%.2f") : "-";
+    std::printf("%-42s %10s %10s %10s\n", c.name, shown(ours).c_str(), shown(theirs).c_str(), ratio.c_str());
+  }
 }
 
 }  // namespace bench

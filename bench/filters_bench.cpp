@@ -43,13 +43,7 @@ int main(int argc, char** argv) {
   const FilterPeer* peer = withPeer ? load_peer() : nullptr;
   if (peer && !peer->hold(bgr.data(), kWidth, bench::kEffectHeight)) peer = nullptr;
 
-  struct Case {
-    const char* name;
-    void (*op)(TProcessImageEx&);
-    std::initializer_list<int> values;
-    const char* peerFilter;
-  };
-  const Case cases[] = {
+  const bench::EffectCase cases[] = {
       {"HighPass1 / -convolve", [](TProcessImageEx& p) { p.HighPass1(); }, {10}, "convolve-sharpen"},
       {"LowPass1 / -convolve", [](TProcessImageEx& p) { p.LowPass1(); }, {10}, "convolve-mean"},
       {"Blur 5 / -statistic Mean", [](TProcessImageEx& p) { p.Blur(); }, {5}, "mean-5"},
@@ -116,16 +110,6 @@ int main(int argc, char** argv) {
   ivorel::set_random_seed(1);
   std::printf("filters_bench: %dx%d 24-bit, best of %d, %s in-process\n", kWidth, bench::kEffectHeight, runs,
               peer ? peer->name : "no peer");
-  std::printf("%-40s %10s %10s %10s\n", "operation / peer", "ours ms", "peer ms", "peer/ours");
-  const auto shown = [](double ms) { return ms < 0 ? std::string("-") : bench::format_ms(ms, "%.1f"); };
-  for (const Case& c : cases) {
-    if (only && !std::strstr(c.name, only)) continue;
-    const double ours = ours_ms(runs, image, c.op, c.values);
-    // The peer's slowest filters run once: a minute a run tells enough.
-    double theirs = peer ? bench::best_ms(1, [&] { return peer->run(c.peerFilter); }) : -1;
-    if (theirs > 0 && theirs < 5000) theirs = bench::best_ms(runs, [&] { return peer->run(c.peerFilter); });
-    const std::string ratio = ours > 0 && theirs > 0 ? bench::format_ms(theirs / ours, "%.2f") : "-";
-    std::printf("%-40s %10s %10s %10s\n", c.name, shown(ours).c_str(), shown(theirs).c_str(), ratio.c_str());
-  }
+  bench::run_effect_cases(cases, runs, only, image, peer);
   return 0;
 }

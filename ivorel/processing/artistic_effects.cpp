@@ -17,8 +17,7 @@ using Byte = unsigned char;
 namespace ivorel {
 
 void matte_table(int exponent, unsigned char table[256]) {
-  for (int v = 0; v < 256; ++v)
-    table[v] = exponent != 0 && std::pow(v / 255.0, exponent) * 255 < 3 ? 255 : 0;
+  for (int v = 0; v < 256; ++v) table[v] = exponent != 0 && std::pow(v / 255.0, exponent) * 255 < 3 ? 255 : 0;
 }
 
 void matte(const unsigned char* source, unsigned char* destination, std::size_t pixels,
@@ -65,7 +64,8 @@ void fill_pixels(unsigned char* destination, std::size_t pixels, const unsigned 
 
 void tin_foil_gray(unsigned char* pixels, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i, pixels += 3)
-    pixels[0] = pixels[1] = pixels[2] = static_cast<Byte>((16 * pixels[1] + 11 * pixels[0] + 5 * pixels[2]) / 32);
+    pixels[0] = pixels[1] = pixels[2] =
+        static_cast<Byte>((16 * pixels[1] + 11 * pixels[0] + 5 * pixels[2]) / 32);
 }
 
 void blend_explosion(const unsigned char* source, unsigned char* destination, int w, int h, int strength,

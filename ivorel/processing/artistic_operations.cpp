@@ -87,9 +87,8 @@ void TProcessImageEx::Matte() {
   unsigned char tables[3][256];
   for (int c = 0; c < 3; ++c) ivorel::matte_table(exponents[2 - c], tables[c]);
   const unsigned char* const lookup[3] = {tables[0], tables[1], tables[2]};
-  RunEffect([&] {
-    ivorel::matte(source_, destination_, static_cast<std::size_t>(width_) * height_, lookup);
-  });
+  RunEffect(
+      [&] { ivorel::matte(source_, destination_, static_cast<std::size_t>(width_) * height_, lookup); });
 }
 
 void TProcessImageEx::Slicer() {

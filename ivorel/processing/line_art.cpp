@@ -20,8 +20,8 @@ inline int engraving_luminance(const Byte* p) {
 // One line: `lum` holds the luminance along it; plot(along, cross, white) draws a stroke pixel that lies
 // in the picture.
 template <typename Plot>
-void draw_line(const std::vector<int>& lum, std::int64_t base, std::int64_t far, const ivorel::LineArtSpec& spec,
-               Plot plot) {
+void draw_line(const std::vector<int>& lum, std::int64_t base, std::int64_t far,
+               const ivorel::LineArtSpec& spec, Plot plot) {
   const std::int64_t length = static_cast<std::int64_t>(lum.size());
   const std::int64_t t = spec.step, g = spec.gain, m = spec.bend;
   std::int64_t acc = (lum[0] - 128) * g + base * 65536;

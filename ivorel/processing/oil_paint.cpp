@@ -115,8 +115,8 @@ bool oil_paint(const unsigned char* source, unsigned char* destination, int widt
   const std::int64_t n = size + size % 2;
   const int r = static_cast<int>(std::min<std::int64_t>(n / 2, std::max(width, height)));
   const std::size_t mostCells = static_cast<std::size_t>(std::min(2 * r, width)) * std::min(2 * r, height);
-  if (mostCells <= 0xFFFF) return oil_paint_with<std::uint16_t>(source, destination, width, height, r, mostCells,
-                                                                progress);
+  if (mostCells <= 0xFFFF)
+    return oil_paint_with<std::uint16_t>(source, destination, width, height, r, mostCells, progress);
   return oil_paint_with<std::uint32_t>(source, destination, width, height, r, mostCells, progress);
 }
 

@@ -75,7 +75,8 @@ Picture reference_crystallize(const Picture& s, Int a, Int b) {
         for (std::size_t i = 0; i < v.size();) {
           std::size_t k = i;
           while (k < v.size() && v[k] == v[i]) ++k;
-          if (static_cast<int>(k - i) >= 2 && static_cast<int>(k - i) > pickCount) pick = v[i], pickCount = k - i;
+          if (static_cast<int>(k - i) >= 2 && static_cast<int>(k - i) > pickCount)
+            pick = v[i], pickCount = k - i;
           i = k;
         }
         d.at(x, y)[c] = static_cast<unsigned char>(pick);
@@ -188,7 +189,9 @@ Picture reference_tin_foil(const Picture& s, int direction, int mode, int invert
   };
   Picture d = s;
   if (mode >= 0 && mode <= 2) {
-    const std::uint32_t c = mode == 0 ? 0x808080 : mode == 1 ? ivorel::first_colour() : ivorel::second_colour();
+    const std::uint32_t c = mode == 0   ? 0x808080
+                            : mode == 1 ? ivorel::first_colour()
+                                        : ivorel::second_colour();
     unsigned char rgb[3] = {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8),
                             static_cast<unsigned char>(c >> 16)};
     if (invert)
@@ -265,7 +268,8 @@ Picture reference(const std::string& name, const Words& words, const Picture& s,
   if (name == "Crystallize") return reference_crystallize(s, w1, w2);
   if (name == "Pixelize") return reference_pixelize(s, w1, w2);
   if (name == "LineArt")
-    return reference_line_art(s, w1, std::clamp<Int>(Int{w2} * 100, -(Int{1} << 31), Int{1} << 31), w3, w4 != 0);
+    return reference_line_art(s, w1, std::clamp<Int>(Int{w2} * 100, -(Int{1} << 31), Int{1} << 31), w3,
+                              w4 != 0);
   if (name == "Matte") return reference_matte(s, w1, w2, w3);
   if (name == "Slicer") return reference_slicer(s, kSeed);
   if (name == "TinFoil") return reference_tin_foil(s, w1, w2, w3, rgbOrder);
@@ -457,7 +461,7 @@ TEST_F(ArtisticEffects, PromptsShowTheirPresetsAndTakeTheAnswers) {
     const char* name;
     std::vector<int> presets;
     bool real;
-  } prompts[] = {{"OilPaint", {3}, false},        {"Crystallize", {4, 6}, false}, {"Pixelize", {5, 8}, false},
+  } prompts[] = {{"OilPaint", {3}, false},       {"Crystallize", {4, 6}, false}, {"Pixelize", {5, 8}, false},
                  {"LineArt", {3, 600, 9}, true}, {"Matte", {0}, false},          {"Slicer", {0}, false},
                  {"TinFoil", {0, 0}, false},     {"Blend", {5}, false}};
   for (const auto& p : prompts) {
