@@ -22,11 +22,16 @@ void matte_table(int exponent, unsigned char table[256]) {
 
 void matte(const unsigned char* source, unsigned char* destination, std::size_t pixels,
            const unsigned char* const tables[3]) {
-  for (std::size_t i = 0; i < 3 * pixels; i += 3) {
-    destination[i] = tables[0][source[i]];
-    destination[i + 1] = tables[1][source[i + 1]];
-    destination[i + 2] = tables[2][source[i + 2]];
-  }
+  constexpr std::size_t kChunk = 1 << 16;
+  const int chunks = static_cast<int>((pixels + kChunk - 1) / kChunk);
+  for_row_bands(chunks, 3 * pixels, [&](int first, int end) {
+    const std::size_t to = 3 * std::min(pixels, static_cast<std::size_t>(end) * kChunk);
+    for (std::size_t i = 3 * static_cast<std::size_t>(first) * kChunk; i < to; i += 3) {
+      destination[i] = tables[0][source[i]];
+      destination[i + 1] = tables[1][source[i + 1]];
+      destination[i + 2] = tables[2][source[i + 2]];
+    }
+  });
 }
 
 void slice_offsets(RandomRun& random, int count, signed char* offsets) {

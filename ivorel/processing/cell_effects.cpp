@@ -77,6 +77,7 @@ void pixelize(const unsigned char* source, unsigned char* destination, int width
   const int bands = cellRows < 2 ? 1 : std::min(cellRows, band_count(height, stride));
   run_row_bands(0, cellRows, bands, [&](int band, int from, int to) {
     std::vector<std::uint32_t> columnSums(stride);
+    std::vector<Byte> meanRow(stride);
     for (int row = from; row < to; ++row) {
       if (band == 0 && progress) progress(band_progress_row(row, from, to, cellRows));
       const auto [y0, y1] = span(startY + row * b, b, height);
@@ -85,6 +86,7 @@ void pixelize(const unsigned char* source, unsigned char* destination, int width
         const Byte* s = source + y * stride;
         for (std::size_t i = 0; i < stride; ++i) columnSums[i] += s[i];
       }
+      // One row of means, copied onto every row of the cells.
       for (std::int64_t cell = 0; cell < across; ++cell) {
         const auto [x0, x1] = span(startX + cell * a, a, width);
         std::uint64_t sum[3] = {0, 0, 0};
@@ -93,11 +95,10 @@ void pixelize(const unsigned char* source, unsigned char* destination, int width
         const std::uint64_t count = static_cast<std::uint64_t>(x1 - x0) * (y1 - y0);
         const Byte mean[3] = {static_cast<Byte>(sum[0] / count), static_cast<Byte>(sum[1] / count),
                               static_cast<Byte>(sum[2] / count)};
-        for (int y = y0; y < y1; ++y) {
-          Byte* d = destination + y * stride + 3 * static_cast<std::size_t>(x0);
-          for (int x = x0; x < x1; ++x, d += 3) std::memcpy(d, mean, 3);
-        }
+        Byte* d = meanRow.data() + 3 * static_cast<std::size_t>(x0);
+        for (int x = x0; x < x1; ++x, d += 3) std::memcpy(d, mean, 3);
       }
+      for (int y = y0; y < y1; ++y) std::memcpy(destination + y * stride, meanRow.data(), stride);
     }
   });
 }

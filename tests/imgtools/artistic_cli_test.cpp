@@ -15,9 +15,10 @@ int apply(const std::string& args) {
 
 TEST(ArtisticCli, SeededSlicingRepeatsAndEveryEffectRuns) {
   ScratchDir dir;
-  const std::string in = dir.file("in.bmp"), a = dir.file("a.bmp"), b = dir.file("b.bmp"),
-                    c = dir.file("c.bmp");
-  ASSERT_EQ(save_image(CT_BMP, in, make_picture(97, 61, 24, 3)), 1);
+  std::string in = dir.file("in.bmp");
+  const std::string a = dir.file("a.bmp"), b = dir.file("b.bmp"), c = dir.file("c.bmp");
+  RawPicture picture = make_picture(97, 61, 24, 3);
+  ASSERT_EQ(save_image(CT_BMP, in, picture), 1);
   ASSERT_EQ(apply("--seed 7 " + in + " " + a + " Slicer"), 0);
   ASSERT_EQ(apply("--seed 7 " + in + " " + b + " Slicer:3"), 0);
   ASSERT_EQ(apply("--seed 8 " + in + " " + c + " Slicer"), 0);
