@@ -1,79 +1,31 @@
 // filters_bench: the neighbourhood filters on a large true-colour picture against ImageMagick's nearest
 // filters, both in-process (ImageMagick through its own module, see filter_peer.h). Ours are timed through
 // the processors with a parameter block, working copies included, as a user of the editor pays them.
-#include <dlfcn.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/effect_bench.h"
 #include "bench/filter_peer.h"
-#include "bench/photo_picture.h"
 #include "ivorel/processing/operation_inputs.h"
 #include "ivorel/processing/processing.h"
 
 namespace {
 
-constexpr int kWidth = 4000, kHeight = 3000;
-
-// A true-colour image object; its stored rows are the picture's bottom row first.
-class Image24 {
- public:
-  explicit Image24(const std::vector<unsigned char>& bgr) : bgr_(bgr) {}
-  ~Image24() { ivorel::free_image_block(object.image); }
-  void reset() {
-    ivorel::free_image_block(object.image);
-    _IMAGEDESCRIPTOR& d = object.image;
-    d.width = kWidth;
-    d.height = kHeight;
-    d.bitsPerPixel = 24;
-    d.imageSize = ivorel::row_bytes(kWidth, 24) * kHeight;
-    d.hImageData = GlobalAlloc(d.imageSize);
-    d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
-    const std::size_t row = 3 * static_cast<std::size_t>(kWidth);
-    for (int y = 0; y < kHeight; ++y)
-      std::memcpy(d.imageData + static_cast<std::size_t>(kHeight - 1 - y) * row, &bgr_[y * row], row);
-  }
-  ImageDescriptorAndDisplayObj object;
-
- private:
-  const std::vector<unsigned char>& bgr_;
-};
-
-double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&), std::initializer_list<int> values) {
-  _IMAGE_PROC_DATA block;
-  int word = 1;
-  for (int v : values) block.words[word++] = v;
-  double best = -1;
-  for (int i = 0; i < runs; ++i) {
-    image.reset();
-    image.object.procData = &block;
-    const auto start = std::chrono::steady_clock::now();
-    {
-      TProcessImageEx processor(&image.object);
-      op(processor);
-      if (processor.LastOutcome() != ivorel::Outcome::Ran) return -1;
-    }
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    image.object.procData = nullptr;
-    if (best < 0 || took.count() < best) best = took.count();
-  }
-  return best;
-}
+using bench::Image24;
+using bench::ours_ms;
+constexpr int kWidth = bench::kEffectWidth;
 
 const FilterPeer* load_peer() {
 #ifdef BENCH_MAGICK_FILTERS_MODULE
-  void* module = dlopen(BENCH_MAGICK_FILTERS_MODULE, RTLD_NOW | RTLD_LOCAL);
-  auto* entry =
-      module ? reinterpret_cast<const FilterPeer* (*)()>(dlsym(module, FILTER_PEER_ENTRY)) : nullptr;
-  if (entry) return entry();
-  std::fprintf(stderr, "filters_bench: ImageMagick not loaded: %s\n", dlerror());
-#endif
+  return bench::load_filter_peer(BENCH_MAGICK_FILTERS_MODULE, "filters_bench");
+#else
   return nullptr;
+#endif
 }
 
 }  // namespace
@@ -83,21 +35,15 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   bench::SilentMessageBox messages;
   pcore::install_message_box(&messages);
-  const std::vector<unsigned char> bgr = bench::photo_like(kWidth, kHeight);
+  const std::vector<unsigned char> bgr = bench::photo_like();
   Image24 image(bgr);
   // A second argument picks the cases whose names contain it; "--ours" leaves the peer out.
   const char* only = argc > 2 ? argv[2] : nullptr;
   const bool withPeer = !(argc > 3 && std::strcmp(argv[3], "--ours") == 0);
   const FilterPeer* peer = withPeer ? load_peer() : nullptr;
-  if (peer && !peer->hold(bgr.data(), kWidth, kHeight)) peer = nullptr;
+  if (peer && !peer->hold(bgr.data(), kWidth, bench::kEffectHeight)) peer = nullptr;
 
-  struct Case {
-    const char* name;
-    void (*op)(TProcessImageEx&);
-    std::initializer_list<int> values;
-    const char* peerFilter;
-  };
-  const Case cases[] = {
+  const bench::EffectCase cases[] = {
       {"HighPass1 / -convolve", [](TProcessImageEx& p) { p.HighPass1(); }, {10}, "convolve-sharpen"},
       {"LowPass1 / -convolve", [](TProcessImageEx& p) { p.LowPass1(); }, {10}, "convolve-mean"},
       {"Blur 5 / -statistic Mean", [](TProcessImageEx& p) { p.Blur(); }, {5}, "mean-5"},
@@ -162,18 +108,8 @@ int main(int argc, char** argv) {
   texture.image.imageData = texturePixels.data();
   ivorel::set_texture_source([&](const ImageDescriptorAndDisplayObj*) { return &texture; });
   ivorel::set_random_seed(1);
-  std::printf("filters_bench: %dx%d 24-bit, best of %d, %s in-process\n", kWidth, kHeight, runs,
+  std::printf("filters_bench: %dx%d 24-bit, best of %d, %s in-process\n", kWidth, bench::kEffectHeight, runs,
               peer ? peer->name : "no peer");
-  std::printf("%-40s %10s %10s %10s\n", "operation / peer", "ours ms", "peer ms", "peer/ours");
-  const auto shown = [](double ms) { return ms < 0 ? std::string("-") : bench::format_ms(ms, "%.1f"); };
-  for (const Case& c : cases) {
-    if (only && !std::strstr(c.name, only)) continue;
-    const double ours = ours_ms(runs, image, c.op, c.values);
-    // The peer's slowest filters run once: a minute a run tells enough.
-    double theirs = peer ? bench::best_ms(1, [&] { return peer->run(c.peerFilter); }) : -1;
-    if (theirs > 0 && theirs < 5000) theirs = bench::best_ms(runs, [&] { return peer->run(c.peerFilter); });
-    const std::string ratio = ours > 0 && theirs > 0 ? bench::format_ms(theirs / ours, "%.2f") : "-";
-    std::printf("%-40s %10s %10s %10s\n", c.name, shown(ours).c_str(), shown(theirs).c_str(), ratio.c_str());
-  }
+  bench::run_effect_cases(cases, runs, only, image, peer);
   return 0;
 }

@@ -30,6 +30,16 @@ bool statistic(Magick::Image& image, MagickCore::StatisticType type, size_t size
   return true;
 }
 
+bool mode_statistic(Magick::Image& image, size_t width, size_t height) {
+  MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+  MagickCore::Image* result =
+      MagickCore::StatisticImage(image.constImage(), MagickCore::ModeStatistic, width, height, exception);
+  MagickCore::DestroyExceptionInfo(exception);
+  if (!result) return false;
+  image.replaceImage(result);
+  return true;
+}
+
 bool run(const char* filter) {
   try {
     Magick::Image image = held;
@@ -88,6 +98,26 @@ bool run(const char* filter) {
     } else if (f == "barrel") {
       const double args[4] = {0.2, 0.0, 0.0, 0.8};
       image.distort(MagickCore::BarrelDistortion, 4, args);
+    } else if (f == "paint-2") {
+      image.oilPaint(2);
+    } else if (f == "paint-8") {
+      image.oilPaint(8);
+    } else if (f == "mode-4x6") {
+      return mode_statistic(image, 4, 6);
+    } else if (f == "scale-5x8") {
+      const size_t w = image.columns(), h = image.rows();
+      image.scale(Magick::Geometry((w + 4) / 5, (h + 7) / 8));
+      Magick::Geometry back(w, h);
+      back.aspect(true);
+      image.scale(back);
+    } else if (f == "charcoal") {
+      image.charcoal(0, 1);
+    } else if (f == "emboss") {
+      image.emboss(0, 1);
+    } else if (f == "threshold") {
+      image.threshold(3);
+    } else if (f == "spread-32") {
+      image.spread(32);
     } else {
       return false;
     }

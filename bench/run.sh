@@ -36,3 +36,5 @@ build/bin/paint_bench "$@"
 bench/framora_bench.sh "$@"
 quiet ninja -C build distortion_bench
 build/bin/distortion_bench "$@"
+quiet ninja -C build artistic_bench
+build/bin/artistic_bench "$@"

@@ -14,7 +14,7 @@ namespace {
 std::vector<Operation> declare() {
   std::vector<Operation> all;
   for (auto family : {filter_operations, colour_operations, geometry_operations, depth_operations, rank_operations,
-                      fill_operations, distortion_operations}) {
+                      fill_operations, distortion_operations, artistic_operations}) {
     std::vector<Operation> ops = family();
     all.insert(all.end(), std::make_move_iterator(ops.begin()), std::make_move_iterator(ops.end()));
   }

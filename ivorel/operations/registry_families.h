@@ -14,5 +14,6 @@ std::vector<Operation> depth_operations();
 std::vector<Operation> rank_operations();
 std::vector<Operation> fill_operations();
 std::vector<Operation> distortion_operations();
+std::vector<Operation> artistic_operations();
 
 }  // namespace registry

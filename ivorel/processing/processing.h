@@ -256,6 +256,16 @@ class TProcessImageEx : public TProcessImage {
   void EdgeDetect();
   void MotionBlur();
 
+  // Artistic effects.
+  void OilPaint();
+  void Crystallize();
+  void Pixelize();
+  void LineArt();
+  void Matte();
+  void Slicer();
+  void TinFoil();
+  void Blend();
+
   // One of the three dithers by word 1 (0: 2 colours, 1: 16, 2: 256), for batch use; palette images are
   // promoted first, and an image already at or below the chosen depth is left alone.
   void DitherHelper();

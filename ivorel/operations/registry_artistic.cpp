@@ -1,0 +1,70 @@
+// The artistic effects: oil painting, crystallize, pixelize, engraving, matte, slicing, embossing on a base
+// and the explosion.
+#include "ivorel/operations/registry_families.h"
+
+namespace registry {
+
+std::vector<Operation> artistic_operations() {
+  constexpr WordType I = WordType::Integer;
+  return {
+      {"OilPaint",
+       "Oil Paint",
+       "Each pixel takes the most frequent colour of the square brush window around it",
+       {{1, "brush size (rounded up to even)", I, 1, 64, 3}},
+       [](TProcessImageEx& p) { p.OilPaint(); },
+       "Oil Painting"},
+      {"Pixelize",
+       "Pixel",
+       "The picture as blocks of a centred grid, each the mean colour of its pixels",
+       {{1, "cell width", I, 1, 1000, 5}, {2, "cell height", I, 1, 1000, 8}},
+       [](TProcessImageEx& p) { p.Pixelize(); },
+       "Pixelize"},
+      {"Crystallize",
+       "Pixel",
+       "Each colour channel takes its most frequent value in a small window (at most 100 pixels)",
+       {{1, "window width", I, 1, 100, 4}, {2, "window height", I, 1, 100, 6}},
+       [](TProcessImageEx& p) { p.Crystallize(); },
+       "Crystallize"},
+      {"LineArt",
+       "Line Art",
+       "Engraving: a black line with a white edge per row or column, bent by the brightness it passes",
+       {{1, "step in pixels", I, 1, 64, 3},
+        {2, "gain in hundreds", I, -50, 50, 6},
+        {3, "maximum bend per step", I, 0, 64, 9},
+        {4, "lines run down the picture", I, 0, 1, 1, "No|Yes"}},
+       [](TProcessImageEx& p) { p.LineArt(); },
+       "Engraving"},
+      {"TinFoil",
+       "Emboss",
+       "Embossed relief of one of eight directions, on gray, a drawing colour or the picture itself",
+       {{1, "relief direction 0 ... 7", I, 0, 7, 0},
+        {2, "base", I, 0, 3, 0, "Gray|First colour|Second colour|The picture"},
+        {3, "invert", I, 0, 1, 0, "No|Yes"}},
+       [](TProcessImageEx& p) { p.TinFoil(); },
+       "Emboss",
+       kColours},
+      {"Matte",
+       "Matte",
+       "Per channel, only the darkest values turn white, all others black; the exponent sets how dark",
+       {{1, "exponent of the third byte (red of true colour)", I, 0, 10, 4},
+        {2, "exponent of the second byte", I, 0, 10, 0},
+        {3, "exponent of the first byte", I, 0, 10, 0}},
+       [](TProcessImageEx& p) { p.Matte(); },
+       "Matte"},
+      {"Slicer",
+       "Slicer",
+       "Shifts random strips of rows and columns by up to 32 pixels",
+       {{1, "amount (kept for scripts; the slicing does not depend on it)", I, 0, 10, 0}},
+       [](TProcessImageEx& p) { p.Slicer(); },
+       "Slice",
+       kRandom},
+      {"Blend",
+       "Explode",
+       "The border's colours stream out from the centre, mixed into the picture by strength / 10",
+       {{1, "strength 0 ... 10", I, 0, 10, 5}},
+       [](TProcessImageEx& p) { p.Blend(); },
+       "Explosion"},
+  };
+}
+
+}  // namespace registry
