@@ -104,7 +104,9 @@ namespace ivorel::toolkit {
 Outcome apply_selected(ImageDescriptorAndDisplayObj* image) {
   const registry::Operation* op = selected_operation();
   if (!image || !op) return Outcome::None;
-  const Outcome outcome = run_operation(*op, words_of(*op), *image);
+  Outcome outcome;
+  if (!apply_to_selections(*op, words_of(*op), *image, outcome))
+    outcome = run_operation(*op, words_of(*op), *image);
   if (HWND window = image->window ? *image->window : nullptr) {
     window->invalidate(nullptr, true);
     window->update();
