@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -398,7 +399,7 @@ TEST(SelectionView, ToolkitApplyGoesToTheSelections) {
   CDrawObj* b = draw_selection(f.frame(), view, QPoint(R.left + 60, R.top + 40), QSize(15, 25));
   ASSERT_TRUE(a && b);
   f.frame().ExecuteCommand(sel::kSelectAll);
-  const ivorel::registry::Operation* invert = ivorel::registry::find_operation("InvertPicHelper");
+  const registry::Operation* invert = registry::find_operation("InvertPicHelper");
   ASSERT_NE(invert, nullptr);
   ivorel::toolkit::select_operation(invert);
   ivorel::toolkit::reset_words(*invert);
@@ -459,7 +460,9 @@ TEST(SelectionView, LineAndFillColoursAndShowingOutlines) {
         EXPECT_EQ(o->m_logpen.colour, c.colour);
       } else {
         EXPECT_EQ(o->m_bBrush, !c.cancel);
-        if (!c.cancel) EXPECT_EQ(o->m_logbrush.colour, c.colour);
+        if (!c.cancel) {
+          EXPECT_EQ(o->m_logbrush.colour, c.colour);
+        }
       }
     }
   }
@@ -517,6 +520,10 @@ TEST(SelectionView, DragsSelectionsBetweenWindows) {
     int dropped = 0;
     CDrawView::SetDragRunner([&](QWidget*, QMimeData* data) {
       EXPECT_TRUE(data->hasImage());
+      // Qt hands a drop to the widget that took the drag's entry.
+      QDragEnterEvent enter(QPoint(T.left + 50, T.top + 40), action, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(to->View()->viewport(), &enter);
+      EXPECT_TRUE(enter.isAccepted());
       QDropEvent drop(QPointF(T.left + 50, T.top + 40), action, data, Qt::LeftButton, Qt::NoModifier);
       QCoreApplication::sendEvent(to->View()->viewport(), &drop);
       ++dropped;
