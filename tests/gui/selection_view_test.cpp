@@ -350,17 +350,28 @@ class RecordingCursor : public pcore::CursorService {
   pcore::CursorShape last = pcore::CursorShape::Arrow;
 };
 
+// One image window on the 24-bit wheel, with its view and image rectangle R; no message box may show.
+class SelectionViewWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    child = f.open(sample("wheel-24bit.bmp"));
+    ASSERT_NE(child, nullptr);
+    view = child->View();
+    child->GetImageRect(R);
+  }
+  void TearDown() override { EXPECT_TRUE(boxes.texts.empty()); }
+
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = nullptr;
+  CDrawView* view = nullptr;
+  RECT R = {0, 0, 0, 0};
+};
+
 }  // namespace
 
 // Tiling fills the whole picture with the selection's pixels from the top-left corner; undo takes it back.
-TEST(SelectionView, TileRepeatsTheSelectionOverTheImage) {
-  ScriptedMessageBox boxes;
-  FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
-  ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
+TEST_F(SelectionViewWindow, TileRepeatsTheSelectionOverTheImage) {
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kTile));
   CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 30, R.top + 20), QSize(23, 17));
   ASSERT_NE(o, nullptr);
@@ -382,19 +393,11 @@ TEST(SelectionView, TileRepeatsTheSelectionOverTheImage) {
   f.frame().ExecuteCommand(sel::kClone);
   f.frame().ExecuteCommand(sel::kSelectAll);
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kTile));
-  EXPECT_TRUE(boxes.texts.empty());
 }
 
 // The toolkit's Apply goes to the selected objects with pixels, each with an undo of its own, and leaves the
 // picture alone; without such a selection it processes the picture.
-TEST(SelectionView, ToolkitApplyGoesToTheSelections) {
-  ScriptedMessageBox boxes;
-  FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
-  ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
+TEST_F(SelectionViewWindow, ToolkitApplyGoesToTheSelections) {
   CDrawObj* a = draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(20, 12));
   CDrawObj* b = draw_selection(f.frame(), view, QPoint(R.left + 60, R.top + 40), QSize(15, 25));
   ASSERT_TRUE(a && b);
@@ -424,20 +427,12 @@ TEST(SelectionView, ToolkitApplyGoesToTheSelections) {
   ivorel::ApplyImageProcessingFromUI(child, nullptr);
   EXPECT_EQ(child->image.imageData[0], 255 - image[0]);
   ivorel::toolkit::select_operation(nullptr);
-  EXPECT_TRUE(boxes.texts.empty());
 }
 
 // Line and fill colours go to every selected object (a cancelled chooser changes nothing); an empty selection
 // shows its fill; the outlines of objects not selected can be hidden in every window.
-TEST(SelectionView, LineAndFillColoursAndShowingOutlines) {
-  ScriptedMessageBox boxes;
+TEST_F(SelectionViewWindow, LineAndFillColoursAndShowingOutlines) {
   ScriptedColour colours;
-  FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
-  ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kLineColour));
   f.frame().ExecuteCommand(sel::kToolRect);
   drag(view, QPoint(R.left + 10, R.top + 10), QPoint(R.left + 50, R.top + 40));
@@ -478,18 +473,11 @@ TEST(SelectionView, LineAndFillColoursAndShowingOutlines) {
   EXPECT_FALSE(f.frame().IsCommandChecked(sel::kShowObjects));
   f.frame().ExecuteCommand(sel::kShowObjects);
   EXPECT_TRUE(CDrawView::ShowObjects());
-  EXPECT_TRUE(boxes.texts.empty());
 }
 
 // The soft-edge and mask combines advance the progress cursor through its frames and give the arrow back.
-TEST(SelectionView, SlowCombinesShowProgress) {
-  ScriptedMessageBox boxes;
-  FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
-  ASSERT_NE(child, nullptr);
-  RECT R;
-  child->GetImageRect(R);
-  ASSERT_NE(draw_selection(f.frame(), child->View(), QPoint(R.left + 5, R.top + 5), QSize(60, 60)), nullptr);
+TEST_F(SelectionViewWindow, SlowCombinesShowProgress) {
+  ASSERT_NE(draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(60, 60)), nullptr);
   RecordingCursor cursor;
   f.frame().ExecuteCommand(sel::kReplace);
   EXPECT_TRUE(cursor.frames.empty());
@@ -501,13 +489,8 @@ TEST(SelectionView, SlowCombinesShowProgress) {
 
 // A selection carried out of one image window and dropped on another lands there under the pointer; a move
 // takes it out of the first window, a copy leaves it.
-TEST(SelectionView, DragsSelectionsBetweenWindows) {
-  ScriptedMessageBox boxes;
-  FrameFixture f;
-  CMDIChildImageWnd* from = f.open(sample("wheel-24bit.bmp"));
-  ASSERT_NE(from, nullptr);
-  RECT R;
-  from->GetImageRect(R);
+TEST_F(SelectionViewWindow, DragsSelectionsBetweenWindows) {
+  CMDIChildImageWnd* from = child;
   CDrawObj* o = draw_selection(f.frame(), from->View(), QPoint(R.left + 10, R.top + 10), QSize(30, 20));
   ASSERT_NE(o, nullptr);
   const std::vector<unsigned char> lifted = pixels(o->ImagePart()->image);
@@ -546,5 +529,4 @@ TEST(SelectionView, DragsSelectionsBetweenWindows) {
     EXPECT_EQ(pixels(landed->ImagePart()->image), lifted);
   }
   EXPECT_EQ(to->View()->GetDocument().Objects().size(), 2u);
-  EXPECT_TRUE(boxes.texts.empty());
 }
