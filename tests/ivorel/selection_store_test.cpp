@@ -222,4 +222,16 @@ TEST(SelectionStore, FuzzSeedsRoundTrip) {
   EXPECT_GE(seen, 4);
 }
 
+// A polygon whose points stray beyond its rectangle (a damaged store) has them held at the rectangle's edges.
+TEST(SelectionStore, PolygonPointsStayInTheirRectangle) {
+  CDrawPolyWithImage poly(std::vector<POINT>{{0, 0}, {10, 2}, {4, 8}});
+  poly.m_points[1] = {INT32_MIN + 3, INT32_MAX};
+  const std::vector<unsigned char> bytes = write_selection_store({&poly});
+  std::vector<std::unique_ptr<CDrawObj>> out;
+  ASSERT_TRUE(read_selection_store(bytes, out));
+  const auto& read = dynamic_cast<const CDrawPolyWithImage&>(*out.front());
+  EXPECT_EQ(read.m_points[1].x, 0);
+  EXPECT_EQ(read.m_points[1].y, 9);
+}
+
 }  // namespace
