@@ -52,16 +52,29 @@ library_sources=(platform/core/*.cpp imgfile/*.cpp imgfile/dib/*.cpp)
 # The outside format libraries are linked as installed, without instrumentation: they are fuzzed upstream.
 read -r -a format_libraries <<<"$(pkg-config --cflags --libs libjpeg libtiff-4 libpng libdeflate) -ldl"
 
+# Targets past the file readers name the further sources they are built from.
+extra_sources() {
+  case $1 in
+    selection_store)
+      echo display/{device_context,display,dither,window}.cpp \
+        ivorel/processing/{colour_reduction,process_image,sampling,working_copy}.cpp \
+        ivorel/windows/{alpha_mask,descriptor_record,draw_objects,image_object,memory_file,selection_store}.cpp \
+        ivorel/windows/{snapshot,undo_redo}.cpp
+      ;;
+  esac
+}
+
 # Rebuilds when any source or header of the library or the fuzz folder is newer than the binary.
 build() {
-  local t=$1 bin=$out/$1
-  if [ -x "$bin" ] && [ -z "$(find platform/core imgfile fuzz -newer "$bin" \( -name '*.cpp' -o -name '*.h' \) \
-    -print -quit)" ]; then
+  local t=$1 bin=$out/$1 extra dirs=(platform/core imgfile fuzz)
+  read -r -a extra <<<"$(extra_sources "$t")"
+  [ ${#extra[@]} -eq 0 ] || dirs+=(display ivorel/windows ivorel/processing)
+  if [ -x "$bin" ] && [ -z "$(find "${dirs[@]}" -newer "$bin" \( -name '*.cpp' -o -name '*.h' \) -print -quit)" ]; then
     return 0
   fi
   echo "fuzz: building $t"
-  "$cxx" "${flags[@]}" "${library_sources[@]}" "fuzz/$t.cpp" "${format_libraries[@]}" -o "$bin.tmp" &&
-    mv "$bin.tmp" "$bin"
+  "$cxx" "${flags[@]}" "${library_sources[@]}" "${extra[@]}" "fuzz/$t.cpp" "${format_libraries[@]}" \
+    -o "$bin.tmp" && mv "$bin.tmp" "$bin"
 }
 
 # The bitmap reader takes files as they are; the DIB target takes a 3-byte choice of conversion followed by
@@ -74,6 +87,13 @@ seed() {
       [ -f "$f" ] || continue
       i=$((i + 1))
       cp "$f" "$dir/seed-$i-$(basename "$f")"
+    done
+    return 0
+  fi
+  # Selection stores: small ones the editor wrote, one per kind of object, depth, mask and text.
+  if [ "$t" = selection_store ]; then
+    for f in fuzz/selection_store_seeds/* fuzz/findings/selection_store-*; do
+      [ -f "$f" ] && cp "$f" "$dir/"
     done
     return 0
   fi

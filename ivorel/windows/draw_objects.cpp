@@ -2,6 +2,8 @@
 #include "ivorel/windows/draw_objects.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,11 +35,18 @@ RECT CDrawObj::Bounds() const {
   return ivorel::NormalizedRect(m_position);
 }
 
+namespace {
+
+// A coordinate moved, held at the ends of its range: far-off stored objects must not wrap round.
+std::int32_t moved(std::int32_t v, int d) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{v} + d, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 void CDrawObj::MoveBy(int dx, int dy) {
-  m_position.left += dx;
-  m_position.right += dx;
-  m_position.top += dy;
-  m_position.bottom += dy;
+  m_position = {moved(m_position.left, dx), moved(m_position.top, dy), moved(m_position.right, dx),
+                moved(m_position.bottom, dy)};
 }
 
 ivorel::SelectionShape CDrawObj::Shape() const {
@@ -120,16 +129,30 @@ ivorel::SelectionShape CDrawPoly::Shape() const {
   return s;
 }
 
+namespace {
+
+// `at` on the line from `from0` to `from1` carried onto the line from `to0` to `to1`. A stored object may
+// bring any coordinates: the arithmetic is wide enough for all of them, and the result stays a coordinate.
+std::int32_t carry(std::int32_t at, std::int32_t from0, std::int32_t from1, std::int32_t to0,
+                   std::int32_t to1) {
+  const __int128 span = static_cast<__int128>(from1) - from0;
+  if (span == 0) return to0;
+  const __int128 v = to0 + (static_cast<__int128>(at) - from0) * (static_cast<__int128>(to1) - to0) / span;
+  return static_cast<std::int32_t>(std::clamp<__int128>(v, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 void CDrawPoly::FitPointsTo(const RECT& from, const RECT& to) {
-  const std::int64_t fw = from.right - from.left, fh = from.bottom - from.top;
   for (POINT& p : m_points) {
-    p.x = fw ? static_cast<int>(to.left +
-                                (p.x - from.left) * static_cast<std::int64_t>(to.right - to.left) / fw)
-             : to.left;
-    p.y =
-        fh ? static_cast<int>(to.top + (p.y - from.top) * static_cast<std::int64_t>(to.bottom - to.top) / fh)
-           : to.top;
+    p.x = carry(p.x, from.left, from.right, to.left, to.right);
+    p.y = carry(p.y, from.top, from.bottom, to.top, to.bottom);
   }
+}
+
+void CDrawPoly::MoveBy(int dx, int dy) {
+  CDrawObj::MoveBy(dx, dy);
+  for (POINT& p : m_points) p = {moved(p.x, dx), moved(p.y, dy)};
 }
 
 void CDrawPoly::MoveHandleTo(int handle, POINT point) {
@@ -381,11 +404,12 @@ CombineRequest combine_request_for(const CDrawObj& object, const ImagePlacement&
 RECT fit_into_image_rect(const RECT& object, const RECT& imageRect) {
   RECT o = NormalizedRect(object);
   const RECT R = NormalizedRect(imageRect);
-  if (o.right - o.left > R.right - R.left) {
+  const auto extent = [](std::int32_t a, std::int32_t b) { return std::int64_t{b} - a; };
+  if (extent(o.left, o.right) > extent(R.left, R.right)) {
     o.left = R.left;
     o.right = R.right;
   }
-  if (o.bottom - o.top > R.bottom - R.top) {
+  if (extent(o.top, o.bottom) > extent(R.top, R.bottom)) {
     o.top = R.top;
     o.bottom = R.bottom;
   }
@@ -393,8 +417,9 @@ RECT fit_into_image_rect(const RECT& object, const RECT& imageRect) {
   const bool move =
       !inside(o.left, o.top) || (!inside(o.right, o.bottom) && o.bottom != R.bottom && o.right != R.right);
   if (move) {
-    const int dx = R.left - o.left, dy = R.top - o.top;
-    o = {o.left + dx, o.top + dy, o.right + dx, o.bottom + dy};
+    // Both extents are at most R's now, so the moved rectangle lies on R's coordinates.
+    o = {R.left, R.top, static_cast<std::int32_t>(R.left + extent(o.left, o.right)),
+         static_cast<std::int32_t>(R.top + extent(o.top, o.bottom))};
   }
   return o;
 }

@@ -65,7 +65,8 @@ class CDrawObj {
 
   RECT Bounds() const;  // normalised
   void MoveTo(const RECT& position) { m_position = position; }
-  void MoveBy(int dx, int dy);
+  // Polygons move their points with the rectangle.
+  virtual void MoveBy(int dx, int dy);
   // Moves a handle (1 to 8) to `point`; the rectangle may turn inside out until it is normalised.
   virtual void MoveHandleTo(int handle, POINT point);
   POINT GetHandle(int handle) const;
@@ -104,6 +105,7 @@ class CDrawPoly : public CDrawObj {
   std::unique_ptr<CDrawObj> Clone() const override { return std::make_unique<CDrawPoly>(*this); }
   ivorel::SelectionShape Shape() const override;
   void MoveHandleTo(int handle, POINT point) override;
+  void MoveBy(int dx, int dy) override;
   bool Serialize(ivorel::StoreWriter& out) const override;
   bool Load(ivorel::StoreReader& in) override;
   // The points follow the rectangle when it is moved or resized.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -189,6 +190,10 @@ bool CDrawPoly::Load(StoreReader& in) {
   for (POINT& p : m_points) {
     if (!in.i32(p.x) || !in.i32(p.y)) return false;
   }
+  // The outline lies within its rectangle; points beyond it (a damaged store) are held at its edges, so that
+  // fitting and moving the rectangle keeps every point a coordinate.
+  const RECT b = Bounds();
+  for (POINT& p : m_points) p = {std::clamp(p.x, b.left, b.right), std::clamp(p.y, b.top, b.bottom)};
   return true;
 }
 

@@ -162,6 +162,7 @@ void install_services() {
   pcore::install_event_pump(&pump);
   pcore::install_program_start(&programs);
   pcore::install_clipboard(&qt_clipboard());
+  install_colour_chooser();
 }
 
 std::unique_ptr<QSettings> profile() {

@@ -14,6 +14,9 @@ namespace pqt {
 // Installs the message-box, cursor and event-pump services for the life of the process.
 void install_services();
 
+// Installs the desktop's colour dialog as the colour-chooser service.
+void install_colour_chooser();
+
 // The application's profile: QSettings under the organisation every program of the suite shares.
 inline constexpr const char kOrganisation[] = "MyPixmoorCompany";
 std::unique_ptr<QSettings> profile();

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -12,9 +14,15 @@
 #include <QToolBar>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
+#include "ivorel/operations/operation_registry.h"
 #include "ivorel/windows/frame/draw_view.h"
 #include "ivorel/windows/frame/selection_commands.h"
+#include "ivorel/windows/toolkit/processing_toolkit.h"
+#include "ivorel/windows/toolkit/toolkit_operations.h"
+#include "platform/core/colour_chooser.h"
+#include "platform/core/cursor.h"
 #include "tests/gui/gui_support.h"
 
 using namespace gui_testing;
@@ -309,4 +317,216 @@ TEST(SelectionView, Screenshot) {
   f.frame().ExecuteCommand(sel::kEdgeBlend);
   settle();
   f.frame().grab().save(QString::fromLocal8Bit(dir) + "/pictaro-selections.png");
+}
+
+namespace {
+
+// Answers the colour chooser with a fixed colour (or cancels) and keeps the titles it was asked with.
+class ScriptedColour : public pcore::ColourChooserService {
+ public:
+  ScriptedColour() {
+    init_library();
+    pcore::install_colour_chooser(this);
+  }
+  ~ScriptedColour() override { pcore::install_colour_chooser(nullptr); }
+  int run(pcore::ColourRequest& request) override {
+    titles.push_back(request.title);
+    if (cancel) return pcore::kIdCancel;
+    request.colour = answer;
+    return pcore::kIdOk;
+  }
+  std::uint32_t answer = 0;
+  bool cancel = false;
+  std::vector<std::string> titles;
+};
+
+class RecordingCursor : public pcore::CursorService {
+ public:
+  RecordingCursor() { pcore::install_cursor_service(this); }
+  ~RecordingCursor() override { pcore::install_cursor_service(nullptr); }
+  void set_cursor(pcore::CursorShape shape) override { last = shape; }
+  void set_progress_cursor(int frame) override { frames.insert(frame); }
+  std::set<int> frames;
+  pcore::CursorShape last = pcore::CursorShape::Arrow;
+};
+
+// One image window on the 24-bit wheel, with its view and image rectangle R; no message box may show.
+class SelectionViewWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    child = f.open(sample("wheel-24bit.bmp"));
+    ASSERT_NE(child, nullptr);
+    view = child->View();
+    child->GetImageRect(R);
+  }
+  void TearDown() override { EXPECT_TRUE(boxes.texts.empty()); }
+
+  ScriptedMessageBox boxes;
+  FrameFixture f;
+  CMDIChildImageWnd* child = nullptr;
+  CDrawView* view = nullptr;
+  RECT R = {0, 0, 0, 0};
+};
+
+}  // namespace
+
+// Tiling fills the whole picture with the selection's pixels from the top-left corner; undo takes it back.
+TEST_F(SelectionViewWindow, TileRepeatsTheSelectionOverTheImage) {
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kTile));
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 30, R.top + 20), QSize(23, 17));
+  ASSERT_NE(o, nullptr);
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kTile));
+  const _IMAGEDESCRIPTOR& tile = o->ImagePart()->image;
+  const std::vector<unsigned char> before = pixels(child->image);
+  f.frame().ExecuteCommand(sel::kTile);
+  const _IMAGEDESCRIPTOR& image = child->image;
+  int wrong = 0;
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x)
+      wrong += std::memcmp(at(image, x, y), at(tile, x % 23, y % 17), 3) != 0;
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(child->dirty);
+  f.frame().ExecuteCommand(ivorel::cmd::kUndo);
+  EXPECT_EQ(pixels(child->image), before);
+  // Two selections: which one would be the tile is not clear, so the command waits for one.
+  f.frame().ExecuteCommand(sel::kClone);
+  f.frame().ExecuteCommand(sel::kSelectAll);
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kTile));
+}
+
+// The toolkit's Apply goes to the selected objects with pixels, each with an undo of its own, and leaves the
+// picture alone; without such a selection it processes the picture.
+TEST_F(SelectionViewWindow, ToolkitApplyGoesToTheSelections) {
+  CDrawObj* a = draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(20, 12));
+  CDrawObj* b = draw_selection(f.frame(), view, QPoint(R.left + 60, R.top + 40), QSize(15, 25));
+  ASSERT_TRUE(a && b);
+  f.frame().ExecuteCommand(sel::kSelectAll);
+  const registry::Operation* invert = registry::find_operation("InvertPicHelper");
+  ASSERT_NE(invert, nullptr);
+  ivorel::toolkit::select_operation(invert);
+  ivorel::toolkit::reset_words(*invert);
+  const std::vector<unsigned char> image = pixels(child->image);
+  const std::vector<unsigned char> pa = pixels(a->ImagePart()->image), pb = pixels(b->ImagePart()->image);
+
+  ivorel::ApplyImageProcessingFromUI(child, nullptr);
+  EXPECT_EQ(pixels(child->image), image);
+  for (CDrawObj* o : {a, b}) {
+    const _IMAGEDESCRIPTOR& d = o->ImagePart()->image;
+    const unsigned char* p = at(d, 3, 2);
+    const std::vector<unsigned char>& was = o == a ? pa : pb;
+    const std::size_t offset = static_cast<std::size_t>(p - d.imageData);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(p[c], 255 - was[offset + c]);
+  }
+  ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kSelectionUndo));
+  f.frame().ExecuteCommand(sel::kSelectionUndo);
+  EXPECT_EQ(pixels(a->ImagePart()->image), pa);
+  EXPECT_EQ(pixels(b->ImagePart()->image), pb);
+
+  f.frame().ExecuteCommand(sel::kClear);
+  ivorel::ApplyImageProcessingFromUI(child, nullptr);
+  EXPECT_EQ(child->image.imageData[0], 255 - image[0]);
+  ivorel::toolkit::select_operation(nullptr);
+}
+
+// Line and fill colours go to every selected object (a cancelled chooser changes nothing); an empty selection
+// shows its fill; the outlines of objects not selected can be hidden in every window.
+TEST_F(SelectionViewWindow, LineAndFillColoursAndShowingOutlines) {
+  ScriptedColour colours;
+  EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kLineColour));
+  f.frame().ExecuteCommand(sel::kToolRect);
+  drag(view, QPoint(R.left + 10, R.top + 10), QPoint(R.left + 50, R.top + 40));
+  drag(view, QPoint(R.left + 70, R.top + 10), QPoint(R.left + 110, R.top + 40));
+  f.frame().ExecuteCommand(sel::kSelectAll);
+  ASSERT_EQ(view->Selection().size(), 2u);
+
+  struct Case {
+    int command;
+    bool cancel;
+    std::uint32_t colour;
+  };
+  for (const Case& c : {Case{sel::kLineColour, false, 0x0000FFu}, Case{sel::kFillColour, true, 0x00FF00u},
+                        Case{sel::kFillColour, false, 0xFF8000u}}) {
+    colours.cancel = c.cancel;
+    colours.answer = c.colour;
+    f.frame().ExecuteCommand(c.command);
+    for (const CDrawObj* o : view->Selection()) {
+      if (c.command == sel::kLineColour) {
+        EXPECT_EQ(o->m_logpen.colour, c.colour);
+      } else {
+        EXPECT_EQ(o->m_bBrush, !c.cancel);
+        if (!c.cancel) {
+          EXPECT_EQ(o->m_logbrush.colour, c.colour);
+        }
+      }
+    }
+  }
+  EXPECT_EQ(colours.titles, (std::vector<std::string>{"Line Color", "Fill Color", "Fill Color"}));
+  view->viewport()->repaint();
+  settle();
+  const QImage shown = view->viewport()->grab().toImage();
+  EXPECT_EQ(shown.pixelColor(R.left + 30, R.top + 25), QColor(0x00, 0x80, 0xFF));
+
+  ASSERT_TRUE(f.frame().IsCommandChecked(sel::kShowObjects));
+  f.frame().ExecuteCommand(sel::kShowObjects);
+  EXPECT_FALSE(CDrawView::ShowObjects());
+  EXPECT_FALSE(f.frame().IsCommandChecked(sel::kShowObjects));
+  f.frame().ExecuteCommand(sel::kShowObjects);
+  EXPECT_TRUE(CDrawView::ShowObjects());
+}
+
+// The soft-edge and mask combines advance the progress cursor through its frames and give the arrow back.
+TEST_F(SelectionViewWindow, SlowCombinesShowProgress) {
+  ASSERT_NE(draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(60, 60)), nullptr);
+  RecordingCursor cursor;
+  f.frame().ExecuteCommand(sel::kReplace);
+  EXPECT_TRUE(cursor.frames.empty());
+  f.frame().ExecuteCommand(sel::kEdgeBlend);
+  EXPECT_TRUE(cursor.frames.count(0) && cursor.frames.count(9));
+  EXPECT_GE(cursor.frames.size(), 8u);
+  EXPECT_EQ(cursor.last, pcore::CursorShape::Arrow);
+}
+
+// A selection carried out of one image window and dropped on another lands there under the pointer; a move
+// takes it out of the first window, a copy leaves it.
+TEST_F(SelectionViewWindow, DragsSelectionsBetweenWindows) {
+  CMDIChildImageWnd* from = child;
+  CDrawObj* o = draw_selection(f.frame(), from->View(), QPoint(R.left + 10, R.top + 10), QSize(30, 20));
+  ASSERT_NE(o, nullptr);
+  const std::vector<unsigned char> lifted = pixels(o->ImagePart()->image);
+  CMDIChildImageWnd* to = f.open(sample("wheel-8bit.bmp"));
+  ASSERT_NE(to, nullptr);
+  RECT T;
+  to->GetImageRect(T);
+
+  for (const Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction}) {
+    int dropped = 0;
+    CDrawView::SetDragRunner([&](QWidget*, QMimeData* data) {
+      EXPECT_TRUE(data->hasImage());
+      // Qt hands a drop to the widget that took the drag's entry.
+      QDragEnterEvent enter(QPoint(T.left + 50, T.top + 40), action, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(to->View()->viewport(), &enter);
+      EXPECT_TRUE(enter.isAccepted());
+      QDropEvent drop(QPointF(T.left + 50, T.top + 40), action, data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(to->View()->viewport(), &drop);
+      ++dropped;
+      return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    });
+    QWidget* viewport = from->View()->viewport();
+    mouse(viewport, QEvent::MouseButtonPress, QPoint(R.left + 15, R.top + 12), Qt::LeftButton);
+    mouse(viewport, QEvent::MouseMove, QPoint(R.left + 15, R.top + 12), Qt::LeftButton);
+    mouse(viewport, QEvent::MouseMove, QPoint(viewport->width() + 20, R.top + 12), Qt::LeftButton);
+    mouse(viewport, QEvent::MouseButtonRelease, QPoint(viewport->width() + 20, R.top + 12), Qt::NoButton);
+    settle();
+    CDrawView::SetDragRunner(nullptr);
+    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(from->View()->GetDocument().Objects().size(), action == Qt::CopyAction ? 1u : 0u);
+    ASSERT_EQ(to->View()->Selection().size(), 1u);
+    const CDrawObj* landed = to->View()->Selection().front();
+    // Held 5, 2 from its corner, it lands with that corner 5, 2 before the drop point.
+    EXPECT_EQ(to->View()->DocToClient(landed->Bounds()).left, T.left + 45);
+    EXPECT_EQ(to->View()->DocToClient(landed->Bounds()).top, T.top + 38);
+    EXPECT_EQ(pixels(landed->ImagePart()->image), lifted);
+  }
+  EXPECT_EQ(to->View()->GetDocument().Objects().size(), 2u);
 }

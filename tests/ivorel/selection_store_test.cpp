@@ -2,7 +2,10 @@
 // selection and the fitting of pasted selections.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "ivorel/windows/draw_objects.h"
@@ -185,6 +188,50 @@ TEST(SelectionStore, PastedObjectsFitTheImageRectangle) {
     EXPECT_EQ(std::vector<int>({got.left, got.top, got.right, got.bottom}),
               std::vector<int>({c.want.left, c.want.top, c.want.right, c.want.bottom}));
   }
+  // A foreign store may name any coordinates: they come onto R without wrapping round.
+  const RECT far = fit_into_image_rect(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, R);
+  EXPECT_EQ(std::vector<int>({far.left, far.top, far.right, far.bottom}),
+            std::vector<int>({10, 10, 110, 60}));
+  CDrawPolyWithImage poly(std::vector<POINT>{{INT32_MIN, 0}, {INT32_MAX - 1, 5}, {0, INT32_MAX - 1}});
+  const RECT before = poly.Bounds();
+  poly.m_position = fit_into_image_rect(poly.m_position, R);
+  poly.FitPointsTo(before, poly.m_position);
+  for (const POINT& p : poly.m_points) {
+    EXPECT_TRUE(p.x >= 10 && p.x <= 110 && p.y >= 10 && p.y <= 60) << p.x << "," << p.y;
+  }
+  // A moved polygon takes its outline along.
+  poly.MoveBy(3, -2);
+  EXPECT_EQ(poly.Shape().points.front().x, poly.m_points.front().x - poly.Bounds().left);
+  EXPECT_EQ(poly.m_points.front().x, 13);
+}
+
+// The fuzzing seeds are stores as the editor writes them: each reads and writes back byte for byte.
+TEST(SelectionStore, FuzzSeedsRoundTrip) {
+  int seen = 0;
+  for (const auto& e : std::filesystem::directory_iterator(SUITE_SOURCE_DIR "/fuzz/selection_store_seeds")) {
+    std::ifstream f(e.path(), std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)),
+                                           std::istreambuf_iterator<char>());
+    std::vector<std::unique_ptr<CDrawObj>> objects;
+    ASSERT_TRUE(read_selection_store(bytes, objects)) << e.path();
+    std::vector<const CDrawObj*> list;
+    for (const auto& o : objects) list.push_back(o.get());
+    EXPECT_EQ(write_selection_store(list), bytes) << e.path();
+    ++seen;
+  }
+  EXPECT_GE(seen, 4);
+}
+
+// A polygon whose points stray beyond its rectangle (a damaged store) has them held at the rectangle's edges.
+TEST(SelectionStore, PolygonPointsStayInTheirRectangle) {
+  CDrawPolyWithImage poly(std::vector<POINT>{{0, 0}, {10, 2}, {4, 8}});
+  poly.m_points[1] = {INT32_MIN + 3, INT32_MAX};
+  const std::vector<unsigned char> bytes = write_selection_store({&poly});
+  std::vector<std::unique_ptr<CDrawObj>> out;
+  ASSERT_TRUE(read_selection_store(bytes, out));
+  const auto& read = dynamic_cast<const CDrawPolyWithImage&>(*out.front());
+  EXPECT_EQ(read.m_points[1].x, 0);
+  EXPECT_EQ(read.m_points[1].y, 9);
 }
 
 }  // namespace

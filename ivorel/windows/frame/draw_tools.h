@@ -38,6 +38,9 @@ class DrawTool {
   void OnMouseMove(CDrawView& view, unsigned keys, POINT point);
   void OnLButtonUp(CDrawView& view, unsigned keys, POINT point);
   bool Dragging() const { return mode_ != Mode::None; }
+  bool Moving() const { return mode_ == Mode::Move; }
+  // The drag goes on elsewhere (a drag and drop between windows): this tool lets go of it.
+  void Abandon() { mode_ = Mode::None; }
 
   static DrawTool& Find(int id);
 

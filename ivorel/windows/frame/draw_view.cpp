@@ -60,6 +60,7 @@ CDrawView::CDrawView(CMDIChildImageWnd* child) : child_(child) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setMouseTracking(true);
+  viewport()->setAcceptDrops(true);  // selections dragged from other image windows
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   horizontalScrollBar()->setRange(0, 0);
   verticalScrollBar()->setRange(0, 0);
@@ -327,6 +328,7 @@ void CDrawView::mousePressEvent(QMouseEvent* event) {
     if (child_->cropArmed) {
       child_->EvLButtonDown(key_flags(event), to_point(event->position()));
     } else if (child_->HasImage()) {
+      lastDragPoint_ = event->position().toPoint();
       CloseTextEditor();
       ivorel::DrawTool::Find(CurrentTool())
           .OnLButtonDown(*this, key_flags(event), to_point(event->position()));
@@ -358,6 +360,12 @@ void CDrawView::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   if (ivorel::DrawTool& tool = ivorel::DrawTool::Find(CurrentTool()); tool.Dragging()) {
+    // A selection with pixels carried out of the window goes on as a drag to another image window.
+    if (tool.Moving() && SelectionHasImage() && !viewport()->rect().contains(event->position().toPoint())) {
+      StartSelectionDrag(lastDragPoint_);
+      return;
+    }
+    lastDragPoint_ = event->position().toPoint();
     tool.OnMouseMove(*this, key_flags(event), to_point(event->position()));
   } else {
     child_->EvMouseMove(key_flags(event), to_point(event->position()));

@@ -14,6 +14,7 @@
 #include "platform/core/device_bitmap.h"
 
 class CMDIChildImageWnd;
+class QMimeData;
 class QPainter;
 class QTextEdit;
 class QScrollBar;
@@ -104,8 +105,20 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   void CloseTextEditor();
   QTextEdit* TextEditor() const { return m_textEditor; }
 
+  // ---- Dragging selections between image windows (draw_view_drag.cpp)
+  // The selected objects as the clipboard and drags carry them: the stored objects, a plain image of the
+  // first one with pixels for other programs, and where in them the pointer holds them.
+  QMimeData* SelectionMimeData(QPoint grabClient) const;
+  // Runs a drag of `data` (taking it) and answers what the drop did; tests install one that drops where they
+  // want, null puts back the desktop's drag.
+  using DragRunner = std::function<Qt::DropAction(QWidget* source, QMimeData* data)>;
+  static void SetDragRunner(DragRunner runner);
+
   static int CurrentTool();
   static void SetCurrentTool(int tool);
+  // Whether the outlines of objects that are not selected are drawn (all image windows alike).
+  static bool ShowObjects();
+  bool GridShown() const { return m_bGrid; }
 
   // ---- Painting (draw_view_paint.cpp): pixel access for the tools, in image display (client) or logical
   // (document) coordinates; colours become the nearest palette entry in palette images.
@@ -139,6 +152,9 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   // Ctrl+wheel zooms toward the pointer; the plain wheel scrolls.
   void wheelEvent(QWheelEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   QScrollBar* Bar(ivorel::ScrollBar bar) const;
@@ -167,9 +183,19 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   void WriteStore(std::vector<unsigned char>& store);
   void PasteFrom(const std::vector<unsigned char>& store);
   void CropSelectionToWindow();
+  // The selection leaves the window under the pointer: it goes on as a drag that other image windows take.
+  void StartSelectionDrag(QPoint client);
+  // Places the objects of a store with their bounding box's top-left corner at `topLeft` (document
+  // coordinates), fitted into the image, and selects them.
+  void PlaceObjects(std::vector<std::unique_ptr<CDrawObj>> objects, POINT topLeft);
   void PutSelectionOnClipboard();
   void DeleteSelection();
   void FrameSelection();
+  // The whole image replaced by the one selected object's pixels repeated from the top-left corner.
+  void TileSelection();
+  // Asks for the selected objects' line (and text) colour or their fill colour.
+  void ChooseObjectColour(bool fill);
+  void ToggleShowObjects();
   bool SelectionPenFrame(CDrawObj& object);
 
   CMDIChildImageWnd* child_;
@@ -181,6 +207,7 @@ class CDrawView : public QAbstractScrollArea, public ivorel::ImageWindowHost {
   DeviceBitmap surface_;
   QRegion pending_;       // invalid, waiting for the next paint
   QRegion pendingErase_;  // the part of it whose background is erased first
+  QPoint lastDragPoint_;  // where the pointer last moved the objects it drags
   bool painting_ = false;
   bool settingBars_ = false;
 };

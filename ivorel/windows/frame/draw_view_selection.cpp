@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTextEdit>
 #include <QToolBar>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "ivorel/processing/drawing_colours.h"
 #include "ivorel/processing/processing.h"
@@ -21,6 +24,8 @@
 #include "ivorel/windows/frame/mdi_frame.h"
 #include "ivorel/windows/frame/qimage_bridge.h"
 #include "ivorel/windows/frame/selection_commands.h"
+#include "platform/core/colour_chooser.h"
+#include "platform/core/cursor.h"
 #include "platform/core/file_dialogs.h"
 #include "platform/core/message_box.h"
 
@@ -32,6 +37,7 @@ using namespace ivorel;
 constexpr char kSelectionMime[] = "application/x-pictaro-image-selection-objects";
 
 int g_currentTool = kToolSelect;
+bool g_showObjects = true;
 std::vector<unsigned char> g_pasteStore;
 std::vector<unsigned char> g_reuseStore;
 bool g_pasteStoreRead = false;
@@ -74,6 +80,11 @@ QPainterPath shape_path(const CDrawObj& o, const CDrawView& view) {
       path.addRect(box);
   }
   return path;
+}
+
+QColor colour_of(std::uint32_t colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>(colour >> 8 & 0xFF),
+                static_cast<int>(colour >> 16 & 0xFF));
 }
 
 bool confirm_mask_delete(const void* owner) {
@@ -140,6 +151,10 @@ int CDrawView::CurrentTool() {
 
 void CDrawView::SetCurrentTool(int tool) {
   g_currentTool = tool;
+}
+
+bool CDrawView::ShowObjects() {
+  return g_showObjects;
 }
 
 // ---- Selection
@@ -299,15 +314,20 @@ void CDrawView::PaintObjects(QPainter& painter, const QRect& area) {
       painter.setClipPath(path, Qt::IntersectClip);
       painter.drawImage(path.boundingRect(), qimage_from_descriptor(p->image));
       painter.restore();
+    } else if (o.m_bBrush) {
+      // An empty selection given a fill colour shows it (behind its text).
+      painter.fillPath(path, colour_of(o.m_logbrush.colour));
     }
     PaintText(painter, o);
-    // A marching-ants outline reads on light and dark pictures alike.
+    const bool selected = IsSelected(&o);
+    if (!g_showObjects && !selected) continue;
+    // A marching-ants outline in the object's line colour reads on light and dark pictures alike.
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::white, 0));
     painter.drawPath(path);
-    painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+    painter.setPen(QPen(o.m_bPen ? colour_of(o.m_logpen.colour) : QColor(Qt::black), 0, Qt::DashLine));
     painter.drawPath(path);
-    if (!IsSelected(&o)) continue;
+    if (!selected) continue;
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(QColor(255, 255, 255));
     for (int h = 1; h <= 8; ++h) {
@@ -348,18 +368,7 @@ void CDrawView::WriteStore(std::vector<unsigned char>& store) {
 }
 
 void CDrawView::PutSelectionOnClipboard() {
-  std::vector<const CDrawObj*> list(m_selection.begin(), m_selection.end());
-  auto* data = new QMimeData;
-  const std::vector<unsigned char> bytes = write_selection_store(list);
-  data->setData(kSelectionMime,
-                QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
-  for (const CDrawObj* o : m_selection) {
-    if (const SelectionImagePart* p = o->ImagePart(); p && p->HasPixels()) {
-      data->setImageData(qimage_from_descriptor(p->Pixels()));
-      break;
-    }
-  }
-  QApplication::clipboard()->setMimeData(data);
+  QApplication::clipboard()->setMimeData(SelectionMimeData(QPoint(0, 0)));
 }
 
 void CDrawView::PasteFrom(const std::vector<unsigned char>& store) {
@@ -414,6 +423,9 @@ bool CDrawView::CombineSelections(int code, bool transparent) {
   }
   const ImagePlacement at = Placement();
   const POINT docToClient = DocToClient(POINT{0, 0});
+  // The mask and edge combines are the slow ones: they show the progress cursor as the rows go by.
+  std::optional<pcore::WaitCursor> busy;
+  if (code >= kCombineEdgeBlend) busy.emplace();
   bool any = false;
   for (CDrawObj* o : m_selection) {
     SelectionImagePart* p = o->ImagePart();
@@ -423,6 +435,11 @@ bool CDrawView::CombineSelections(int code, bool transparent) {
     rq.code = code;
     rq.transparent = transparent || p->transparentColour;
     rq.key = colour_triple(first_colour());
+    if (busy) {
+      rq.progress = [](int row, int rows) {
+        if (const int frame = progress_frame(0, rows - 1, row); frame >= 0) pcore::set_progress_cursor(frame);
+      };
+    }
     OwnedMask selectionMask;
     if (code == kCombineSelectionMask || code == kCombineBothMasks) {
       selectionMask.d = mask_as_24bit(p->Mask(), p->Pixels().width, p->Pixels().height);
@@ -450,6 +467,62 @@ bool CDrawView::SelectionPenFrame(CDrawObj& o) {
   if (!p || !p->HasPixels()) return false;
   CombineRequest rq = combine_request_for(o, Placement(), DocToClient(POINT{0, 0}));
   return frame_selection(child_->image, rq, colour_triple(first_colour()));
+}
+
+void CDrawView::TileSelection() {
+  SelectionImagePart* texture = m_selection.size() == 1 ? m_selection.front()->ImagePart() : nullptr;
+  if (!texture || !texture->HasPixels() || !child_->HasImage()) return;
+  // Inside an image window the processor takes the window's undo snapshot itself.
+  _IMAGE_PROC_DATA words = {};
+  words.words[1] = 64;
+  words.words[2] = 0;
+  {
+    TProcessImageEx processor(child_);
+    processor.SetImageProcData(&words);
+    processor.TextureTile(texture);
+  }
+  texture->RebuildDisplayObj(0);
+  if (texture->display) {
+    texture->display->SetStretchMode();
+    texture->display->SetZoom(1);
+  }
+  invalidate(nullptr, false);
+  child_->ImageChanged();
+}
+
+void CDrawView::ChooseObjectColour(bool fill) {
+  if (m_selection.empty()) return;
+  const CDrawObj* first = m_selection.front();
+  pcore::ColourRequest request;
+  request.owner = child_->Handle();
+  request.title = fill ? "Fill Color" : "Line Color";
+  request.colour = fill ? first->m_logbrush.colour : first->m_logpen.colour;
+  if (pcore::run_colour_chooser(request) != pcore::kIdOk) return;
+  for (CDrawObj* o : m_selection) {
+    if (fill) {
+      o->m_bBrush = true;
+      o->m_logbrush.style = 0;  // solid
+      o->m_logbrush.colour = request.colour;
+    } else {
+      o->m_bPen = true;
+      o->m_logpen.colour = request.colour;
+    }
+    InvalObj(o);
+  }
+  // The line colour is the text colour too: what is marked in the open editor, or what is typed next.
+  if (!fill && m_textEditor) m_textEditor->setTextColor(colour_of(request.colour));
+}
+
+void CDrawView::ToggleShowObjects() {
+  g_showObjects = !g_showObjects;
+  CIMDIFrameWnd* frame = child_->Frame();
+  if (!frame || !frame->MdiArea()) {
+    viewport()->update();
+    return;
+  }
+  for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+    if (auto* c = dynamic_cast<CMDIChildImageWnd*>(w); c && c->View()) c->View()->invalidate(nullptr, false);
+  }
 }
 
 void CDrawView::FrameSelection() {
@@ -507,7 +580,11 @@ bool CDrawView::SelectionCommandEnabled(int id) const {
     case sel::kForward:
     case sel::kBackward:
     case sel::kClearImageContent:
+    case sel::kLineColour:
+    case sel::kFillColour:
       return any;
+    case sel::kShowObjects:
+      return image;
     case sel::kCopyInto:
       return any && !pixels;
     case sel::kTextInput:
@@ -525,8 +602,7 @@ bool CDrawView::SelectionCommandEnabled(int id) const {
         return (id == sel::kSelectionUndo ? store.ICanUndo() : store.ICanRedo()) != 0;
       });
     case sel::kTile:
-      // Tiling waits for the texture fill.
-      return false;
+      return image && onePixels;
     case sel::kMaskShow:
       return image && !child_->alphaShown;
     case sel::kMaskHide:
@@ -625,6 +701,16 @@ void CDrawView::OnSelectionCommand(int id) {
       break;
     case sel::kFrameWithPen:
       FrameSelection();
+      break;
+    case sel::kTile:
+      TileSelection();
+      break;
+    case sel::kLineColour:
+    case sel::kFillColour:
+      ChooseObjectColour(id == sel::kFillColour);
+      break;
+    case sel::kShowObjects:
+      ToggleShowObjects();
       break;
     case sel::kSelectionUndo:
     case sel::kSelectionRedo:

@@ -144,7 +144,14 @@ void CDrawView::PaintText(QPainter& painter, const CDrawObj& object) {
   doc.setTextWidth(r.right - r.left);
   painter.save();
   painter.translate(r.left, r.top);
-  painter.setClipRect(QRect(0, 0, r.right - r.left, r.bottom - r.top), Qt::IntersectClip);
-  doc.drawContents(&painter);
+  const QRect box(0, 0, r.right - r.left, r.bottom - r.top);
+  painter.setClipRect(box, Qt::IntersectClip);
+  // Text without a colour of its own takes the selection's line colour.
+  QAbstractTextDocumentLayout::PaintContext context;
+  context.clip = box;
+  const std::uint32_t c = object.m_bPen ? object.m_logpen.colour : 0;
+  context.palette.setColor(QPalette::Text, QColor(static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF),
+                                                  static_cast<int>(c >> 16 & 0xFF)));
+  doc.documentLayout()->draw(&painter, context);
   painter.restore();
 }

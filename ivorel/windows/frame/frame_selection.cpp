@@ -24,7 +24,7 @@ void CIMDIFrameWnd::CreateSelectionActions() {
     const QString status = QString::fromUtf8(c.prompt, static_cast<int>(end - c.prompt));
     action->setStatusTip(status);
     action->setToolTip(*end ? QString::fromUtf8(end + 1) : status);
-    action->setCheckable(tool_of_command(c.id) >= 0);
+    action->setCheckable(tool_of_command(c.id) >= 0 || c.id == sel::kShowObjects || c.id == sel::kGrid);
     const int id = c.id;
     connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     actions_.insert(c.id, action);
@@ -85,6 +85,11 @@ bool CIMDIFrameWnd::SelectionCommandEnabled(int id) const {
 bool CIMDIFrameWnd::SelectionCommandChecked(int id) const {
   const int tool = tool_of_command(id);
   if (tool >= 0) return CDrawView::CurrentTool() == tool;
+  if (id == sel::kShowObjects) return CDrawView::ShowObjects();
+  if (id == sel::kGrid) {
+    CMDIChildImageWnd* active = const_cast<CIMDIFrameWnd*>(this)->GetActiveMDIChild();
+    return active && active->View() && active->View()->GridShown();
+  }
   return false;
 }
 

@@ -40,6 +40,9 @@ const std::vector<SelectionCommand>& selection_commands() {
       {sel::kForward, "Move For&ward", "Move object to next position in z-order", 0},
       {sel::kBackward, "Move Bac&kward", "Move object to previous position in z-order", 0},
       {sel::kGrid, "&Gridlines", "Show or hide gridlines\nToggle Gridlines", 0},
+      {sel::kLineColour, "&Line Color...", "Change the line or text color\nLine Color", 0},
+      {sel::kFillColour, "F&ill Color...", "Change the fill or background color\nFill Color", 0},
+      {sel::kShowObjects, "Show &Outlines", "Toggle OLE object indication", 0},
       {sel::kMoreCombinations, "&More Combinations", "More Image Combinations\nMore operations", 0},
       {sel::kReplace, "&Replace",
        "Replace image colors with colors in the selection\nReplace with selection image(s)", 2},
@@ -249,8 +252,12 @@ const std::vector<int>& selection_menu() {
                                        sel::kForward,
                                        sel::kBackward,
                                        0,
+                                       sel::kLineColour,
+                                       sel::kFillColour,
+                                       0,
                                        sel::kMoreCombinations,
-                                       sel::kGrid};
+                                       sel::kGrid,
+                                       sel::kShowObjects};
   return ids;
 }
 

@@ -109,7 +109,9 @@ Outcome apply_selected(ImageDescriptorAndDisplayObj* image) {
   // The change is named in the undo history after the operation.
   auto* store = window ? static_cast<COperationUndoRedo*>(GetPropA(window, kUndoStoreProperty)) : nullptr;
   if (store) store->SetNextStepName(op->title ? op->title : op->name);
-  const Outcome outcome = run_operation(*op, words_of(*op), *image);
+  Outcome outcome;
+  if (!apply_to_selections(*op, words_of(*op), *image, outcome))
+    outcome = run_operation(*op, words_of(*op), *image);
   if (store) store->SetNextStepName({});
   if (window) {
     window->invalidate(nullptr, true);

@@ -40,4 +40,9 @@ namespace ivorel::toolkit {
 // Outcome::None when there is no image or nothing is selected.
 Outcome apply_selected(ImageDescriptorAndDisplayObj* image);
 
+// When `image` is an image window whose selected objects hold pixels, runs `op` on each of them (each with an
+// undo snapshot of its own) and not on the picture; false, with nothing done, otherwise.
+bool apply_to_selections(const registry::Operation& op, const _IMAGE_PROC_DATA& words,
+                         ImageDescriptorAndDisplayObj& image, Outcome& outcome);
+
 }  // namespace ivorel::toolkit
