@@ -33,8 +33,11 @@ build/bin/combine_bench "$@"
 echo
 quiet ninja -C build paint_bench
 build/bin/paint_bench "$@"
+echo
 bench/framora_bench.sh "$@"
+echo
 quiet ninja -C build distortion_bench
 build/bin/distortion_bench "$@"
+echo
 quiet ninja -C build artistic_bench
 build/bin/artistic_bench "$@"
