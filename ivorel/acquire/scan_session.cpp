@@ -1,9 +1,11 @@
 #include "ivorel/acquire/scan_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "ivorel/acquire/page_assembler.h"
 #include "ivorel/acquire/sane_library.h"
@@ -275,6 +277,11 @@ HGLOBAL ScanSession::scan_page(const ScanProgress& progress, bool& cancelled, bo
       }
       if (status != SANE_STATUS_GOOD) {
         error_ = "The scan stopped: " + status_text(status) + ".";
+        // A backend whose reader thread has only just started cancels it asynchronously; cancelled inside
+        // the C library's allocator, the thread deadlocks on its way out and the cancel never returns
+        // (seen with SANE's own test device). A moment's wait lets it get past its set-up and block on the
+        // pipe we no longer read, where cancelling it is safe.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
         api.cancel(handle_);
         return nullptr;
       }
