@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/effect_bench.h"
 #include "bench/filter_peer.h"
 #include "bench/photo_picture.h"
 #include "ivorel/processing/operation_inputs.h"
@@ -19,15 +20,15 @@
 
 namespace {
 
-constexpr int kWidth = 4000, kHeight = 3000;
+constexpr int kWidth = bench::kEffectWidth, kHeight = bench::kEffectHeight;
 
 struct Words {
   std::initializer_list<int> integers;
   std::initializer_list<float> reals;  // words 11, 12, 13
 };
 
-double ours_ms(int runs, const std::vector<unsigned char>& bgr, void (*op)(TProcessImageEx&),
-               const Words& w) {
+// As bench::ours_ms, with the real words 11 to 13 besides the integer ones.
+double ours_ms(int runs, bench::Image24& image, void (*op)(TProcessImageEx&), const Words& w) {
   _IMAGE_PROC_DATA block;
   int word = 1;
   for (int v : w.integers) block.words[word++] = v;
@@ -35,43 +36,19 @@ double ours_ms(int runs, const std::vector<unsigned char>& bgr, void (*op)(TProc
   for (float v : w.reals) block.SetFloat(word++, v);
   double best = -1;
   for (int i = 0; i < runs; ++i) {
-    ImageDescriptorAndDisplayObj image;
-    _IMAGEDESCRIPTOR& d = image.image;
-    d.width = kWidth;
-    d.height = kHeight;
-    d.bitsPerPixel = 24;
-    d.imageSize = ivorel::row_bytes(kWidth, 24) * kHeight;
-    d.hImageData = GlobalAlloc(d.imageSize);
-    d.imageData = static_cast<unsigned char*>(GlobalLock(d.hImageData));
-    const std::size_t row = 3 * static_cast<std::size_t>(kWidth);
-    for (int y = 0; y < kHeight; ++y)
-      std::memcpy(d.imageData + static_cast<std::size_t>(kHeight - 1 - y) * row, &bgr[y * row], row);
-    image.procData = &block;
+    image.reset();
+    image.object.procData = &block;
     const auto start = std::chrono::steady_clock::now();
-    bool ran;
     {
-      TProcessImageEx processor(&image);
+      TProcessImageEx processor(&image.object);
       op(processor);
-      ran = processor.LastOutcome() == ivorel::Outcome::Ran;
+      if (processor.LastOutcome() != ivorel::Outcome::Ran) return -1;
     }
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    image.procData = nullptr;
-    ivorel::free_image_block(image.image);
-    if (!ran) return -1;
+    image.object.procData = nullptr;
     if (best < 0 || took.count() < best) best = took.count();
   }
   return best;
-}
-
-const FilterPeer* load_peer() {
-#ifdef BENCH_MAGICK_FILTERS_MODULE
-  void* module = dlopen(BENCH_MAGICK_FILTERS_MODULE, RTLD_NOW | RTLD_LOCAL);
-  auto* entry =
-      module ? reinterpret_cast<const FilterPeer* (*)()>(dlsym(module, FILTER_PEER_ENTRY)) : nullptr;
-  if (entry) return entry();
-  std::fprintf(stderr, "distortion_bench: ImageMagick not loaded: %s\n", dlerror());
-#endif
-  return nullptr;
 }
 
 }  // namespace
@@ -85,8 +62,14 @@ int main(int argc, char** argv) {
   // A second argument picks the cases whose names contain it; "--ours" leaves the peer out.
   const char* only = argc > 2 ? argv[2] : nullptr;
   const bool withPeer = !(argc > 3 && std::strcmp(argv[3], "--ours") == 0);
-  const FilterPeer* peer = withPeer ? load_peer() : nullptr;
+#ifdef BENCH_MAGICK_FILTERS_MODULE
+  const char* module = BENCH_MAGICK_FILTERS_MODULE;
+#else
+  const char* module = nullptr;
+#endif
+  const FilterPeer* peer = withPeer ? bench::load_filter_peer(module, "distortion_bench") : nullptr;
   if (peer && !peer->hold(bgr.data(), kWidth, kHeight)) peer = nullptr;
+  bench::Image24 image(bgr);
 
   struct Case {
     const char* name;
@@ -122,7 +105,7 @@ int main(int argc, char** argv) {
   const auto shown = [](double ms) { return ms < 0 ? std::string("-") : bench::format_ms(ms, "%.1f"); };
   for (const Case& c : cases) {
     if (only && !std::strstr(c.name, only)) continue;
-    const double ours = ours_ms(runs, bgr, c.op, c.words);
+    const double ours = ours_ms(runs, image, c.op, c.words);
     const double theirs = peer ? bench::best_ms(runs, [&] { return peer->run(c.peerFilter); }) : -1;
     const std::string ratio = ours > 0 && theirs > 0 ? bench::format_ms(theirs / ours, "%.2f") : "-";
     std::printf("%-40s %10s %10s %10s\n", c.name, shown(ours).c_str(), shown(theirs).c_str(), ratio.c_str());
