@@ -13,41 +13,20 @@
 #include "ivorel/windows/toolkit/toolkit_window.h"
 #include "tests/gui/dialog_harness.h"
 #include "tests/gui/gui_support.h"
+#include "tests/gui/toolkit_wiring.h"
 
 using namespace gui_testing;
 namespace cmd = ivorel::cmd;
 
 namespace {
 
-std::vector<unsigned char> pixels_of(const CMDIChildImageWnd& child) {
-  return {child.image.imageData, child.image.imageData + child.image.imageSize};
-}
-
-ivorel::toolkit::ToolkitWindow* open_toolkit() {
-  auto windows = testing_support::top_level_windows("Image Processing");
-  return windows.size() == 1 ? qobject_cast<ivorel::toolkit::ToolkitWindow*>(windows[0]) : nullptr;
-}
-
 // The frame with the toolkit installed and one picture open.
 class EffectsFrame {
  public:
-  EffectsFrame() {
-    child = f.open(sample("wheel-24bit.bmp"));
-    CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
-    CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
-    ivorel::SetToolkitImageSource([this]() -> ImageDescriptorAndDisplayObj* { return f.active(); });
-    f.frame().UpdateCommandStates();
-  }
-  ~EffectsFrame() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->windowTitle() == "Image Processing") w->close();
-    settle();
-    CIMDIFrameWnd::pPopupImageProcessingParameterFrame = nullptr;
-    CIMDIFrameWnd::pApplyImageProcessingFromUI = nullptr;
-    ivorel::SetToolkitImageSource(nullptr);
-  }
+  EffectsFrame() : child(f.open(sample("wheel-24bit.bmp"))) { f.frame().UpdateCommandStates(); }
   FrameFixture f;
-  CMDIChildImageWnd* child = nullptr;
+  ToolkitWiring wiring{f};
+  CMDIChildImageWnd* child;
 };
 
 }  // namespace
@@ -77,19 +56,19 @@ TEST(ArtisticEffectsGui, EffectsMenuPreviewsAppliesAndUndoes) {
   settle();
   ivorel::toolkit::ToolkitWindow* toolkit = open_toolkit();
   ASSERT_NE(toolkit, nullptr);
-  const std::vector<unsigned char> original = pixels_of(*e.child);
+  const std::vector<unsigned char> original = pixels(e.child->image);
   toolkit->refresh_preview();
   ASSERT_FALSE(toolkit->preview_result().isNull());
-  EXPECT_EQ(pixels_of(*e.child), original) << "the preview leaves the picture alone";
+  EXPECT_EQ(pixels(e.child->image), original) << "the preview leaves the picture alone";
 
   CIMDIFrameWnd::pApplyImageProcessingFromUI(e.f.active(), &e.f.frame());
   settle();
-  EXPECT_NE(pixels_of(*e.child), original);
+  EXPECT_NE(pixels(e.child->image), original);
   EXPECT_TRUE(e.child->dirty);
   e.f.frame().UpdateCommandStates();
   ASSERT_TRUE(e.f.frame().IsCommandEnabled(cmd::kUndo));
   e.f.frame().ExecuteCommand(cmd::kUndo);
-  EXPECT_EQ(pixels_of(*e.child), original);
+  EXPECT_EQ(pixels(e.child->image), original);
   EXPECT_TRUE(boxes.texts.empty());
 }
 

@@ -13,35 +13,10 @@
 #include "ivorel/windows/toolkit/toolkit_window.h"
 #include "tests/gui/dialog_harness.h"
 #include "tests/gui/gui_support.h"
+#include "tests/gui/toolkit_wiring.h"
 
 using namespace gui_testing;
 namespace cmd = ivorel::cmd;
-
-namespace {
-
-// The frame wired to the toolkit as Pictaro wires it, for the length of a test.
-struct ToolkitWiring {
-  explicit ToolkitWiring(FrameFixture& f) {
-    CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
-    CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
-    ivorel::SetToolkitImageSource([&f]() -> ImageDescriptorAndDisplayObj* { return f.active(); });
-  }
-  ~ToolkitWiring() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->windowTitle() == "Image Processing") w->close();
-    settle();
-    CIMDIFrameWnd::pPopupImageProcessingParameterFrame = nullptr;
-    CIMDIFrameWnd::pApplyImageProcessingFromUI = nullptr;
-    ivorel::SetToolkitImageSource(nullptr);
-  }
-};
-
-ivorel::toolkit::ToolkitWindow* open_toolkit() {
-  auto windows = testing_support::top_level_windows("Image Processing");
-  return windows.size() == 1 ? qobject_cast<ivorel::toolkit::ToolkitWindow*>(windows[0]) : nullptr;
-}
-
-}  // namespace
 
 TEST(DistortionEffects, WhirlFromTheEffectsMenuPreviewsAppliesAndUndoes) {
   ScriptedMessageBox boxes;
@@ -69,20 +44,16 @@ TEST(DistortionEffects, WhirlFromTheEffectsMenuPreviewsAppliesAndUndoes) {
   toolkit->refresh_preview();
   EXPECT_NE(toolkit->preview_result(), first) << "the preview follows the words";
 
-  const std::vector<unsigned char> before(child->image.imageData,
-                                          child->image.imageData + child->image.imageSize);
+  const std::vector<unsigned char> before = pixels(child->image);
   CIMDIFrameWnd::pApplyImageProcessingFromUI(f.active(), &f.frame());
   settle();
-  const std::vector<unsigned char> after(child->image.imageData,
-                                         child->image.imageData + child->image.imageSize);
+  const std::vector<unsigned char> after = pixels(child->image);
   EXPECT_NE(after, before);
   EXPECT_TRUE(child->dirty);
   f.frame().UpdateCommandStates();
   ASSERT_TRUE(f.frame().IsCommandEnabled(cmd::kUndo));
   f.frame().ExecuteCommand(cmd::kUndo);
-  EXPECT_EQ(
-      std::vector<unsigned char>(child->image.imageData, child->image.imageData + child->image.imageSize),
-      before);
+  EXPECT_EQ(pixels(child->image), before);
   whirl->setValue(90);
   EXPECT_TRUE(boxes.texts.empty());
 }

@@ -13,29 +13,10 @@
 #include "ivorel/windows/frame/draw_view.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "tests/gui/gui_support.h"
+#include "tests/gui/toolkit_wiring.h"
 
 using namespace gui_testing;
 namespace cmd = ivorel::cmd;
-
-namespace {
-
-void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &event);
-}
-
-// Drags with the left button across the view's client area.
-void drag(CMDIChildImageWnd* child, QPoint from, QPoint to) {
-  QWidget* viewport = child->View()->viewport();
-  mouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton);
-  mouse(viewport, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
-  mouse(viewport, QEvent::MouseMove, to, Qt::LeftButton);
-  mouse(viewport, QEvent::MouseButtonRelease, to, Qt::NoButton);
-  settle();
-}
-
-}  // namespace
 
 TEST(FrameEditing, CropCutsToTheDraggedRectangleAndUndoBringsTheImageBack) {
   ScriptedMessageBox boxes;
@@ -49,7 +30,7 @@ TEST(FrameEditing, CropCutsToTheDraggedRectangleAndUndoBringsTheImageBack) {
   f.frame().ExecuteCommand(cmd::kCrop);
   EXPECT_TRUE(child->cropArmed);
   const QSize client = child->View()->viewport()->size();
-  drag(child, QPoint(client.width() / 4, client.height() / 4),
+  drag(child->View(), QPoint(client.width() / 4, client.height() / 4),
        QPoint(client.width() * 3 / 4, client.height() * 3 / 4));
   EXPECT_FALSE(child->cropArmed);
   EXPECT_LT(child->image.width, width);
@@ -184,9 +165,7 @@ TEST(FrameEditing, ToolkitApplyChangesTheActiveImageAndUndoRestoresIt) {
   FrameFixture f;
   CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
   ASSERT_NE(child, nullptr);
-  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
-  CIMDIFrameWnd::pApplyImageProcessingFromUI = ivorel::ApplyImageProcessingFromUI;
-  ivorel::SetToolkitImageSource([&f]() -> ImageDescriptorAndDisplayObj* { return f.active(); });
+  ToolkitWiring wiring(f);
 
   f.frame().ExecuteCommand(cmd::kGray);  // the toolkit opens on the "Gray" tab
   settle();
@@ -198,11 +177,5 @@ TEST(FrameEditing, ToolkitApplyChangesTheActiveImageAndUndoRestoresIt) {
   EXPECT_TRUE(f.frame().IsCommandEnabled(cmd::kUndo));
   f.frame().ExecuteCommand(cmd::kUndo);
   EXPECT_EQ(child->image.bitsPerPixel, 24);
-
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->windowTitle() == "Image Processing") w->close();
-  CIMDIFrameWnd::pPopupImageProcessingParameterFrame = nullptr;
-  CIMDIFrameWnd::pApplyImageProcessingFromUI = nullptr;
-  ivorel::SetToolkitImageSource(nullptr);
   EXPECT_TRUE(boxes.texts.empty());
 }

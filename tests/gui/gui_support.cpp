@@ -4,8 +4,12 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include "ivorel/windows/frame/draw_view.h"
+#include "ivorel/windows/frame/selection_commands.h"
 
 namespace gui_testing {
 
@@ -75,6 +79,16 @@ CMDIChildImageWnd* FrameFixture::open(const std::string& path) {
   return child;
 }
 
+OpenedImage FrameFixture::open_sample(const std::string& name) {
+  OpenedImage opened;
+  opened.child = open(sample(name));
+  if (opened.child) {
+    opened.view = opened.child->View();
+    opened.child->GetImageRect(opened.R);
+  }
+  return opened;
+}
+
 int FrameFixture::window_count() const {
   return static_cast<int>(frame_->MdiArea()->subWindowList().size());
 }
@@ -84,6 +98,38 @@ void settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
   }
+}
+
+void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held, Qt::MouseButton button) {
+  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &event);
+}
+
+void drag(CDrawView* view, QPoint from, QPoint to) {
+  QWidget* viewport = view->viewport();
+  mouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton);
+  mouse(viewport, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+  mouse(viewport, QEvent::MouseMove, to, Qt::LeftButton);
+  mouse(viewport, QEvent::MouseButtonRelease, to, Qt::NoButton);
+  settle();
+}
+
+void click(CDrawView* view, QPoint at, Qt::MouseButton button) {
+  mouse(view->viewport(), QEvent::MouseButtonPress, at, button, button);
+  mouse(view->viewport(), QEvent::MouseButtonRelease, at, Qt::NoButton, button);
+  settle();
+}
+
+CDrawObj* draw_selection(CIMDIFrameWnd& frame, CDrawView* view, QPoint from, QSize size) {
+  frame.ExecuteCommand(ivorel::sel::kToolRect);
+  drag(view, from, from + QPoint(size.width(), size.height()));
+  if (view->Selection().size() != 1) return nullptr;
+  frame.ExecuteCommand(ivorel::sel::kCopyInto);
+  return view->Selection().front();
+}
+
+std::vector<unsigned char> pixels(const _IMAGEDESCRIPTOR& d) {
+  return {d.imageData, d.imageData + d.imageSize};
 }
 
 std::string sample(const std::string& name) {

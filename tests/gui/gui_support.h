@@ -2,6 +2,9 @@
 // message boxes, and a way to let queued window events run.
 #pragma once
 
+#include <QEvent>
+#include <QPoint>
+#include <QSize>
 #include <deque>
 #include <memory>
 #include <string>
@@ -16,6 +19,9 @@
 #include "platform/core/message_box.h"
 #include "platform/core/new_image_dialog.h"
 #include "tests/support/test_support.h"
+
+class CDrawView;
+class QWidget;
 
 namespace gui_testing {
 
@@ -68,6 +74,15 @@ class ScriptedNewImage : public pcore::NewImageDialogService {
   pcore::NewImageRequest answer;
 };
 
+// An image window opened from a file, its drawing view and where the picture stands in the view's
+// client area (all null or empty when the file did not open).
+struct OpenedImage {
+  CMDIChildImageWnd* child = nullptr;
+  CDrawView* view = nullptr;
+  RECT R{};
+  QPoint origin() const { return QPoint(R.left, R.top); }
+};
+
 // A shown frame of a known size with its template; the services above are the test's to install.
 class FrameFixture {
  public:
@@ -75,6 +90,8 @@ class FrameFixture {
   ~FrameFixture();
   CIMDIFrameWnd& frame() { return *frame_; }
   CMDIChildImageWnd* open(const std::string& path);
+  // Opens one of the samples (see sample()).
+  OpenedImage open_sample(const std::string& name);
   CMDIChildImageWnd* active() { return frame_->GetActiveMDIChild(); }
   int window_count() const;
 
@@ -85,6 +102,21 @@ class FrameFixture {
 
 // Runs the events waiting now (posted closes, deferred deletes, paints).
 void settle();
+
+// A mouse event of `button` at client point `at`, with `held` the buttons down after it.
+void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held,
+           Qt::MouseButton button = Qt::LeftButton);
+// A left-button drag across the view's client area, through the midpoint, as a person would make it.
+void drag(CDrawView* view, QPoint from, QPoint to);
+// A press and release of `button` at one point of the view's client area.
+void click(CDrawView* view, QPoint at, Qt::MouseButton button = Qt::LeftButton);
+
+// A selection drawn with the rectangle tool from client point `from`, `size` across, holding the image
+// under it; null when no single selection came of it.
+CDrawObj* draw_selection(CIMDIFrameWnd& frame, CDrawView* view, QPoint from, QSize size);
+
+// The image's pixel bytes, to compare before and after.
+std::vector<unsigned char> pixels(const _IMAGEDESCRIPTOR& d);
 
 std::string sample(const std::string& name);
 

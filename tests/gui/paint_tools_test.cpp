@@ -33,32 +33,6 @@ namespace paint = ivorel::paint;
 
 namespace {
 
-void mouse(CDrawView* view, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-  QWidget* target = view->viewport();
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button,
-                    type == QEvent::MouseMove ? held : held, Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &event);
-}
-
-void drag(CDrawView* view, QPoint from, QPoint to) {
-  mouse(view, QEvent::MouseButtonPress, from);
-  mouse(view, QEvent::MouseMove, (from + to) / 2);
-  mouse(view, QEvent::MouseMove, to);
-  mouse(view, QEvent::MouseButtonRelease, to);
-  settle();
-}
-
-void click(CDrawView* view, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-  mouse(view, QEvent::MouseButtonPress, at, button);
-  mouse(view, QEvent::MouseButtonRelease, at, button);
-  settle();
-}
-
-std::vector<unsigned char> bytes(const _IMAGEDESCRIPTOR& d) {
-  return {d.imageData, d.imageData + d.imageSize};
-}
-
 std::uint32_t value_at(const _IMAGEDESCRIPTOR& d, int x, int y) {
   return paint::get_value(d, x, y);
 }
@@ -68,19 +42,6 @@ std::uint32_t painted(const _IMAGEDESCRIPTOR& d, std::uint32_t colour) {
   return paint::pixel_value(
       d, RGBCOLOR{static_cast<unsigned char>(colour), static_cast<unsigned char>(colour >> 8),
                   static_cast<unsigned char>(colour >> 16)});
-}
-
-struct Open {
-  CMDIChildImageWnd* child;
-  CDrawView* view;
-  QPoint origin;  // client point of image pixel 0, 0 (the view is to scale)
-};
-
-Open open_sample(FrameFixture& f, const char* name) {
-  CMDIChildImageWnd* child = f.open(sample(name));
-  RECT R{};
-  if (child) child->GetImageRect(R);
-  return {child, child ? child->View() : nullptr, QPoint(R.left, R.top)};
 }
 
 class PaintTools : public ::testing::TestWithParam<const char*> {
@@ -101,13 +62,13 @@ class PaintTools : public ::testing::TestWithParam<const char*> {
 TEST_P(PaintTools, EachToolPaintsKeepsDepthAndUndoes) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  Open o = open_sample(f, GetParam());
+  const OpenedImage o = f.open_sample(GetParam());
   ASSERT_NE(o.child, nullptr);
   _IMAGEDESCRIPTOR& image = o.child->image;
   const int bits = image.bitsPerPixel;
   RGBCOLOR palette[256];
   std::memcpy(palette, image.palette, sizeof palette);
-  const QPoint p0 = o.origin;
+  const QPoint p0 = o.origin();
 
   struct Step {
     int command;
@@ -172,14 +133,14 @@ TEST_P(PaintTools, EachToolPaintsKeepsDepthAndUndoes) {
        },
        [&](const std::vector<unsigned char>& before) {
          EXPECT_EQ(value_at(image, 2, 2), painted(image, fill));
-         EXPECT_NE(bytes(image), before);
+         EXPECT_NE(pixels(image), before);
        }},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.command);
     f.frame().ExecuteCommand(s.command);
     EXPECT_EQ(CDrawView::CurrentTool(), ivorel::tool_of_command(s.command));
-    const std::vector<unsigned char> before = bytes(image);
+    const std::vector<unsigned char> before = pixels(image);
     s.act();
     EXPECT_FALSE(o.view->PaintStrokeActive());
     s.check(before);
@@ -187,7 +148,7 @@ TEST_P(PaintTools, EachToolPaintsKeepsDepthAndUndoes) {
     EXPECT_EQ(0, std::memcmp(palette, image.palette, sizeof palette));
     ASSERT_TRUE(f.frame().IsCommandEnabled(ivorel::cmd::kUndo));
     f.frame().ExecuteCommand(ivorel::cmd::kUndo);
-    EXPECT_EQ(bytes(o.child->image), before);  // one step undoes the whole stroke
+    EXPECT_EQ(pixels(o.child->image), before);  // one step undoes the whole stroke
   }
 
   // The colour picker: left into the pen, right into the brush.
@@ -210,20 +171,21 @@ INSTANTIATE_TEST_SUITE_P(Depths, PaintTools,
 TEST_F(PaintTools, PolygonClosesOnFirstVertexAndByDoubleClick) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  Open o = open_sample(f, "wheel-24bit.bmp");
+  const OpenedImage o = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(o.child, nullptr);
-  const QPoint a = o.origin + QPoint(10, 10), b = o.origin + QPoint(60, 12), c = o.origin + QPoint(30, 50);
+  const QPoint a = o.origin() + QPoint(10, 10), b = o.origin() + QPoint(60, 12),
+               c = o.origin() + QPoint(30, 50);
   for (bool byDoubleClick : {false, true}) {
     SCOPED_TRACE(byDoubleClick);
     f.frame().ExecuteCommand(sel::kToolPolygon);
     const std::size_t objects = o.view->GetDocument().Objects().size();
     click(o.view, a);
     click(o.view, b);
-    mouse(o.view, QEvent::MouseMove, c, Qt::NoButton);
+    mouse(o.view->viewport(), QEvent::MouseMove, c, Qt::NoButton, Qt::NoButton);
     click(o.view, c);
     if (byDoubleClick) {
-      mouse(o.view, QEvent::MouseButtonDblClick, c);
-      mouse(o.view, QEvent::MouseButtonRelease, c);
+      mouse(o.view->viewport(), QEvent::MouseButtonDblClick, c, Qt::LeftButton);
+      mouse(o.view->viewport(), QEvent::MouseButtonRelease, c, Qt::NoButton);
     } else {
       click(o.view, a);
     }
@@ -246,27 +208,27 @@ TEST_F(PaintTools, PolygonClosesOnFirstVertexAndByDoubleClick) {
 TEST_F(PaintTools, StrokeEndsWholeWhenTheMouseIsLost) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  Open o = open_sample(f, "wheel-8bit.bmp");
+  const OpenedImage o = f.open_sample("wheel-8bit.bmp");
   ASSERT_NE(o.child, nullptr);
-  const std::vector<unsigned char> before = bytes(o.child->image);
+  const std::vector<unsigned char> before = pixels(o.child->image);
   ivorel::set_stamp_settings(ivorel::StampKind::Pen, {4, 0x0000FF, ivorel::kStampSquare, 100});
   f.frame().ExecuteCommand(sel::kToolPen);
-  mouse(o.view, QEvent::MouseButtonPress, o.origin + QPoint(10, 20));
-  mouse(o.view, QEvent::MouseMove, o.origin + QPoint(50, 20));
+  mouse(o.view->viewport(), QEvent::MouseButtonPress, o.origin() + QPoint(10, 20), Qt::LeftButton);
+  mouse(o.view->viewport(), QEvent::MouseMove, o.origin() + QPoint(50, 20), Qt::LeftButton);
   EXPECT_TRUE(o.view->PaintStrokeActive());
   QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
   QCoreApplication::sendEvent(o.view, &out);
   EXPECT_FALSE(o.view->PaintStrokeActive());
-  mouse(o.view, QEvent::MouseButtonRelease, o.origin + QPoint(50, 20));
+  mouse(o.view->viewport(), QEvent::MouseButtonRelease, o.origin() + QPoint(50, 20), Qt::NoButton);
   EXPECT_EQ(value_at(o.child->image, 30, 20), painted(o.child->image, 0x0000FF));
   f.frame().ExecuteCommand(ivorel::cmd::kUndo);
-  EXPECT_EQ(bytes(o.child->image), before);
+  EXPECT_EQ(pixels(o.child->image), before);
 }
 
 TEST_F(PaintTools, ConfigurationAndStrengthBars) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  ASSERT_NE(open_sample(f, "wheel-24bit.bmp").child, nullptr);
+  ASSERT_NE(f.open_sample("wheel-24bit.bmp").child, nullptr);
   QToolBar* config = f.frame().ToolBar(ivorel::kConfigBarId);
   QToolBar* strength = f.frame().ToolBar(ivorel::kStrengthBarId);
   ASSERT_TRUE(config && strength);
@@ -315,7 +277,7 @@ TEST(ManualScreenshots, PictaroPainting) {
   f.frame().setWindowTitle("Pictaro");
   f.frame().resize(900, 600);
   ivorel::reset_stamps();
-  Open o = open_sample(f, "wheel-24bit.bmp");
+  const OpenedImage o = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(o.child, nullptr);
   o.child->showMaximized();
   f.frame().ExecuteCommand(ivorel::cmd::kViewZoom2X);
@@ -344,9 +306,9 @@ TEST(ManualScreenshots, PictaroPainting) {
 TEST_F(PaintTools, ShapeToolsStartSelectionsOnThePictureOnly) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  Open o = open_sample(f, "wheel-24bit.bmp");
+  const OpenedImage o = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(o.child, nullptr);
-  const std::vector<unsigned char> before = bytes(o.child->image);
+  const std::vector<unsigned char> before = pixels(o.child->image);
   const struct {
     int command;
     ivorel::ShapeKind kind;
@@ -358,17 +320,17 @@ TEST_F(PaintTools, ShapeToolsStartSelectionsOnThePictureOnly) {
     SCOPED_TRACE(c.command);
     f.frame().ExecuteCommand(c.command);
     const std::size_t objects = o.view->GetDocument().Objects().size();
-    drag(o.view, o.origin + QPoint(20, 30), o.origin + QPoint(70, 60));
+    drag(o.view, o.origin() + QPoint(20, 30), o.origin() + QPoint(70, 60));
     ASSERT_EQ(o.view->GetDocument().Objects().size(), objects + 1);
     auto* made = dynamic_cast<CDrawRectWithImage*>(o.view->GetDocument().Objects().back().get());
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->m_nShape, c.kind);
     EXPECT_TRUE(o.view->IsSelected(made));
     // Outside the picture nothing starts.
-    drag(o.view, o.origin + QPoint(200, 200), o.origin + QPoint(240, 240));
+    drag(o.view, o.origin() + QPoint(200, 200), o.origin() + QPoint(240, 240));
     EXPECT_EQ(o.view->GetDocument().Objects().size(), objects + 1);
     o.view->Select(made, false);
     f.frame().ExecuteCommand(sel::kClear);
   }
-  EXPECT_EQ(bytes(o.child->image), before);  // shapes draw no pixels
+  EXPECT_EQ(pixels(o.child->image), before);  // shapes draw no pixels
 }

@@ -88,16 +88,6 @@ RGBCOLOR colour_at(const _IMAGEDESCRIPTOR& d, int x, int y) {
   return d.palette[d.imageData[static_cast<std::size_t>(d.height - 1 - y) * stride + x]];
 }
 
-std::vector<unsigned char> pixels(const _IMAGEDESCRIPTOR& d) {
-  return {d.imageData, d.imageData + d.imageSize};
-}
-
-void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &event);
-}
-
 }  // namespace
 
 TEST(PaletteWindow, ItsCommandsShowAndCloseItAndItShowsTheActivePalette) {
@@ -355,21 +345,11 @@ TEST(PaletteWindow, AnEditedPaletteAppliedByReplaceAndByMatchAndUndone) {
 TEST(PaletteWindow, ApplyToSelectionsChangesOnlyThemAndTheirUndoBringsThemBack) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-8bit.bmp"));
+  const auto [child, view, R] = f.open_sample("wheel-8bit.bmp");
   ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
-  f.frame().ExecuteCommand(sel::kToolRect);
-  QWidget* viewport = view->viewport();
-  mouse(viewport, QEvent::MouseButtonPress, QPoint(R.left + 5, R.top + 5), Qt::LeftButton);
-  mouse(viewport, QEvent::MouseMove, QPoint(R.left + 20, R.top + 15), Qt::LeftButton);
-  mouse(viewport, QEvent::MouseMove, QPoint(R.left + 35, R.top + 25), Qt::LeftButton);
-  mouse(viewport, QEvent::MouseButtonRelease, QPoint(R.left + 35, R.top + 25), Qt::NoButton);
-  settle();
-  ASSERT_EQ(view->Selection().size(), 1u);
-  f.frame().ExecuteCommand(sel::kCopyInto);
-  SelectionImagePart* part = view->Selection().front()->ImagePart();
+  CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(30, 20));
+  ASSERT_NE(o, nullptr);
+  SelectionImagePart* part = o->ImagePart();
   ASSERT_TRUE(part && part->HasPixels());
   ASSERT_GT(part->image.colors, 0) << "the selection keeps the image's depth";
 

@@ -85,8 +85,7 @@ TEST(ScriptWindow, RunsOnTheActiveImageAsOneUndoStep) {
   CMDIChildImageWnd* child = s.f.open(sample("wheel-24bit.bmp"));
   ASSERT_NE(child, nullptr);
   const int width = child->image.width, height = child->image.height;
-  const std::vector<unsigned char> before(child->image.imageData,
-                                          child->image.imageData + child->image.imageSize);
+  const std::vector<unsigned char> before = pixels(child->image);
   ivorel::ScriptWindow* w = s.open();
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(w->SetScriptText("# turn, blur and invert\nRotateCW\nBlur:5\nInvertPicHelper\n"));

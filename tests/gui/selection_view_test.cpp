@@ -30,37 +30,9 @@ namespace sel = ivorel::sel;
 
 namespace {
 
-void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &event);
-}
-
-void drag(CDrawView* view, QPoint from, QPoint to) {
-  QWidget* viewport = view->viewport();
-  mouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton);
-  mouse(viewport, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
-  mouse(viewport, QEvent::MouseMove, to, Qt::LeftButton);
-  mouse(viewport, QEvent::MouseButtonRelease, to, Qt::NoButton);
-  settle();
-}
-
-std::vector<unsigned char> pixels(const _IMAGEDESCRIPTOR& d) {
-  return {d.imageData, d.imageData + d.imageSize};
-}
-
 // The 24-bit pixel at data x, y (rows stored bottom-up).
 const unsigned char* at(const _IMAGEDESCRIPTOR& d, int x, int y) {
   return d.imageData + static_cast<std::size_t>(d.height - 1 - y) * ((d.width * 3 + 3) & ~3) + 3 * x;
-}
-
-// A selection drawn with the rectangle tool at client (left, top), w x h, holding the image under it.
-CDrawObj* draw_selection(CIMDIFrameWnd& frame, CDrawView* view, QPoint from, QSize size) {
-  frame.ExecuteCommand(sel::kToolRect);
-  drag(view, from, from + QPoint(size.width(), size.height()));
-  if (view->Selection().size() != 1) return nullptr;
-  frame.ExecuteCommand(sel::kCopyInto);
-  return view->Selection().front();
 }
 
 }  // namespace
@@ -68,12 +40,9 @@ CDrawObj* draw_selection(CIMDIFrameWnd& frame, CDrawView* view, QPoint from, QSi
 TEST(SelectionView, DragFillMoveCombineAndUndo) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  const auto [child, view, R] = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(child, nullptr);
   ASSERT_EQ(child->image.bitsPerPixel, 24);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
   ASSERT_EQ(R.right - R.left, child->image.width);  // to scale, 100 %
 
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kReplace));
@@ -120,11 +89,8 @@ TEST(SelectionView, DragFillMoveCombineAndUndo) {
 TEST(SelectionView, ImageCommandsGoToTheSelectionFirst) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  const auto [child, view, R] = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
   CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 5, R.top + 5), QSize(30, 20));
   ASSERT_NE(o, nullptr);
   const std::vector<unsigned char> image = pixels(child->image);
@@ -155,11 +121,8 @@ TEST(SelectionView, StoresClipboardAndTheStoreFile) {
   setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
   {
     FrameFixture f;
-    CMDIChildImageWnd* child = f.open(sample("wheel-8bit.bmp"));
+    const auto [child, view, R] = f.open_sample("wheel-8bit.bmp");
     ASSERT_NE(child, nullptr);
-    CDrawView* view = child->View();
-    RECT R;
-    child->GetImageRect(R);
     f.frame().ExecuteCommand(sel::kToolEllipse);
     drag(view, QPoint(R.left + 4, R.top + 4), QPoint(R.left + 44, R.top + 34));
     ASSERT_EQ(view->Selection().size(), 1u);
@@ -215,11 +178,8 @@ TEST(SelectionView, StoresClipboardAndTheStoreFile) {
 TEST(SelectionView, MaskCommandsAskBeforeDeletingAndComposeWithBothMasks) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  const auto [child, view, R] = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
   EXPECT_FALSE(f.frame().IsCommandEnabled(sel::kMaskDelete));
   f.frame().ExecuteCommand(sel::kMaskShow);
   EXPECT_TRUE(child->alphaShown);
@@ -258,11 +218,8 @@ TEST(SelectionView, MaskCommandsAskBeforeDeletingAndComposeWithBothMasks) {
 TEST(SelectionView, InPlaceTextStaysWithTheSelection) {
   ScriptedMessageBox boxes;
   FrameFixture f;
-  CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
+  const auto [child, view, R] = f.open_sample("wheel-24bit.bmp");
   ASSERT_NE(child, nullptr);
-  CDrawView* view = child->View();
-  RECT R;
-  child->GetImageRect(R);
   CDrawObj* o = draw_selection(f.frame(), view, QPoint(R.left + 10, R.top + 10), QSize(80, 40));
   ASSERT_NE(o, nullptr);
   ASSERT_TRUE(f.frame().IsCommandEnabled(sel::kTextInput));

@@ -16,14 +16,6 @@
 using namespace gui_testing;
 namespace cmd = ivorel::cmd;
 
-namespace {
-
-std::vector<unsigned char> pixels_of(const CMDIChildImageWnd* child) {
-  return {child->image.imageData, child->image.imageData + child->image.imageSize};
-}
-
-}  // namespace
-
 TEST(UndoHistory, DefaultKeepsManyStepsAndOneLevelKeepsOne) {
   ScriptedMessageBox boxes;
   pqt::profile()->remove("Settings/UndoLevels");
@@ -31,9 +23,9 @@ TEST(UndoHistory, DefaultKeepsManyStepsAndOneLevelKeepsOne) {
   FrameFixture f;
   CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
   ASSERT_NE(child, nullptr);
-  const std::vector<unsigned char> original = pixels_of(child);
+  const std::vector<unsigned char> original = pixels(child->image);
   f.frame().ExecuteCommand(cmd::kMirrorVert);
-  const std::vector<unsigned char> mirrored = pixels_of(child);
+  const std::vector<unsigned char> mirrored = pixels(child->image);
   f.frame().ExecuteCommand(cmd::kRotateCW);
   f.frame().ExecuteCommand(cmd::kMirrorHorz);
   ASSERT_EQ(child->UndoStore().UndoDepth(), 3);
@@ -48,13 +40,13 @@ TEST(UndoHistory, DefaultKeepsManyStepsAndOneLevelKeepsOne) {
   ASSERT_NE(twoBack, nullptr);
   EXPECT_EQ(twoBack->text(), "Undo Rotate 90\u00b0 Clockwise");
   twoBack->trigger();
-  EXPECT_EQ(pixels_of(child), mirrored);
+  EXPECT_EQ(pixels(child->image), mirrored);
   f.frame().ExecuteCommand(cmd::kUndo);
-  EXPECT_EQ(pixels_of(child), original);
+  EXPECT_EQ(pixels(child->image), original);
   EXPECT_FALSE(f.frame().IsCommandEnabled(cmd::kUndo));
   EXPECT_EQ(child->UndoStore().RedoDepth(), 3);
   f.frame().ExecuteCommand(cmd::kRedo);
-  EXPECT_EQ(pixels_of(child), mirrored);
+  EXPECT_EQ(pixels(child->image), mirrored);
   // A new change forgets what could have been redone.
   f.frame().ExecuteCommand(cmd::kMirrorHorz);
   EXPECT_EQ(child->UndoStore().RedoDepth(), 0);
@@ -64,14 +56,14 @@ TEST(UndoHistory, DefaultKeepsManyStepsAndOneLevelKeepsOne) {
   ivorel::set_undo_levels_setting(&f.frame(), 1);
   EXPECT_EQ(child->UndoStore().UndoDepth(), 1);
   f.frame().ExecuteCommand(cmd::kRotateCW);
-  const std::vector<unsigned char> rotated = pixels_of(child);
+  const std::vector<unsigned char> rotated = pixels(child->image);
   f.frame().ExecuteCommand(cmd::kMirrorVert);
   f.frame().ExecuteCommand(cmd::kUndo);
-  EXPECT_EQ(pixels_of(child), rotated);
+  EXPECT_EQ(pixels(child->image), rotated);
   EXPECT_FALSE(f.frame().IsCommandEnabled(cmd::kUndo)) << "one level only";
   f.frame().ExecuteCommand(cmd::kRedo);
   f.frame().ExecuteCommand(cmd::kUndo);
-  EXPECT_EQ(pixels_of(child), rotated) << "undo and redo toggle between the two latest states";
+  EXPECT_EQ(pixels(child->image), rotated) << "undo and redo toggle between the two latest states";
   CMDIChildImageWnd* another = f.open(sample("wheel-8bit.bmp"));
   ASSERT_NE(another, nullptr);
   EXPECT_EQ(another->UndoStore().Levels(), 1) << "new windows take the setting";
@@ -85,7 +77,7 @@ TEST(UndoHistory, CtrlZReachesTheImageFromTheToolkit) {
   FrameFixture f;
   CMDIChildImageWnd* child = f.open(sample("wheel-24bit.bmp"));
   ASSERT_NE(child, nullptr);
-  const std::vector<unsigned char> original = pixels_of(child);
+  const std::vector<unsigned char> original = pixels(child->image);
   f.frame().ExecuteCommand(cmd::kMirrorVert);
   CIMDIFrameWnd::pPopupImageProcessingParameterFrame = ivorel::PopupImageProcessingParameterFrame;
   ivorel::SetToolkitImageSource([&f] { return static_cast<ImageDescriptorAndDisplayObj*>(f.active()); });
@@ -99,7 +91,7 @@ TEST(UndoHistory, CtrlZReachesTheImageFromTheToolkit) {
   settle();
   QTest::keyClick(toolkit, Qt::Key_Z, Qt::ControlModifier);
   settle();
-  EXPECT_EQ(pixels_of(child), original);
+  EXPECT_EQ(pixels(child->image), original);
   toolkit->close();
   ivorel::SetToolkitImageSource(nullptr);
   child->dirty = 0;

@@ -1,7 +1,5 @@
 #include "ivorel/windows/frame/draw_tools.h"
 
-#include <cstdlib>
-
 #include "ivorel/windows/frame/draw_view.h"
 
 namespace ivorel {
@@ -29,36 +27,12 @@ class RectSelectionTool : public DrawTool {
   ShapeKind kind_;
 };
 
-// A freehand outline: each move adds a point; the release closes the polygon.
-class LassoSelectionTool : public DrawTool {
- protected:
-  std::unique_ptr<CDrawObj> BeginCreate(POINT doc) override {
-    return std::make_unique<CDrawPolyWithImage>(std::vector<POINT>{doc});
-  }
-  void TrackCreate(CDrawObj& object, POINT, POINT doc) override {
-    auto& poly = static_cast<CDrawPolyWithImage&>(object);
-    const POINT last = poly.m_points.back();
-    if (last.x == doc.x && last.y == doc.y) return;
-    poly.m_points.push_back(doc);
-    RECT& r = poly.m_position;
-    r.left = std::min(r.left, doc.x);
-    r.top = std::min(r.top, doc.y);
-    r.right = std::max(r.right, doc.x + 1);
-    r.bottom = std::max(r.bottom, doc.y + 1);
-  }
-  bool EndCreate(CDrawObj& object) override {
-    return static_cast<CDrawPolyWithImage&>(object).m_points.size() >= 3 && DrawTool::EndCreate(object);
-  }
-};
-
 }  // namespace
 
 DrawTool& DrawTool::Find(int id) {
   static SelectTool select;
   static RectSelectionTool rect(ShapeKind::Rectangle), ellipse(ShapeKind::Ellipse),
-      round(ShapeKind::RoundRect);
-  static LassoSelectionTool lasso;
-  static RectSelectionTool line(ShapeKind::Line);
+      round(ShapeKind::RoundRect), line(ShapeKind::Line);
   switch (id) {
     case kToolLineSelection:
       return line;
@@ -68,8 +42,6 @@ DrawTool& DrawTool::Find(int id) {
       return ellipse;
     case kToolRoundRectSelection:
       return round;
-    case kToolLassoSelection:
-      return lasso;
     default:
       return select;
   }

@@ -20,7 +20,6 @@ enum DrawToolId : int {
   kToolRectSelection = 2,
   kToolRoundRectSelection = 3,
   kToolEllipseSelection = 4,
-  kToolLassoSelection = 5,
   // The painting tools (draw_view_paint.cpp): 5 makes a polygon selection vertex by vertex.
   kToolPolygon = 5,
   kToolPen = 6,

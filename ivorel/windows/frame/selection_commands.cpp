@@ -148,7 +148,7 @@ int tool_of_command(int id) {
     case sel::kToolEllipse:
       return kToolEllipseSelection;
     case sel::kToolPolygon:
-      return kToolLassoSelection;
+      return kToolPolygon;
     case sel::kToolLineShape:
       return kToolLineSelection;
     case sel::kToolRectShape:
