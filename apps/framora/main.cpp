@@ -2,33 +2,21 @@
 // GIF animations, AVI videos) in the list, in order.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileInfo>
-#include <QIcon>
 #include <QTimer>
 
 #include "apps/framora/main_frame.h"
-#include "ivorel/windows/frame/image_template.h"
+#include "ivorel/windows/frame/program_identity.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setOrganizationName("MyPixmoorCompany");
-  QApplication::setApplicationName("Framora");
-  QApplication::setApplicationVersion("1.0");
-  QApplication::setDesktopFileName("framora");
-
+  const ivorel::ProgramIdentity program{"Framora", "framora", "Framora animated-GIF editor"};
   QCommandLineParser parser;
-  parser.setApplicationDescription("Framora animated-GIF editor");
-  parser.addHelpOption();
-  parser.addVersionOption();
+  ivorel::BeginProgram(program, parser);
   parser.addPositionalArgument("files", "Images, GIF animations or AVI videos whose frames are added.",
                                "[files...]");
   parser.process(app);
-  QStringList files;
-  for (const QString& f : parser.positionalArguments()) files << QFileInfo(f).absoluteFilePath();
-
-  const QString icon = QCoreApplication::applicationDirPath() + "/../../apps/framora/framora.svg";
-  QApplication::setWindowIcon(QIcon::fromTheme("framora", QIcon(icon)));
-  InitImageProcDLL();
+  const QStringList files = ivorel::AbsolutePaths(parser.positionalArguments());
+  ivorel::PrepareProgramWindows(program);
 
   CMainFrame frame;
   frame.show();

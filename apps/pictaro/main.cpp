@@ -3,9 +3,7 @@
 // running one.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFileInfo>
-#include <QIcon>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -13,6 +11,7 @@
 #include "apps/pictaro/single_instance.h"
 #include "ivorel/windows/frame/image_template.h"
 #include "ivorel/windows/frame/mdi_child.h"
+#include "ivorel/windows/frame/program_identity.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "ivorel/windows/toolkit/script_window.h"
 #include "platform/core/program_start.h"
@@ -44,29 +43,19 @@ bool OpenInFramora(const std::string& path) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setOrganizationName("MyPixmoorCompany");
-  QApplication::setApplicationName("Pictaro");
-  QApplication::setApplicationVersion("1.0");
-  QApplication::setDesktopFileName("pictaro");
-
+  const ivorel::ProgramIdentity program{"Pictaro", "pictaro", "Pictaro image editor"};
   QCommandLineParser parser;
-  parser.setApplicationDescription("Pictaro image editor");
-  parser.addHelpOption();
-  parser.addVersionOption();
+  ivorel::BeginProgram(program, parser);
   QCommandLineOption newInstance("new-instance", "Start a frame of its own even when one is running.");
   parser.addOption(newInstance);
   parser.addPositionalArgument("files", "Image files to open.", "[files...]");
   parser.process(app);
-  QStringList files;
-  for (const QString& f : parser.positionalArguments()) files << QFileInfo(f).absoluteFilePath();
+  const QStringList files = ivorel::AbsolutePaths(parser.positionalArguments());
 
   const QString name = pictaro::instance_name();
   if (!parser.isSet(newInstance) && pictaro::hand_over_to_running_instance(name, files)) return 0;
 
-  const QString icon = QCoreApplication::applicationDirPath() + "/../../apps/pictaro/pictaro.svg";
-  QApplication::setWindowIcon(QIcon::fromTheme("pictaro", QIcon(icon)));
-
-  InitImageProcDLL();
+  ivorel::PrepareProgramWindows(program);
   ImageWndFunctions::OpenInAnimationEditor = OpenInFramora;
   CMainFrame frame;
   InitImageToolsDLL(&frame);

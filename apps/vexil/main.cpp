@@ -9,7 +9,6 @@
 #include <QDBusReply>
 #include <QEventLoop>
 #include <QFile>
-#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -19,7 +18,7 @@
 #include "apps/vexil/captured_image.h"
 #include "apps/vexil/main_frame.h"
 #include "apps/vexil/vexil_service.h"
-#include "ivorel/windows/frame/image_template.h"
+#include "ivorel/windows/frame/program_identity.h"
 #include "platform/qt/qt_services.h"
 
 namespace {
@@ -65,15 +64,9 @@ int capture_here(const QString& target, int delay, const QString& output) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setOrganizationName("MyPixmoorCompany");
-  QApplication::setApplicationName("Vexil");
-  QApplication::setApplicationVersion("1.0");
-  QApplication::setDesktopFileName("vexil");
-
+  const ivorel::ProgramIdentity program{"Vexil", "vexil", "Vexil screen capture"};
   QCommandLineParser parser;
-  parser.setApplicationDescription("Vexil screen capture");
-  parser.addHelpOption();
-  parser.addVersionOption();
+  ivorel::BeginProgram(program, parser);
   QCommandLineOption capture("capture", "Capture without a window: desktop or active.", "target");
   QCommandLineOption delay("delay", "Wait this many seconds before capturing.", "seconds", "0");
   QCommandLineOption output("output", "The file to write the capture to (its extension gives the type).",
@@ -102,9 +95,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const QString icon = QCoreApplication::applicationDirPath() + "/../../apps/vexil/vexil.svg";
-  QApplication::setWindowIcon(QIcon::fromTheme("vexil", QIcon(icon)));
-  InitImageProcDLL();
+  ivorel::PrepareProgramWindows(program);
 
   vexil::CMainFrame frame;
   vexil::VexilService service(&frame, bus);
