@@ -26,10 +26,6 @@ constexpr std::array<unsigned char, 256> make_blue_index() {
 }
 constexpr std::array<unsigned char, 256> kBlueIndex = make_blue_index();
 
-inline unsigned char add_clamped(unsigned char v, int delta) {
-  return static_cast<unsigned char>(std::clamp(v + delta, 0, 255));
-}
-
 }  // namespace
 
 const std::array<RGBCOLOR, 256>& fixed_palette() {
@@ -53,17 +49,7 @@ void dither_to_fixed_palette(const unsigned char* data24, unsigned width, unsign
     for (unsigned x = 0; x < width; ++x, c += 3, n += 3) {
       const int b = c[0], g = c[1], r = c[2];
       const unsigned index = (r & 0xE0) | ((g >> 3) & 0x1C) | kBlueIndex[b];
-      const RGBCOLOR& p = palette[index];
-      // Arithmetic shifts round toward minus infinity, as the dither has always done.
-      const int eb = (b - p.blue) >> 2, eg = (g - p.green) >> 2, er = (r - p.red) >> 2;
-      n[0] = add_clamped(n[0], eb);
-      n[1] = add_clamped(n[1], eg);
-      n[2] = add_clamped(n[2], er);
-      if (x + 1 < width) {
-        c[3] = add_clamped(c[3], 2 * eb);
-        c[4] = add_clamped(c[4], 2 * eg);
-        c[5] = add_clamped(c[5], 2 * er);
-      }
+      diffuse_error(c, n, palette[index], x + 1 < width);
       o[x] = static_cast<unsigned char>(index);
     }
     std::memset(o + width, 0, outStride - width);

@@ -3,6 +3,7 @@
 // true-colour images on palette screens with it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 
 #include "imgfile/codaxe.h"
@@ -20,5 +21,23 @@ const std::array<RGBCOLOR, 256>& fixed_palette();
 // height * stride(8-bit) bytes; padding bytes are set to 0.
 void dither_to_fixed_palette(const unsigned char* data24, unsigned width, unsigned height,
                              unsigned char* out);
+
+// That dither's step for any palette: the pixel at `c` (blue, green, red) became colour `p`; a quarter of
+// each channel's error (arithmetic shift, rounding toward minus infinity) goes to the pixel below, `n`, and
+// twice that to the right neighbour when `hasRight`, each clamped to 0..255.
+inline void diffuse_error(unsigned char* c, unsigned char* n, const RGBCOLOR& p, bool hasRight) {
+  const auto add = [](unsigned char& v, int delta) {
+    v = static_cast<unsigned char>(std::clamp(v + delta, 0, 255));
+  };
+  const int eb = (c[0] - p.blue) >> 2, eg = (c[1] - p.green) >> 2, er = (c[2] - p.red) >> 2;
+  add(n[0], eb);
+  add(n[1], eg);
+  add(n[2], er);
+  if (hasRight) {
+    add(c[3], 2 * eb);
+    add(c[4], 2 * eg);
+    add(c[5], 2 * er);
+  }
+}
 
 }  // namespace codaxe

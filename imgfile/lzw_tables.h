@@ -27,17 +27,24 @@ namespace lzw {
 constexpr int kMaxWidth = 12;
 constexpr int kMaxCodes = 1 << kMaxWidth;
 
-// Least-significant-bit-first codes (GIF).
-class LsbCodeReader {
+// Codes packed least significant bit first (GIF) or most significant bit first (TIFF); the buffer holds
+// its unread bits at the bottom or at the top, accordingly.
+template <bool kMsbFirst>
+class CodeReader {
  public:
-  LsbCodeReader(const unsigned char* data, std::size_t size) : p_(data), end_(data + size) {}
+  CodeReader(const unsigned char* data, std::size_t size) : p_(data), end_(data + size) {}
 
   // False when fewer than `width` bits are left.
   bool next(int width, int& code) {
     if (count_ < width) refill();
     if (count_ < width) return false;
-    code = static_cast<int>(bits_ & ((1u << width) - 1));
-    bits_ >>= width;
+    if constexpr (kMsbFirst) {
+      code = static_cast<int>(bits_ >> (64 - width));
+      bits_ <<= width;
+    } else {
+      code = static_cast<int>(bits_ & ((1u << width) - 1));
+      bits_ >>= width;
+    }
     count_ -= width;
     return true;
   }
@@ -47,13 +54,13 @@ class LsbCodeReader {
     if (end_ - p_ >= 8 && std::endian::native == std::endian::little) {
       std::uint64_t v;
       std::memcpy(&v, p_, 8);
-      bits_ |= v << count_;
+      bits_ |= kMsbFirst ? __builtin_bswap64(v) >> count_ : v << count_;
       p_ += (63 - count_) >> 3;
       count_ |= 56;
       return;
     }
     while (count_ <= 56 && p_ < end_) {
-      bits_ |= std::uint64_t{*p_++} << count_;
+      bits_ |= std::uint64_t{*p_++} << (kMsbFirst ? 56 - count_ : count_);
       count_ += 8;
     }
   }
@@ -64,41 +71,8 @@ class LsbCodeReader {
   int count_ = 0;
 };
 
-// Most-significant-bit-first codes (TIFF); the buffer holds its bits at the top.
-class MsbCodeReader {
- public:
-  MsbCodeReader(const unsigned char* data, std::size_t size) : p_(data), end_(data + size) {}
-
-  bool next(int width, int& code) {
-    if (count_ < width) refill();
-    if (count_ < width) return false;
-    code = static_cast<int>(bits_ >> (64 - width));
-    bits_ <<= width;
-    count_ -= width;
-    return true;
-  }
-
- private:
-  void refill() {
-    if (end_ - p_ >= 8 && std::endian::native == std::endian::little) {
-      std::uint64_t v;
-      std::memcpy(&v, p_, 8);
-      bits_ |= __builtin_bswap64(v) >> count_;
-      p_ += (63 - count_) >> 3;
-      count_ |= 56;
-      return;
-    }
-    while (count_ <= 56 && p_ < end_) {
-      bits_ |= std::uint64_t{*p_++} << (56 - count_);
-      count_ += 8;
-    }
-  }
-
-  const unsigned char* p_;
-  const unsigned char* end_;
-  std::uint64_t bits_ = 0;
-  int count_ = 0;
-};
+using LsbCodeReader = CodeReader<false>;
+using MsbCodeReader = CodeReader<true>;
 
 // Copies a string that lies wholly before `dst` in 8-byte steps; the bytes written past `len` are garbage
 // that later strings overwrite, which is why the output has slack.

@@ -18,10 +18,6 @@ constexpr RGBCOLOR kSixteen[16] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0}, 
                                    {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
                                    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 
-inline unsigned char add_clamped(unsigned char v, int delta) {
-  return static_cast<unsigned char>(std::clamp(v + delta, 0, 255));
-}
-
 // The 16-colour entry nearest to (red, green, blue) in summed squared differences, the lowest index
 // winning ties (an exact match is at distance 0).
 unsigned nearest_of_sixteen(int red, int green, int blue) {
@@ -62,15 +58,7 @@ void dither_packed(const unsigned char* in, unsigned width, unsigned height, int
         index = nearest_of_sixteen(b2, b1, b0);
         p = kSixteen[index];
       }
-      const int eb = (b0 - p.blue) >> 2, eg = (b1 - p.green) >> 2, er = (b2 - p.red) >> 2;
-      n[0] = add_clamped(n[0], eb);
-      n[1] = add_clamped(n[1], eg);
-      n[2] = add_clamped(n[2], er);
-      if (x + 1 < width) {
-        c[3] = add_clamped(c[3], 2 * eb);
-        c[4] = add_clamped(c[4], 2 * eg);
-        c[5] = add_clamped(c[5], 2 * er);
-      }
+      codaxe::diffuse_error(c, n, p, x + 1 < width);
       const unsigned bit = x * depth;
       o[bit / 8] = static_cast<unsigned char>(o[bit / 8] | index << (8 - depth - bit % 8));
     }
