@@ -3,7 +3,6 @@
 // picture of the toolkit showing one.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +10,6 @@
 #include "ivorel/windows/toolkit/parameter_form.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "ivorel/windows/toolkit/toolkit_window.h"
-#include "tests/gui/dialog_harness.h"
 #include "tests/gui/gui_support.h"
 #include "tests/gui/toolkit_wiring.h"
 

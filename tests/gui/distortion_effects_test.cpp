@@ -11,7 +11,6 @@
 #include "ivorel/windows/toolkit/parameter_form.h"
 #include "ivorel/windows/toolkit/processing_toolkit.h"
 #include "ivorel/windows/toolkit/toolkit_window.h"
-#include "tests/gui/dialog_harness.h"
 #include "tests/gui/gui_support.h"
 #include "tests/gui/toolkit_wiring.h"
 

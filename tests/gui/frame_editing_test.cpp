@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMouseEvent>
 #include <QSettings>
 #include <filesystem>
 

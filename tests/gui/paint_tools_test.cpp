@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QMouseEvent>
 #include <cstdlib>
 
 #include "ivorel/processing/drawing_colours.h"

@@ -9,7 +9,6 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QTextEdit>
 #include <QToolBar>
 #include <cstdlib>
