@@ -35,7 +35,8 @@ bool CodedDataReader::open(const CodedImage& image) {
   path_ = image.path;
   fd_ = ::open(image.path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  size_ = fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  size_ =
+      fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
   return fd_ >= 0 && size_ == image.fileSize;
 }
 
@@ -43,7 +44,8 @@ const std::vector<unsigned char>* CodedDataReader::fetch(const CodedImage& image
   if (image.length < 2 || image.offset + image.length > image.fileSize || !open(image)) return nullptr;
   raw_.resize(image.length);
   for (std::size_t got = 0; got < raw_.size();) {
-    const ssize_t n = ::pread(fd_, raw_.data() + got, raw_.size() - got, static_cast<off_t>(image.offset + got));
+    const ssize_t n =
+        ::pread(fd_, raw_.data() + got, raw_.size() - got, static_cast<off_t>(image.offset + got));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return nullptr;
     got += static_cast<std::size_t>(n);

@@ -21,8 +21,8 @@ namespace codaxe {
 struct CodedImage {
   std::string path;
   std::uint64_t fileSize = 0;
-  std::uint64_t offset = 0;  // of the LZW minimum code size
-  std::uint64_t length = 0;  // that byte, the data sub-blocks and the empty block that ends them
+  std::uint64_t offset = 0;     // of the LZW minimum code size
+  std::uint64_t length = 0;     // that byte, the data sub-blocks and the empty block that ends them
   std::uint64_t dataHash = 0;   // of the code size and the sub-blocks' contents, joined
   std::uint64_t frameHash = 0;  // frame_hash of the frame as decoded
   unsigned tableEntries = 0;    // of the colour table the pixels were read with

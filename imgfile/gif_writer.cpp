@@ -270,8 +270,9 @@ int GifWriter::SaveStack(unsigned short, ImgType) {
             (frames.size() < 2 || write_loop_extension(stack_.GetLoopCount()));
   for (std::size_t i = 0; ok && i < frames.size(); ++i) {
     const ImageFrame& f = *frames[i];
-    const std::vector<unsigned char>* data =
-        i == 0 ? firstData : codaxe::frame_matches_code(f) ? coded.fetch(*f.coded) : nullptr;
+    const std::vector<unsigned char>* data = i == 0                          ? firstData
+                                             : codaxe::frame_matches_code(f) ? coded.fetch(*f.coded)
+                                                                             : nullptr;
     if (data) {
       const bool local = i > 0 && !(shareGlobal && reads_same_colours(f, globalMap));
       const ColourMap map = table_as_read(f);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <string>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "imgfile/codaxe.h"

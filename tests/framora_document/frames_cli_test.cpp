@@ -134,7 +134,8 @@ TEST(FramesCli, CommentsComeBackOnTheirFrames) {
   ASSERT_TRUE(a.ok && b.ok);
   const std::vector<int> from = {0, 5, 1, 2, 3, 4, 6, 7};  // second's frame k is first's frame from[k]
   ASSERT_EQ(b.frames.size(), from.size());
-  for (std::size_t k = 0; k < from.size(); ++k) EXPECT_EQ(b.frames[k].commentAfter, a.frames[from[k]].commentAfter);
+  for (std::size_t k = 0; k < from.size(); ++k)
+    EXPECT_EQ(b.frames[k].commentAfter, a.frames[from[k]].commentAfter);
   EXPECT_EQ(b.frames[0].commentAfter, "zero");
   EXPECT_EQ(b.frames[1].commentAfter, "five");
 }

@@ -104,7 +104,9 @@ TEST(FramoraDoc, EditsChangeTheStackAndUndoPutsItBack) {
        [](const CFramoraDoc& d) { EXPECT_EQ(d.GetFrameComment(0), "hello"); }},
       // The frame dialog's OK is one edit, however much it changed.
       {"settings and comment together",
-       [](CFramoraDoc& d) { return d.SetFrameSettings(2, {70, 1, true, 4, 9, 8}, "new words"); },
+       [](CFramoraDoc& d) {
+         return d.SetFrameSettings(2, {70, 1, true, 4, 9, 8}, "new words");
+       },
        [](const CFramoraDoc& d) {
          EXPECT_EQ(d.GetFrame(2)->delay, 70);
          EXPECT_EQ(d.GetFrame(2)->left, 9);

@@ -272,7 +272,8 @@ namespace {
 gif_test::Bytes varied_gif() {
   auto picture = [](int seed, int colours) {
     gif_test::Bytes b(48);
-    for (std::size_t k = 0; k < b.size(); ++k) b[k] = static_cast<unsigned char>((k * 7 + seed * (k / 8)) % colours);
+    for (std::size_t k = 0; k < b.size(); ++k)
+      b[k] = static_cast<unsigned char>((k * 7 + seed * (k / 8)) % colours);
     return b;
   };
   gif_test::GifFile file(8, 6, 4);
@@ -312,13 +313,16 @@ TEST(FramoraSave, UnchangedFramesKeepTheirCodedData) {
          d.SetPosition(2, 1, 1);
        },
        [](int from) { return from != 4; }},
-      {"local tables", [](CFramoraDoc& d, const std::string&) { d.SetColourPolicy(ColourPolicy::LocalTables); },
+      {"local tables",
+       [](CFramoraDoc& d, const std::string&) { d.SetColourPolicy(ColourPolicy::LocalTables); },
        [](int from) { return from != 4; }},
       {"one frame's pixels changed",
        [](CFramoraDoc& d, const std::string&) { const_cast<ImageFrame*>(d.GetFrame(1))->pixels[9] ^= 1; },
        [](int from) { return from != 4 && from != 1; }},
       {"one frame's palette changed",
-       [](CFramoraDoc& d, const std::string&) { const_cast<ImageFrame*>(d.GetFrame(2))->palette[1].red ^= 1; },
+       [](CFramoraDoc& d, const std::string&) {
+         const_cast<ImageFrame*>(d.GetFrame(2))->palette[1].red ^= 1;
+       },
        [](int from) { return from != 4 && from != 2; }},
       {"every palette replaced",
        [](CFramoraDoc& d, const std::string&) { d.SetColourPolicy(ColourPolicy::FixedPalette); },

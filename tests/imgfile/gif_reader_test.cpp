@@ -285,21 +285,25 @@ TEST(GifReader, CommentsBelongToTheFrameTheyFollow) {
     std::function<void(GifFile&)> build;  // three images with comments between them
     std::vector<std::string> want;
   } cases[] = {
-      {"after each", [&](GifFile& f) {
-         image(f), comment(f, "one"), image(f), image(f), comment(f, "three");
-       }, {"one", "", "three"}},
-      {"before the first", [&](GifFile& f) {
-         comment(f, "lead"), image(f), comment(f, "one"), image(f), image(f);
-       }, {"lead\none", "", ""}},
-      {"several joined", [&](GifFile& f) {
-         image(f), image(f), comment(f, "a"), comment(f, ""), comment(f, kLong), image(f);
-       }, {"", "a\n" + kLong, ""}},
-      {"signature dropped", [&](GifFile& f) {
+      {"after each",
+       [&](GifFile& f) { image(f), comment(f, "one"), image(f), image(f), comment(f, "three"); },
+       {"one", "", "three"}},
+      {"before the first",
+       [&](GifFile& f) { comment(f, "lead"), image(f), comment(f, "one"), image(f), image(f); },
+       {"lead\none", "", ""}},
+      {"several joined",
+       [&](GifFile& f) { image(f), image(f), comment(f, "a"), comment(f, ""), comment(f, kLong), image(f); },
+       {"", "a\n" + kLong, ""}},
+      {"signature dropped",
+       [&](GifFile& f) {
          image(f), image(f), image(f), comment(f, "last"), comment(f, codaxe::gif::kMakerText);
-       }, {"", "", "last"}},
-      {"cut off", [&](GifFile& f) {
+       },
+       {"", "", "last"}},
+      {"cut off",
+       [&](GifFile& f) {
          image(f), image(f), image(f), comment(f, "whole"), f.raw({0x21, 0xFE, 9, 'h', 'a'});
-       }, {"", "", "whole"}},
+       },
+       {"", "", "whole"}},
   };
   ScratchDir dir;
   for (const auto& c : cases) {

@@ -175,7 +175,8 @@ Status CFramoraDoc::Save(const std::string& path, std::string* written) {
   const int n = GetFrameCount();
   if (n == 0) return Status::NothingToWrite;
   const CompandType type = Compand::FileTypeFromName(path.c_str());
-  // A GIF of one frame is written as a stack too, so that it keeps its delay, transparency, place and comment.
+  // A GIF of one frame is written as a stack too, so that it keeps its delay, transparency, place and
+  // comment.
   const bool gif = type == CT_GIF || type == CT_NONE;
   const Status status = write(path, gif ? -1 : 0, written);
   if (status == Status::Ok) modified_ = false;

@@ -167,8 +167,9 @@ class CFramoraDoc {
   void Undo();
 
   // Saving: to a GIF name the whole stack, every frame with its settings and comment (also a stack of one
-  // frame); to a name of another type frame 0 as a single image. A name without a known extension gets ".gif". `written` receives the
-  // name actually written. The existing file is only replaced once the new one is complete.
+  // frame); to a name of another type frame 0 as a single image. A name without a known extension gets
+  // ".gif". `written` receives the name actually written. The existing file is only replaced once the new one
+  // is complete.
   Status Save(const std::string& path, std::string* written = nullptr);
   // Frame i alone in the format of the name's extension (any writable type).
   Status SaveFrame(int i, const std::string& path, std::string* written = nullptr);
