@@ -53,6 +53,10 @@ enum CodaxeError : int {
   CE_NOT_GIF = -13,
 };
 
+namespace codaxe {
+struct CodedImage;
+}
+
 // One frame of a stack. Pixels are in the raw image layout; the frame owns its pixel block.
 class ImageFrame {
  public:
@@ -71,18 +75,21 @@ class ImageFrame {
   unsigned char* pixels = nullptr;
   std::int32_t left = 0;
   std::int32_t top = 0;
-  char* comment = nullptr;   // not owned
+  char* comment = nullptr;   // not owned (ImageStack::SetFrameComment keeps texts in the stack's list)
   unsigned short delay = 0;  // hundredths of a second
   unsigned char disposal = 0;
   std::int32_t transparent = 0;
   unsigned char transparentIndex = 0;
   std::int32_t removed = 0;  // the pixel block could not be allocated; not counted
   char path[256] = {};
+  // Where the GIF this frame was read from holds its coded data, so that saving the frame unchanged copies
+  // that data instead of coding it again (imgfile/gif_coded.h); null for other frames.
+  std::shared_ptr<const codaxe::CodedImage> coded;
 };
 
 namespace codaxe {
 struct FrameList;
-}
+}  // namespace codaxe
 
 // An ordered list of frames shared by every stack copied from one another; the list goes with the last one.
 class ImageStack {
@@ -102,6 +109,9 @@ class ImageStack {
   int RemoveFrame(int i);
   int SwapFrameData(int i, int j);
   int MoveFrameData(int from, int to);
+  // Gives frame i a copy of `text` (null or empty: no comment) that the list keeps as long as it lives; 0 for
+  // a bad index. A frame copied into another list keeps pointing at this list's text.
+  int SetFrameComment(int i, const char* text);
 
   unsigned short GetScreenWidth() const;
   void SetScreenWidth(unsigned short w);

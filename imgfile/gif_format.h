@@ -13,6 +13,9 @@ constexpr int kGraphicControlLabel = 0xF9;
 constexpr int kCommentLabel = 0xFE;
 constexpr int kApplicationLabel = 0xFF;
 
+// The comment that closes every file this suite writes: it names the writer, not a frame.
+constexpr const char* kMakerText = "Made with the Pictaro image suite";
+
 // Flags of the logical screen and image descriptors.
 constexpr int kTableFlag = 0x80;
 constexpr int kInterlaceFlag = 0x40;

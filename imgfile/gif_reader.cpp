@@ -5,6 +5,7 @@
 #include <new>
 
 #include "imgfile/byte_order.h"
+#include "imgfile/gif_coded.h"
 #include "imgfile/gif_format.h"
 #include "imgfile/gif_lzw.h"
 
@@ -42,6 +43,7 @@ int GifReader::Expand() {
     }
   }
   close_file();
+  attach_comments();
   if (stack_.GetFrameNumber() == 0) return 0;
   ok = deliver_last_frame() && (step == Step::Done || step == Step::Truncated);
   return ok ? 1 : 0;
@@ -75,6 +77,7 @@ bool GifReader::read_screen() {
   if (flags & codaxe::gif::kTableFlag) {
     if (!read_colour_table(flags, globalTable_)) return fail(codaxe::MSG_READ_GCT, CE_DATA);
     hasGlobalTable_ = true;
+    globalEntries_ = static_cast<unsigned>(codaxe::gif::table_entries(flags));
     std::memcpy(palette_, globalTable_, sizeof globalTable_);
     stack_.SetbkColorIndex(screen[5]);
     stack_.SetbGCT(1);
@@ -94,13 +97,16 @@ GifReader::Step GifReader::read_image() {
   const unsigned width = codaxe::load_u16(descriptor + 4);
   const unsigned height = codaxe::load_u16(descriptor + 6);
   const int flags = descriptor[8];
+  unsigned tableEntries = 0;  // none: grey levels
   if (flags & codaxe::gif::kTableFlag) {
+    tableEntries = static_cast<unsigned>(codaxe::gif::table_entries(flags));
     if (!read_colour_table(flags, palette_)) {
       fail(codaxe::MSG_READ_LCT, CE_DATA);
       return Step::Truncated;
     }
     stack_.SetbGCT(0);
   } else if (hasGlobalTable_) {
+    tableEntries = globalEntries_;
     std::memcpy(palette_, globalTable_, sizeof globalTable_);
   } else {
     // Neither table: show the indices as grey levels, as other readers do.
@@ -109,6 +115,7 @@ GifReader::Step GifReader::read_image() {
       palette_[i] = RGBCOLOR{v, v, v};
     }
   }
+  const std::uint64_t dataOffset = offset_;
   const int minCodeSize = take_byte();
   if (minCodeSize < 0) return truncated();
   const bool dataWhole = read_sub_blocks();
@@ -127,6 +134,7 @@ GifReader::Step GifReader::read_image() {
       codaxe::lzw_decode(data_.bytes, dataSize_, minCodeSize, decoded_.bytes, pixels);
   std::memset(decoded_.bytes + result.pixels, 0, pixels - result.pixels);
 
+  attach_comments();
   const int index =
       stack_.AppendImageFrame(nullptr, nullptr, nullptr, palette_, static_cast<unsigned short>(width),
                               static_cast<unsigned short>(height), 8, 256);
@@ -144,12 +152,33 @@ GifReader::Step GifReader::read_image() {
   set_description(static_cast<unsigned short>(width), static_cast<unsigned short>(height), 8, 256);
   lastFrame_ = index;
 
+  const bool interlaced = flags & codaxe::gif::kInterlaceFlag;
+  if (dataWhole && result.status != codaxe::LzwStatus::BadCode && result.pixels == pixels && tableEntries > 0)
+    remember_coded_data(*frame, dataOffset, minCodeSize, tableEntries, interlaced);
   if (result.status == codaxe::LzwStatus::BadCode) return fail_step(codaxe::MSG_CODE_EXPANSION, CE_DATA);
   if (!dataWhole) {
     // A file cut after the last pixel's data has lost nothing but its end.
     return result.pixels == pixels ? Step::Done : truncated();
   }
   return Step::More;
+}
+
+void GifReader::remember_coded_data(ImageFrame& frame, std::uint64_t offset, int minCodeSize,
+                                    unsigned tableEntries, bool interlaced) {
+  auto coded = std::make_shared<codaxe::CodedImage>();
+  coded->path = fileName_;
+  coded->fileSize = file_size();
+  coded->offset = offset;
+  coded->length = offset_ - offset;
+  coded->dataHash = codaxe::coded_data_hash(minCodeSize, data_.bytes, dataSize_);
+  coded->frameHash = codaxe::frame_hash(frame);
+  coded->tableEntries = tableEntries;
+  unsigned char top = 0;
+  const std::size_t count = std::size_t{frame.width} * frame.height;
+  for (std::size_t k = 0; k < count; ++k) top = std::max(top, decoded_.bytes[k]);
+  coded->maxIndex = top;
+  coded->interlaced = interlaced;
+  frame.coded = std::move(coded);
 }
 
 // Picture row y goes to buffer row height - 1 - y; interlaced rows arrive in four passes.
@@ -188,6 +217,7 @@ GifReader::Step GifReader::read_extension() {
     return skip_bytes(static_cast<std::size_t>(size)) && skip_sub_blocks() ? Step::More : Step::Done;
   }
   if (label == codaxe::gif::kApplicationLabel) return read_application() ? Step::More : Step::Done;
+  if (label == codaxe::gif::kCommentLabel) return read_comment() ? Step::More : Step::Done;
   return skip_sub_blocks() ? Step::More : Step::Done;
 }
 
@@ -208,6 +238,30 @@ bool GifReader::read_application() {
   if (!take(data, static_cast<std::size_t>(length))) return false;
   if (length >= 3 && data[0] == 1) stack_.SetLoopCount(codaxe::load_u16(data + 1));
   return length == 0 || skip_sub_blocks();
+}
+
+// A comment cut off by the end of the file is dropped: half a sentence is no frame's comment.
+bool GifReader::read_comment() {
+  std::string text;
+  unsigned char block[255];
+  for (;;) {
+    const int n = take_byte();
+    if (n < 0 || !take(block, static_cast<std::size_t>(n))) return false;
+    if (n == 0) break;
+    text.append(reinterpret_cast<const char*>(block), static_cast<std::size_t>(n));
+  }
+  // The frame's comment is a C string: it ends where the text has its first NUL.
+  text.resize(strnlen(text.c_str(), text.size()));
+  if (text.empty() || text == codaxe::gif::kMakerText) return true;
+  if (!comments_.empty()) comments_ += '\n';
+  comments_ += text;
+  return true;
+}
+
+void GifReader::attach_comments() {
+  if (lastFrame_ < 0 || comments_.empty()) return;
+  stack_.SetFrameComment(lastFrame_, comments_.c_str());
+  comments_.clear();
 }
 
 bool GifReader::skip_bytes(std::size_t n) {

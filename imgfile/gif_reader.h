@@ -1,6 +1,10 @@
 // GIF87a and GIF89a files: every image of the file becomes a frame of the codec's stack, with its position,
 // and the delay, disposal and transparency of the graphic control extension before it.
 //
+// Comments belong to the frame they follow, as writers put a frame's comment after it: several after one
+// frame are joined with newlines, and those before the first image go to the first frame. The closing
+// comment by which this suite signs its files is no frame's and is dropped.
+//
 // Broken files are decoded as far as they go: an image whose data is short or stops at a bad code keeps the
 // pixels decoded so far (the rest index 0), frames already read stay in the stack, and the read reports the
 // failure. A file cut short still opens (returns 1 with the error recorded) when it gave at least one frame,
@@ -39,21 +43,29 @@ class GifReader : public ImageCodec {
   Step read_image();
   Step read_extension();
   bool read_application();
+  bool read_comment();
+  // Hands the comments gathered so far to the last frame read.
+  void attach_comments();
   // Joins the data sub-blocks that follow into data_; false when the file ended inside them.
   bool read_sub_blocks();
   bool skip_sub_blocks();
   bool read_colour_table(int flags, RGBCOLOR* table);
   void store_rows(unsigned char* pixels, unsigned width, unsigned height, bool interlaced) const;
   bool deliver_last_frame();
+  // Notes where the frame's data lies in the file, once it has been decoded whole and cleanly.
+  void remember_coded_data(ImageFrame& frame, std::uint64_t offset, int minCodeSize, unsigned tableEntries,
+                           bool interlaced);
   Step fail_step(int message, int error);
   Step truncated();
 
   RGBCOLOR globalTable_[256] = {};
   bool hasGlobalTable_ = false;
+  unsigned globalEntries_ = 0;
   Control control_;
   std::uint64_t offset_ = 0;
   std::uint64_t pixelBudget_ = 0;
   int lastFrame_ = -1;
+  std::string comments_;  // for lastFrame_, or the first frame while there is none
   // Scratch buffers that grow without being cleared first: every byte used is written before it is read,
   // and on large images clearing them would cost as much as decoding.
   struct Scratch {

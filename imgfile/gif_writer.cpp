@@ -1,10 +1,12 @@
 #include "imgfile/gif_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "imgfile/byte_order.h"
 #include "imgfile/fixed_palette.h"
+#include "imgfile/gif_coded.h"
 #include "imgfile/gif_format.h"
 
 namespace {
@@ -206,12 +208,30 @@ std::string GifWriter::frame_comment(const ImageFrame& f, std::size_t i) const {
          std::string(f.path, strnlen(f.path, sizeof f.path));
 }
 
+// The frame's colour table as its file had it, entry for entry: the one its coded data indexes.
+GifWriter::ColourMap GifWriter::table_as_read(const ImageFrame& f) {
+  ColourMap map{};
+  map.entries = f.coded->tableEntries;
+  map.distinct = map.entries;
+  map.bits = std::countr_zero(map.entries);
+  for (unsigned e = 0; e < 256; ++e) map.index[e] = static_cast<unsigned char>(e);
+  std::copy(f.palette, f.palette + map.entries, map.table);
+  return map;
+}
+
+// Whether a frame copied as coded reads the same colours from the global table: every index its pixels
+// use must name the same colour there.
+bool GifWriter::reads_same_colours(const ImageFrame& f, const ColourMap& global) {
+  const unsigned used = f.coded->maxIndex + 1;
+  return used <= (1u << global.bits) && std::memcmp(global.table, f.palette, used * sizeof(RGBCOLOR)) == 0;
+}
+
 int GifWriter::SaveStack(unsigned short, ImgType) {
   std::vector<const ImageFrame*> frames;
   for (int i = 0; const ImageFrame* f = stack_.GetFrameData(i); ++i) {
     if (!f->removed) frames.push_back(f);
   }
-  if (frames.size() < 2) return 0;
+  if (frames.empty()) return 0;
   auto source_of = [](const ImageFrame& f) {
     return Source{f.pixels, f.palette, f.width, f.height, f.bitsPerPixel};
   };
@@ -224,8 +244,12 @@ int GifWriter::SaveStack(unsigned short, ImgType) {
     screenHeight = std::max<unsigned>(screenHeight, clamp_coordinate(std::int64_t{f->top} + f->height));
   }
 
-  // The global table is frame 0's; with bGCT every frame whose palette it is shares it, so the transparent
-  // entries of all of those stay apart in it.
+  // A first frame copied as coded brings its table as the global one; otherwise the global table is frame
+  // 0's compacted. With bGCT every frame whose palette it is shares it, so the transparent entries of all
+  // of those stay apart in it.
+  codaxe::CodedDataReader coded;
+  const std::vector<unsigned char>* firstData =
+      codaxe::frame_matches_code(*frames[0]) ? coded.fetch(*frames[0]->coded) : nullptr;
   const bool shareGlobal = stack_.GetbGCT() != 0;
   const Colours global = colours_of(source_of(*frames[0]));
   std::vector<bool> shares(frames.size(), false);
@@ -236,28 +260,44 @@ int GifWriter::SaveStack(unsigned short, ImgType) {
                            std::memcmp(own.entries, global.entries, own.count * sizeof(RGBCOLOR)) == 0);
     if (shares[i] && frames[i]->transparent) keepGlobal[frames[i]->transparentIndex] = true;
   }
-  const ColourMap globalMap = compact(global, keepGlobal);
+  const ColourMap globalMap = firstData ? table_as_read(*frames[0]) : compact(global, keepGlobal);
+  // A table as read is not compacted: a frame coded afresh may use it only when it holds every entry.
+  const bool globalTakesAll = !firstData || globalMap.entries == 256;
 
   if (!open_write(codaxe::MSG_WRITE_HEADER)) return 0;
   bool ok = write_screen(static_cast<unsigned short>(screenWidth), static_cast<unsigned short>(screenHeight),
                          globalMap, stack_.GetbkColorIndex()) &&
-            write_loop_extension(stack_.GetLoopCount());
+            (frames.size() < 2 || write_loop_extension(stack_.GetLoopCount()));
   for (std::size_t i = 0; ok && i < frames.size(); ++i) {
     const ImageFrame& f = *frames[i];
+    const std::vector<unsigned char>* data = i == 0                          ? firstData
+                                             : codaxe::frame_matches_code(f) ? coded.fetch(*f.coded)
+                                                                             : nullptr;
+    if (data) {
+      const bool local = i > 0 && !(shareGlobal && reads_same_colours(f, globalMap));
+      const ColourMap map = table_as_read(f);
+      const int flags = (f.coded->interlaced ? codaxe::gif::kInterlaceFlag : 0) |
+                        (local ? codaxe::gif::kTableFlag | (map.bits - 1) : 0);
+      ok = write_control(f, map) && write_descriptor(f.left, f.top, f.width, f.height, flags) &&
+           (!local || write_table(map)) && write_bytes(data->data(), data->size()) &&
+           write_comment(frame_comment(f, i));
+      continue;
+    }
     const Source source = source_of(f);
+    const bool shared = shares[i] && globalTakesAll;
     ColourMap localMap;
-    if (!shares[i]) {
+    if (!shared) {
       bool keep[256] = {};
       if (f.transparent) keep[f.transparentIndex] = true;
       localMap = compact(colours_of(source), keep);
     }
-    const ColourMap& map = shares[i] ? globalMap : localMap;
+    const ColourMap& map = shared ? globalMap : localMap;
     prepare_pixels(source, map);
     // Frame 0 always codes with 8-bit literals, whatever its table's size.
     const int minCodeSize = i == 0 ? 8 : std::max(map.bits, 2);
-    const int flags = i == 0 ? 0 : (shares[i] ? 0 : codaxe::gif::kTableFlag) | (map.bits - 1);
+    const int flags = i == 0 ? 0 : (shared ? 0 : codaxe::gif::kTableFlag) | (map.bits - 1);
     ok = write_control(f, map) && write_descriptor(f.left, f.top, f.width, f.height, flags) &&
-         (shares[i] || write_table(map)) && write_pixels(minCodeSize) && write_comment(frame_comment(f, i));
+         (shared || write_table(map)) && write_pixels(minCodeSize) && write_comment(frame_comment(f, i));
   }
   ok = ok && write_comment(kMakerText) && write_byte(codaxe::gif::kTrailer);
   ok = close_file() && ok;

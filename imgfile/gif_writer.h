@@ -1,5 +1,6 @@
-// Writes GIF89a files: one image (Compress) or the codec's stack as an animation that loops as often as the
-// stack says, forever unless told otherwise (SaveStack). The comment after each frame is the frame's own
+// Writes GIF89a files: one image (Compress) or the codec's stack with every frame's delay, disposal,
+// transparency, place and comment (SaveStack); a stack of two or more frames loops as often as the stack
+// says, forever unless told otherwise. The comment after each frame is the frame's own
 // comment when it has one, else where the frame came from.
 //
 // 1- and 4-bit images are unpacked, 24-bit images dithered to the fixed display palette. Each colour table
@@ -7,11 +8,15 @@
 // an entry of its own so that transparency never spreads to, or drops from, pixels of the same colour. In a
 // stack that shares one global table, a frame whose palette is not that table's gets a local table instead
 // of indices that would mean other colours.
+//
+// A frame read from a GIF and not changed since is written with its coded data and colour table as its file
+// had them (imgfile/gif_coded.h), so that re-timing or reordering an animation does not code it again.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "imgfile/gif_format.h"
 #include "imgfile/gif_lzw.h"
 #include "imgfile/image_codec.h"
 
@@ -25,7 +30,7 @@ class GifWriter : public ImageCodec {
   int SaveStack(unsigned short quality, ImgType type) override;
 
   // Closes every file written, naming the suite that made it.
-  static constexpr const char* kMakerText = "Made with the Pictaro image suite";
+  static constexpr const char* kMakerText = codaxe::gif::kMakerText;
 
  private:
   // A picture's palette as the file sees it: the entries its pixels can index.
@@ -53,6 +58,8 @@ class GifWriter : public ImageCodec {
   static Colours colours_of(const Source& s);
   // `keep` marks palette entries that must not be merged with any other.
   static ColourMap compact(const Colours& colours, const bool keep[256]);
+  static ColourMap table_as_read(const ImageFrame& f);
+  static bool reads_same_colours(const ImageFrame& f, const ColourMap& global);
   // Top-down, one index per pixel, mapped through `map`, into pixels_.
   void prepare_pixels(const Source& s, const ColourMap& map);
 

@@ -2,7 +2,9 @@
 // with its frames, when the last one lets go.
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "imgfile/codaxe.h"
@@ -18,6 +20,7 @@ struct FrameList {
   int bGCT = 0;
   unsigned char background = 0;
   unsigned short loopCount = 0;
+  std::deque<std::string> comments;  // never shrinks, so that every frame's pointer stays valid
 
   ~FrameList() {
     for (ImageFrame* f : frames) delete f;
@@ -156,6 +159,20 @@ int ImageStack::MoveFrameData(int from, int to) {
     std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
   } else if (from > to) {
     std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+  }
+  return 1;
+}
+
+int ImageStack::SetFrameComment(int i, const char* text) {
+  ImageFrame* f = GetFrameData(i);
+  if (!f) return 0;
+  f->comment = nullptr;
+  if (text && *text) {
+    try {
+      f->comment = list_->comments.emplace_back(text).data();
+    } catch (const std::bad_alloc&) {
+      return 0;
+    }
   }
   return 1;
 }

@@ -202,8 +202,9 @@ void CMainFrame::OnFrameProperties(int row) {
   const bool propertiesChanged = a.delay != b.delay || a.disposal != b.disposal ||
                                  a.transparent != b.transparent || a.left != b.left || a.top != b.top ||
                                  (b.transparent && a.transparentIndex != b.transparentIndex);
-  if (propertiesChanged) Report(doc_.SetFrameProperties(row, b));
-  if (before.comment != after.comment) Report(doc_.SetComment(row, after.comment.toStdString()));
+  // One edit, so that one Undo takes back everything the dialog changed.
+  if (propertiesChanged || before.comment != after.comment)
+    Report(doc_.SetFrameSettings(row, propertiesChanged ? b : a, after.comment.toStdString()));
   list_->RefreshRow(row);
   UpdateCommands();
 }

@@ -224,6 +224,7 @@ TEST_F(FramoraFixture, DraggingARowMovesTheFrameOnlyWhenTheUserAgrees) {
 TEST_F(FramoraFixture, FrameDialogSetsDelayAndDisposalAndLeavesTransparencyAlone) {
   ASSERT_EQ(frame->AddFiles({gif()}), 8);
   list().SelectRow(2);
+  const QStringList before = row(2);
   const QString transparentBefore = row(2)[kTrans];
   testing_support::answer_next_modal([](QWidget* dialog) {
     QLineEdit* delay = dialog->findChild<QLineEdit*>("delay");
@@ -239,6 +240,11 @@ TEST_F(FramoraFixture, FrameDialogSetsDelayAndDisposalAndLeavesTransparencyAlone
   EXPECT_EQ(row(2)[kTrans], transparentBefore);
   EXPECT_EQ(row(2)[kComment], "turning");
   EXPECT_EQ(row(1)[kDelay], "10");
+  // Settings and comment were one edit: one Undo takes back both.
+  frame->RunCommand(kCmUndo);
+  EXPECT_EQ(row(2), before);
+  EXPECT_FALSE(frame->Action(kCmUndo)->isEnabled());
+  list().SelectRow(2);
 
   // A negative delay is stored as 0, and Cancel changes nothing.
   testing_support::answer_next_modal([](QWidget* dialog) {
@@ -399,6 +405,25 @@ TEST_F(FramoraFixture, SavesTheAnimationAndReadsItBackFrameByFrame) {
   frame->RunCommand(kCmSaveFrameAs);
   EXPECT_TRUE(QFileInfo(folder.filePath("frame.bmp")).isFile());
   EXPECT_EQ(frame->SavedPath(), name + ".gif");
+
+  // An animation of one frame keeps what the frame dialog set.
+  frame->Document().New();
+  ASSERT_EQ(frame->AddFiles({bmp("wheel-8bit.bmp")}), 1);
+  list().SelectRow(0);
+  testing_support::answer_next_modal([](QWidget* dialog) {
+    dialog->findChild<QLineEdit*>("delay")->setText("25");
+    dialog->findChild<QLineEdit*>("comment")->setText("still");
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+  });
+  frame->RunCommand(kCmFrameProperties);
+  files.answers = {{folder.filePath("one.gif").toStdString()}};
+  frame->RunCommand(kCmSaveAs);
+  Compand one;
+  ASSERT_TRUE(one.InitExpander(folder.filePath("one.gif").toLocal8Bit().constData()) && one.DoExpansion());
+  ASSERT_EQ(one.GetImageStack()->GetFrameNumber(), 1);
+  EXPECT_EQ(one.GetImageStack()->GetFrameData(0)->delay, 25);
+  EXPECT_STREQ(one.GetImageStack()->GetFrameData(0)->comment, "still");
+  one.DisposeOfImage();
 }
 
 TEST_F(FramoraFixture, PrintsEachFrameOnAPageOfItsOwn) {

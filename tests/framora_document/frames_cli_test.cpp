@@ -90,6 +90,25 @@ TEST(FramesCli, EditsReadBackFrameByFrame) {
          EXPECT_EQ(g.globalEntries, 256);
          EXPECT_FALSE(g.frames[1].localTable);
        }},
+      // One frame is written with everything set for it, as any frame of an animation.
+      {kWheel + " --delete 0 --delete 0 --delete 0 --delete 0 --delete 0 --delete 0 --delete 0 --delay 45 "
+                "--dispose 1 --transparent 9 --position 0=7,3 --comment '0=all alone'",
+       [](const GifLayout& g) {
+         ASSERT_EQ(g.frames.size(), 1u);
+         EXPECT_EQ(g.frames[0].delay, 45);
+         EXPECT_EQ(g.frames[0].disposal, 1);
+         EXPECT_TRUE(g.frames[0].transparent);
+         EXPECT_EQ(g.frames[0].left, 7);
+         EXPECT_EQ(g.frames[0].top, 3);
+         EXPECT_EQ(g.screenWidth, 71);
+         EXPECT_EQ(g.frames[0].commentAfter, "all alone");
+       }},
+      {bmp + " --delay 12",
+       [](const GifLayout& g) {
+         ASSERT_EQ(g.frames.size(), 1u);
+         EXPECT_EQ(g.frames[0].delay, 12);
+         EXPECT_EQ(g.loopCount, -1);  // a still picture has nothing to repeat
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -102,6 +121,23 @@ TEST(FramesCli, EditsReadBackFrameByFrame) {
     testing_support::LoadedImage back = testing_support::load_image(out);
     EXPECT_EQ(back.result, 1);
   }
+}
+
+// Comments written with the frames come back on the same frames, through any number of saves; moving a
+// frame takes its comment along.
+TEST(FramesCli, CommentsComeBackOnTheirFrames) {
+  ScratchDir dir;
+  const std::string first = dir.file("first.gif"), second = dir.file("second.gif");
+  ASSERT_EQ(imgtools("frames " + kWheel + " --comment '0=zero' --comment '5=five' " + first), 0);
+  ASSERT_EQ(imgtools("frames " + first + " --move 5:1 --delay 2=9 " + second), 0);
+  const GifLayout a = read_gif_layout(first), b = read_gif_layout(second);
+  ASSERT_TRUE(a.ok && b.ok);
+  const std::vector<int> from = {0, 5, 1, 2, 3, 4, 6, 7};  // second's frame k is first's frame from[k]
+  ASSERT_EQ(b.frames.size(), from.size());
+  for (std::size_t k = 0; k < from.size(); ++k)
+    EXPECT_EQ(b.frames[k].commentAfter, a.frames[from[k]].commentAfter);
+  EXPECT_EQ(b.frames[0].commentAfter, "zero");
+  EXPECT_EQ(b.frames[1].commentAfter, "five");
 }
 
 TEST(FramesCli, GifsicleSeesTheSameEdits) {

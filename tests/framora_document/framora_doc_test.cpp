@@ -102,6 +102,19 @@ TEST(FramoraDoc, EditsChangeTheStackAndUndoPutsItBack) {
        }},
       {"comment", [](CFramoraDoc& d) { return d.SetComment(0, "hello"); },
        [](const CFramoraDoc& d) { EXPECT_EQ(d.GetFrameComment(0), "hello"); }},
+      // The frame dialog's OK is one edit, however much it changed.
+      {"settings and comment together",
+       [](CFramoraDoc& d) {
+         return d.SetFrameSettings(2, {70, 1, true, 4, 9, 8}, "new words");
+       },
+       [](const CFramoraDoc& d) {
+         EXPECT_EQ(d.GetFrame(2)->delay, 70);
+         EXPECT_EQ(d.GetFrame(2)->left, 9);
+         EXPECT_EQ(d.GetFrameComment(2), "new words");
+       }},
+      {"comment removed with the settings",
+       [](CFramoraDoc& d) { return d.SetFrameSettings(2, d.GetFrameProperties(2), ""); },
+       [](const CFramoraDoc& d) { EXPECT_EQ(d.GetFrameComment(2), ""); }},
       {"move forward", [](CFramoraDoc& d) { return d.MoveFrame(0, 3); },
        [](const CFramoraDoc& d) { EXPECT_EQ(widths(d), "11 12 13 10 "); }},
       {"move back", [](CFramoraDoc& d) { return d.MoveFrame(3, 0); },
@@ -246,6 +259,31 @@ TEST(FramoraDoc, FilesGiveFramesNamedBySlideAndTheFirstGivesTheTable) {
   EXPECT_EQ(doc.GetStack().GetbGCT(), 1);
   EXPECT_EQ(doc.AddFile(dir.file("none.gif")), 0);
   EXPECT_EQ(doc.GetFrameCount(), 6);
+}
+
+// A file's comments stay with their frames in the document, whether the file's frames were taken over
+// whole or copied in, and outlive the file's own frames through later edits and their undo.
+TEST(FramoraDoc, FileCommentsStayWithTheirFrames) {
+  ScratchDir dir;
+  CFramoraDoc maker;
+  RawPicture p = testing_support::make_picture(6, 5, 8, 3);
+  for (int i = 0; i < 3; ++i) maker.AddRawImage(p.pixels.data(), p.palette.data(), 6, 5, 8, 256);
+  maker.SetComment(0, "first");
+  maker.SetComment(2, "third");
+  ASSERT_EQ(maker.Save(dir.file("c.gif")), Status::Ok);
+
+  CFramoraDoc doc;
+  ASSERT_EQ(doc.AddFile(dir.file("c.gif")), 3);  // into an empty document: taken over whole
+  ASSERT_EQ(doc.AddFile(dir.file("c.gif")), 3);  // then copied in
+  for (int i : {0, 3}) EXPECT_EQ(doc.GetFrameComment(i), "first");
+  for (int i : {2, 5}) EXPECT_EQ(doc.GetFrameComment(i), "third");
+  EXPECT_NE(doc.GetFrameComment(1).find("c.gif frame 1, from "), std::string::npos);
+  ASSERT_EQ(doc.SetColourPolicy(framora::ColourPolicy::FixedPalette), Status::Ok);  // a whole-stack copy
+  doc.Undo();
+  ASSERT_EQ(doc.SetComment(3, "changed"), Status::Ok);
+  doc.Undo();
+  EXPECT_EQ(doc.GetFrameComment(3), "first");
+  EXPECT_EQ(doc.GetFrameComment(5), "third");
 }
 
 TEST(FramoraDoc, ClipboardImagesBecomeUntitledFrames) {

@@ -1,8 +1,10 @@
 // What the saved file holds: the colour tables each policy gives, every frame in its own colours, the
-// transparent entry, the frame comments, the screen, one-frame saves and the browser page.
+// transparent entry, the frame comments, the screen, one-frame saves, the browser page, and frames written
+// with the coded data they were read with.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "apps/framora/document/framora_doc.h"
 #include "imgfile/fixed_palette.h"
 #include "tests/framora_document/gif_layout.h"
+#include "tests/imgfile/gif_test_files.h"
 #include "tests/support/codaxe_io.h"
 
 namespace {
@@ -214,6 +217,20 @@ TEST(FramoraSave, OneFrameAndOtherFormats) {
   const auto head = testing_support::read_file(written);
   EXPECT_EQ(std::string(head.begin(), head.begin() + 6), "GIF89a");
   EXPECT_FALSE(doc.IsModified());
+  // A single frame keeps all that was set for it, as a frame of an animation does.
+  ASSERT_EQ(doc.SetFrameSettings(0, {35, 1, true, 4, 3, 2}, "only one"), Status::Ok);
+  ASSERT_EQ(doc.Save(written), Status::Ok);
+  CFramoraDoc back;
+  ASSERT_EQ(back.AddFile(written), 1);
+  const framora::FrameProperties kept = back.GetFrameProperties(0);
+  EXPECT_EQ(kept.delay, 35);
+  EXPECT_EQ(kept.disposal, 1);
+  EXPECT_TRUE(kept.transparent);
+  EXPECT_EQ(back.GetFrame(0)->palette[kept.transparentIndex].red, p.palette[4].red);
+  EXPECT_EQ(kept.left, 3);
+  EXPECT_EQ(kept.top, 2);
+  EXPECT_EQ(back.GetFrameComment(0), "only one");
+  EXPECT_EQ(rgb_of(*back.GetFrame(0)).rgb, rgb_of(*doc.GetFrame(0)).rgb);
 
   add(doc, testing_support::make_picture(7, 5, 24, 3));
   for (const char* name : {"frame.bmp", "frame.png", "frame.tif"}) {
@@ -245,3 +262,123 @@ TEST(FramoraSave, BrowserTestPageShowsTheAnimation) {
 }
 
 }  // namespace
+
+namespace {
+
+// Five frames of 8 x 6 showing what GIF files hold: a global table of 16 entries coded at 5 bits, an
+// interlaced frame with a transparent entry, a local table of 8 coded at 8 bits, a frame coded at 6 bits,
+// and one whose pixels reach beyond its table. Each is coded as our writer would not code it, so that a
+// copy of its data is told apart from a fresh coding.
+gif_test::Bytes varied_gif() {
+  auto picture = [](int seed, int colours) {
+    gif_test::Bytes b(48);
+    for (std::size_t k = 0; k < b.size(); ++k)
+      b[k] = static_cast<unsigned char>((k * 7 + seed * (k / 8)) % colours);
+    return b;
+  };
+  gif_test::GifFile file(8, 6, 4);
+  file.control(0, 10).descriptor(0, 0, 8, 6).pixels(picture(1, 16), 5);
+  file.control(1, 20, 3).image(0, 0, 8, 6, picture(2, 16), true);
+  file.control(0, 30).image(0, 0, 8, 6, picture(3, 8), false, 3);
+  file.control(0, 40).descriptor(0, 0, 8, 6).pixels(picture(4, 16), 6);
+  gif_test::Bytes beyond = picture(5, 16);
+  beyond[5] = 20;
+  file.control(0, 50).image(0, 0, 8, 6, beyond);
+  return file.trailer().bytes();
+}
+
+// The frame of the source file a document frame came from, by its "Slide" number.
+int origin(const CFramoraDoc& doc, int i) {
+  const std::string path = doc.GetFramePath(i);
+  return std::stoi(path.substr(path.rfind(' ') + 1)) - 1;
+}
+
+}  // namespace
+
+// Frames nobody changed are written with their file's coded data, byte for byte; every other frame is coded
+// afresh; and either way each frame reads back as the document holds it.
+TEST(FramoraSave, UnchangedFramesKeepTheirCodedData) {
+  ScratchDir dir;
+  const struct {
+    const char* name;
+    std::function<void(CFramoraDoc&, const std::string& source)> edit;
+    std::function<bool(int from)> copied;  // for the frame that came from frame `from` of the file
+  } cases[] = {
+      {"re-timed and reordered",
+       [](CFramoraDoc& d, const std::string&) {
+         for (int i = 0; i < 5; ++i) d.SetDelay(i, 3);
+         d.MoveFrame(0, 4);
+         d.MoveFrame(2, 0);
+         d.SetTransparency(1, 6);
+         d.SetPosition(2, 1, 1);
+       },
+       [](int from) { return from != 4; }},
+      {"local tables",
+       [](CFramoraDoc& d, const std::string&) { d.SetColourPolicy(ColourPolicy::LocalTables); },
+       [](int from) { return from != 4; }},
+      {"one frame's pixels changed",
+       [](CFramoraDoc& d, const std::string&) { const_cast<ImageFrame*>(d.GetFrame(1))->pixels[9] ^= 1; },
+       [](int from) { return from != 4 && from != 1; }},
+      {"one frame's palette changed",
+       [](CFramoraDoc& d, const std::string&) {
+         const_cast<ImageFrame*>(d.GetFrame(2))->palette[1].red ^= 1;
+       },
+       [](int from) { return from != 4 && from != 2; }},
+      {"every palette replaced",
+       [](CFramoraDoc& d, const std::string&) { d.SetColourPolicy(ColourPolicy::FixedPalette); },
+       [](int) { return false; }},
+      {"file changed since",
+       [](CFramoraDoc&, const std::string& source) {
+         auto bytes = testing_support::read_file(source);
+         bytes[85] ^= 0x55;  // inside the first image's data: header, table, control, descriptor, 6 bytes on
+         testing_support::write_file(source, bytes);
+       },
+       [](int from) { return from != 4 && from != 0; }},
+      {"file gone", [](CFramoraDoc&, const std::string& source) { std::remove(source.c_str()); },
+       [](int) { return false; }},
+      {"a file opened after another",
+       [](CFramoraDoc& d, const std::string& source) {
+         CFramoraDoc bmpMaker;
+         ASSERT_EQ(bmpMaker.AddRawImage(d.GetFrame(0)->pixels, d.GetFrame(0)->palette, 8, 6, 8, 256), 1);
+         d.New();
+         ASSERT_EQ(bmpMaker.SaveFrame(0, source + ".bmp"), Status::Ok);
+         ASSERT_EQ(d.AddFile(source + ".bmp"), 1);
+         ASSERT_EQ(d.AddFile(source), 5);
+         d.DeleteFrame(0);
+       },
+       [](int from) { return from != 4; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string source = dir.file(std::string(c.name) + ".gif");
+    testing_support::write_file(source, varied_gif());
+    const auto sourceLayout = read_gif_layout(source);
+    ASSERT_EQ(sourceLayout.frames.size(), 5u);
+    CFramoraDoc doc;
+    ASSERT_EQ(doc.AddFile(source), 5);
+    c.edit(doc, source);
+    const std::string out = dir.file(std::string(c.name) + ".out.gif");
+    ASSERT_EQ(doc.Save(out), Status::Ok);
+    const auto layout = read_gif_layout(out);
+    const auto back = frames_of(out);
+    ASSERT_EQ(back.size(), 5u);
+    ASSERT_EQ(layout.frames.size(), 5u);
+    Compand read;
+    ASSERT_TRUE(read.InitExpander(out.c_str()) && read.DoExpansion());
+    for (int i = 0; i < 5; ++i) {
+      SCOPED_TRACE("frame " + std::to_string(i));
+      const int from = origin(doc, i);
+      EXPECT_EQ(layout.frames[i].data == sourceLayout.frames[from].data, c.copied(from));
+      EXPECT_EQ(back[i].rgb, rgb_of(*doc.GetFrame(i)).rgb);
+      EXPECT_EQ(layout.frames[i].delay, doc.GetFrame(i)->delay);
+      // Exactly the pixels that are transparent in the document are transparent in the file.
+      const ImageFrame* want = doc.GetFrame(i);
+      const ImageFrame* got = read.GetImageStack()->GetFrameData(i);
+      ASSERT_EQ(got->transparent, want->transparent);
+      for (std::size_t k = 0; want->transparent && k < want->imageSize; ++k) {
+        ASSERT_EQ(got->pixels[k] == got->transparentIndex, want->pixels[k] == want->transparentIndex) << k;
+      }
+    }
+    read.DisposeOfImage();
+  }
+}

@@ -54,9 +54,10 @@ GifLayout read_gif_layout(const std::string& path) {
       const int f = in.byte();
       next.localTable = f & 0x80;
       next.tableEntries = next.localTable ? 2 << (f & 7) : g.globalEntries;
+      next.interlaced = f & 0x40;
       if (next.localTable) in.skip(3 * next.tableEntries);
-      in.byte();  // LZW minimum code size
-      in.blocks();
+      next.data = std::string(1, static_cast<char>(in.byte()));
+      next.data += in.blocks();
       g.frames.push_back(next);
       next = GifFrameLayout();
     } else if (b == 0x21) {

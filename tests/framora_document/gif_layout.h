@@ -17,6 +17,8 @@ struct GifFrameLayout {
   int delay = 0;
   int disposal = 0;
   std::string commentAfter;
+  std::string data;  // the LZW minimum code size and the image's sub-blocks, joined
+  bool interlaced = false;
 };
 
 struct GifLayout {

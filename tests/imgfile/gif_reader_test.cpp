@@ -1,8 +1,13 @@
-// The GIF reader on hand-made files: tables, interlacing, graphic control, and files broken on purpose.
+// The GIF reader on hand-made files: tables, interlacing, graphic control, comments, and files broken on
+// purpose.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "imgfile/gif_format.h"
 #include "tests/imgfile/gif_test_files.h"
 #include "tests/support/codaxe_io.h"
 #include "tests/support/test_support.h"
@@ -263,4 +268,54 @@ TEST(GifReader, SkipsExtensionsOfAnyKind) {
   ASSERT_EQ(r.result, 1);
   EXPECT_EQ(r.frame(0)->delay, 0);
   EXPECT_EQ(row_of(r.frame(0), 0), (Bytes{1, 0}));
+}
+
+// Each comment goes to the frame it follows; those before the first image to the first frame; several
+// are joined with newlines; the suite's own signature and a comment cut off by the file's end are no
+// frame's.
+TEST(GifReader, CommentsBelongToTheFrameTheyFollow) {
+  auto comment = [](GifFile& f, const std::string& text) {
+    f.raw({0x21, 0xFE});
+    for (const unsigned char b : gif_test::sub_blocks(Bytes(text.begin(), text.end()))) f.raw({b});
+  };
+  auto image = [](GifFile& f) { f.image(0, 0, 2, 1, Bytes{1, 0}); };
+  const std::string kLong(600, 'x');  // three sub-blocks
+  const struct {
+    const char* name;
+    std::function<void(GifFile&)> build;  // three images with comments between them
+    std::vector<std::string> want;
+  } cases[] = {
+      {"after each",
+       [&](GifFile& f) { image(f), comment(f, "one"), image(f), image(f), comment(f, "three"); },
+       {"one", "", "three"}},
+      {"before the first",
+       [&](GifFile& f) { comment(f, "lead"), image(f), comment(f, "one"), image(f), image(f); },
+       {"lead\none", "", ""}},
+      {"several joined",
+       [&](GifFile& f) { image(f), image(f), comment(f, "a"), comment(f, ""), comment(f, kLong), image(f); },
+       {"", "a\n" + kLong, ""}},
+      {"signature dropped",
+       [&](GifFile& f) {
+         image(f), image(f), image(f), comment(f, "last"), comment(f, codaxe::gif::kMakerText);
+       },
+       {"", "", "last"}},
+      {"cut off",
+       [&](GifFile& f) {
+         image(f), image(f), image(f), comment(f, "whole"), f.raw({0x21, 0xFE, 9, 'h', 'a'});
+       },
+       {"", "", "whole"}},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GifFile file(2, 1, 1);
+    c.build(file);
+    if (std::string(c.name) != "cut off") file.trailer();
+    Read r = read_bytes(dir, file.bytes());
+    ASSERT_EQ(r.frames(), 3);
+    for (int i = 0; i < 3; ++i) {
+      const char* got = r.frame(i)->comment;
+      EXPECT_EQ(got ? std::string(got) : std::string(), c.want[i]) << "frame " << i;
+    }
+  }
 }

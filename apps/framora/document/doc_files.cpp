@@ -87,6 +87,10 @@ int CFramoraDoc::AddFile(const std::string& path) {
     added = 1;
   }
   file.DisposeOfImage();
+  // The file's comments live in its own list, which goes with the undo copy that replaces it.
+  for (int i = before; i < before + added; ++i) {
+    if (ImageFrame* f = frame(i); f && f->comment) f->comment = const_cast<char*>(keep_comment(f->comment));
+  }
   if (added == 0) {
     if (ImageFrame* left = frame(before); left && left->removed) stack_.RemoveFrame(before);
     return 0;
@@ -171,8 +175,10 @@ Status CFramoraDoc::Save(const std::string& path, std::string* written) {
   const int n = GetFrameCount();
   if (n == 0) return Status::NothingToWrite;
   const CompandType type = Compand::FileTypeFromName(path.c_str());
-  const bool animation = n >= 2 && (type == CT_GIF || type == CT_NONE);
-  const Status status = write(path, animation ? -1 : 0, written);
+  // A GIF of one frame is written as a stack too, so that it keeps its delay, transparency, place and
+  // comment.
+  const bool gif = type == CT_GIF || type == CT_NONE;
+  const Status status = write(path, gif ? -1 : 0, written);
   if (status == Status::Ok) modified_ = false;
   return status;
 }
@@ -199,7 +205,7 @@ Status CFramoraDoc::WriteBrowserTest(const std::string& folder, std::string* pag
   const std::string text = BrowserTestPage("Framora_Test.gif");
   const bool wrote = std::fwrite(text.data(), 1, text.size(), out) == text.size();
   if (std::fclose(out) != 0 || !wrote) return Status::WriteFailed;
-  const Status saved = write(prefix + "Framora_Test.gif", GetFrameCount() >= 2 ? -1 : 0, nullptr);
+  const Status saved = write(prefix + "Framora_Test.gif", -1, nullptr);
   if (saved != Status::Ok) return saved;
   if (page) *page = pagePath;
   return Status::Ok;

@@ -12,6 +12,7 @@ void copy_settings(const ImageFrame& from, ImageFrame& to) {
   to.disposal = from.disposal;
   to.transparent = from.transparent;
   to.transparentIndex = from.transparentIndex;
+  to.coded = from.coded;
 }
 
 int append_copy(ImageStack& stack, const ImageFrame& f) {

@@ -6,8 +6,8 @@
 
 namespace framora {
 
-// Appends a copy of `f` (pixels, palette, every setting, the comment pointer) to `stack`; its index, or -1
-// when memory is short (nothing is left behind then).
+// Appends a copy of `f` (pixels, palette, every setting, the comment pointer, where its coded data lies) to
+// `stack`; its index, or -1 when memory is short (nothing is left behind then).
 int append_copy(ImageStack& stack, const ImageFrame& f);
 
 // Puts a copy of `f` in at index `at` (0 ... frame count); false when memory is short.

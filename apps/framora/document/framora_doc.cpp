@@ -153,15 +153,24 @@ void store(ImageFrame& f, const FrameProperties& p) {
 }  // namespace
 
 Status CFramoraDoc::SetFrameProperties(int i, const FrameProperties& p) {
+  return SetFrameSettings(i, p, GetFrameComment(i));
+}
+
+Status CFramoraDoc::SetFrameSettings(int i, const FrameProperties& p, const std::string& comment) {
   ImageFrame* f = frame(i);
   if (!f) return Status::BadFrame;
   if (p.disposal < 0 || p.disposal > kMaxDisposal || p.transparentIndex < 0 || p.transparentIndex > 255)
     return Status::BadValue;
   const FrameProperties before = GetFrameProperties(i);
-  remember([i, before](CFramoraDoc& doc) {
-    if (ImageFrame* g = doc.frame(i)) store(*g, before);
+  char* commentBefore = f->comment;
+  remember([i, before, commentBefore](CFramoraDoc& doc) {
+    if (ImageFrame* g = doc.frame(i)) {
+      store(*g, before);
+      g->comment = commentBefore;
+    }
   });
   store(*f, p);
+  if (comment != GetFrameComment(i)) f->comment = const_cast<char*>(keep_comment(comment));
   update(kHintRefresh);
   return Status::Ok;
 }
@@ -199,15 +208,7 @@ const char* CFramoraDoc::keep_comment(const std::string& text) {
 }
 
 Status CFramoraDoc::SetComment(int i, const std::string& text) {
-  ImageFrame* f = frame(i);
-  if (!f) return Status::BadFrame;
-  char* before = f->comment;
-  f->comment = const_cast<char*>(keep_comment(text));
-  remember([i, before](CFramoraDoc& doc) {
-    if (ImageFrame* g = doc.frame(i)) g->comment = before;
-  });
-  update(kHintRefresh);
-  return Status::Ok;
+  return SetFrameSettings(i, GetFrameProperties(i), text);
 }
 
 void CFramoraDoc::CoveringScreen(int& width, int& height) const {

@@ -143,6 +143,8 @@ class CFramoraDoc {
   Status SetPosition(int i, int left, int top);
   // The text saved in the comment after the frame; empty removes it.
   Status SetComment(int i, const std::string& text);
+  // The frame dialog's OK: settings and comment together, undone together.
+  Status SetFrameSettings(int i, const FrameProperties& properties, const std::string& comment);
 
   // The logical screen: at least as large as every frame at its position (the dialog starts from this).
   void CoverFramesWithScreen();
@@ -164,9 +166,10 @@ class CFramoraDoc {
   // Puts back the state before the last edit (hints kHintReset, the frame count, kHintRefresh).
   void Undo();
 
-  // Saving: two or more frames to a GIF name write the animation; one frame, or a name of another type,
-  // write frame 0 as a single image. A name without a known extension gets ".gif". `written` receives the
-  // name actually written. The existing file is only replaced once the new one is complete.
+  // Saving: to a GIF name the whole stack, every frame with its settings and comment (also a stack of one
+  // frame); to a name of another type frame 0 as a single image. A name without a known extension gets
+  // ".gif". `written` receives the name actually written. The existing file is only replaced once the new one
+  // is complete.
   Status Save(const std::string& path, std::string* written = nullptr);
   // Frame i alone in the format of the name's extension (any writable type).
   Status SaveFrame(int i, const std::string& path, std::string* written = nullptr);
