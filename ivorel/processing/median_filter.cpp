@@ -3,7 +3,7 @@
 // slid along each row, so that a pixel costs the same whatever the window: 16 coarse bins follow every
 // column, and the 16 fine bins under one coarse bin only when the median is there, which in a picture
 // with any coherence is rarely a new one. Both are exact also in the clipped windows at the
-// rectangle's edges, where an even count averages the two middle values.
+// rectangle's edges, where an even count averages the two middle values, and both work in place.
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "ivorel/processing/operation_support.h"
 #include "ivorel/processing/rank_filters.h"
 #include "ivorel/processing/row_bands.h"
+#include "platform/core/cursor.h"
 
 using ivorel::Outcome;
 
@@ -32,62 +33,79 @@ __attribute__((target_clones("avx2", "default"))) void median9_row(const Byte* a
   }
 }
 
-// The median of the clipped window of one pixel, by sorting; for the few edge pixels of the 3 x 3 case.
-void clipped_median(const Byte* source, Byte* destination, int imageWidth, ivorel::PixelRect rect, int x,
-                    int y, int r) {
-  const int x0 = std::max(0, x - r), x1 = std::min(rect.width - 1, x + r);
-  const int y0 = std::max(0, y - r), y1 = std::min(rect.height - 1, y + r);
-  const auto at = [&](int i, int j) {
-    return source + 3 * (static_cast<std::size_t>(rect.top + j) * imageWidth + rect.left + i);
-  };
-  Byte* out = destination + (at(x, y) - source);
+// The median of the clipped window of pixel x of a row, with the rows above and below it (null past the
+// rectangle); by sorting, for the edge pixels.
+void clipped_median3(const Byte* above, const Byte* row, const Byte* below, Byte* out, int width, int x) {
+  const Byte* rows[3] = {above, row, below};
+  const int x0 = std::max(0, x - 1), x1 = std::min(width - 1, x + 1);
   for (int c = 0; c < 3; ++c) {
     Byte v[9];
     int k = 0;
-    for (int j = y0; j <= y1; ++j)
-      for (int i = x0; i <= x1; ++i) v[k++] = at(i, j)[c];
+    for (const Byte* r : rows)
+      for (int i = x0; r && i <= x1; ++i) v[k++] = r[3 * i + c];
     for (int i = 1; i < k; ++i)
       for (int j = i; j > 0 && v[j - 1] > v[j]; --j) std::swap(v[j - 1], v[j]);
-    out[c] = static_cast<Byte>(k % 2 ? v[k / 2] : (v[k / 2 - 1] + v[k / 2]) / 2);
+    out[3 * x + c] = static_cast<Byte>(k % 2 ? v[k / 2] : (v[k / 2 - 1] + v[k / 2]) / 2);
   }
 }
 
-void median3(const Byte* source, Byte* destination, int imageWidth, ivorel::PixelRect rect,
-             const ivorel::RowProgress& progress) {
-  const std::size_t stride = 3 * static_cast<std::size_t>(imageWidth);
-  const auto row = [&](const Byte* base, int y) {
-    return base + static_cast<std::size_t>(rect.top + y) * stride + 3 * static_cast<std::size_t>(rect.left);
-  };
-  const int w = rect.width, h = rect.height;
-  const auto edges = [&](int y) {
-    clipped_median(source, destination, imageWidth, rect, 0, y, 1);
-    if (w > 1) clipped_median(source, destination, imageWidth, rect, w - 1, y, 1);
-  };
-  const auto full_row = [&](int y) {
-    for (int x = 0; x < w; ++x) clipped_median(source, destination, imageWidth, rect, x, y, 1);
-  };
-  full_row(0);
-  if (h > 1) full_row(h - 1);
-  const std::size_t bytes = 3 * static_cast<std::size_t>(w);
-  ivorel::run_row_bands(1, h - 1, ivorel::band_count(h - 2, bytes), [&](int band, int from, int to) {
-    for (int y = from; y < to; ++y) {
-      if (band == 0 && progress) progress(ivorel::band_progress_row(y, from, to, h));
-      edges(y);
-      if (w < 3) continue;
-      median9_row(row(source, y - 1), row(source, y), row(source, y + 1),
-                  const_cast<Byte*>(row(destination, y)), 3, static_cast<int>(bytes) - 3);
-    }
-  });
+void median3_row(const Byte* above, const Byte* row, const Byte* below, Byte* out, int width) {
+  if (!above || !below || width < 3) {
+    for (int x = 0; x < width; ++x) clipped_median3(above, row, below, out, width, x);
+    return;
+  }
+  median9_row(above, row, below, out, 3, 3 * width - 3);
+  clipped_median3(above, row, below, out, width, 0);
+  clipped_median3(above, row, below, out, width, width - 1);
 }
 
-// A column's fine histogram of 256 bins followed by its 16 coarse bins.
+// Works also in place (source and destination the same rows): a band reads the rows it is about to
+// overwrite from copies, three at a time, and the rows just outside it, which its neighbours overwrite,
+// from copies made before any band starts.
+bool median3(ivorel::ConstPixelRows source, ivorel::PixelRows destination, ivorel::PixelRect rect,
+             const ivorel::RowProgress& progress) {
+  const int w = rect.width, h = rect.height;
+  const std::size_t bytes = 3 * static_cast<std::size_t>(w);
+  const int bands = std::clamp(ivorel::band_count(h, bytes), 1, h);
+  const auto row = [&](int y) { return source.pixel(rect.left, rect.top + y); };
+  std::vector<Byte> copies;
+  try {
+    copies.resize(5 * bytes * static_cast<std::size_t>(bands));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  // Per band: the row above it, the row below it, and the ring of three.
+  const auto copy = [&](int band, int slot) { return copies.data() + (5 * band + slot) * bytes; };
+  for (int band = 0; band < bands; ++band) {
+    const int from = ivorel::band_start(0, h, bands, band), to = ivorel::band_start(0, h, bands, band + 1);
+    if (from > 0) std::copy_n(row(from - 1), bytes, copy(band, 0));
+    if (to < h) std::copy_n(row(to), bytes, copy(band, 1));
+  }
+  ivorel::run_row_bands(0, h, bands, [&](int band, int from, int to) {
+    const auto ring = [&](int y) { return copy(band, 2 + y % 3); };
+    std::copy_n(row(from), bytes, ring(from));
+    for (int y = from; y < to; ++y) {
+      if (band == 0 && progress) progress(ivorel::band_progress_row(y, from, to, h));
+      const Byte* above = y == 0 ? nullptr : y == from ? copy(band, 0) : ring(y - 1);
+      const Byte* below = y + 1 == h ? nullptr : y + 1 == to ? copy(band, 1) : ring(y + 1);
+      if (below == ring(y + 1)) std::copy_n(row(y + 1), bytes, ring(y + 1));
+      median3_row(above, ring(y), below, destination.pixel(rect.left, rect.top + y), w);
+    }
+  });
+  return true;
+}
+
+// A column's histogram, as running totals: 16 runs of 16 fine bins, each bin counting the values of its run
+// up to its own, followed by 16 coarse bins, each counting the values up to the end of its run. The window's
+// totals are then plain sums of its columns', and finding the run and the bin of a rank is one comparison
+// of 16 lanes each instead of a running sum over them first.
 struct Histogram {
   std::uint16_t bin[256 + 16];
 };
 
-// The window's histogram of one channel: the coarse bins kept in step with every column, and each run of 16
-// fine bins brought up to date only when the median falls into it, from the column where it was last
-// (`at`), or summed afresh when that is more than a window away.
+// The window's totals of one channel: the coarse ones kept in step with every column, and each run of fine
+// ones brought up to date only when the median falls into it, from the column where it was last (`at`), or
+// summed afresh when that is more than a window away.
 struct WindowHistogram {
   std::uint16_t coarse[16];
   std::uint16_t fine[16][16];
@@ -107,43 +125,33 @@ inline void add16(std::uint16_t* to, const std::uint16_t* in, const std::uint16_
   }
 }
 
-// The first of 16 bins whose running total passes q, with the total of the bins before it: running totals
-// of eight lanes at a time, compared at once, instead of a walk whose every step is a branch that guesses.
-// Totals reach 255 x 255, past a signed lane, so both sides are compared with their top bit flipped.
-inline int first_above(const std::uint16_t* bins, int q, int& before) {
-  __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bins));
-  __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bins + 8));
-  lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 2));
-  hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 2));
-  lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 4));
-  hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 4));
-  lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 8));
-  hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 8));
-  hi = _mm_add_epi16(hi, _mm_set1_epi16(static_cast<short>(_mm_extract_epi16(lo, 7))));
+// The first of 16 running totals that passes q. Totals reach 255 x 255, past a signed lane, so both sides
+// are compared with their top bit flipped.
+inline int first_above(const std::uint16_t* totals, int q) {
   const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
   const __m128i limit = _mm_set1_epi16(static_cast<short>(q ^ 0x8000));
-  const unsigned mask =
-      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi16(_mm_xor_si128(lo, flip), limit))) |
-      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi16(_mm_xor_si128(hi, flip), limit))) << 16;
+  const auto above = [&](int half) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(totals + 8 * half));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi16(_mm_xor_si128(v, flip), limit)));
+  };
+  const unsigned mask = above(0) | above(1) << 16;
   if (mask == 0) return 15;  // a rank past the window's count: not asked for
-  const int i = std::countr_zero(mask) / 2;
-  alignas(16) std::uint16_t totals[16];
-  _mm_store_si128(reinterpret_cast<__m128i*>(totals), lo);
-  _mm_store_si128(reinterpret_cast<__m128i*>(totals + 8), hi);
-  before = i > 0 ? totals[i - 1] : 0;
-  return i;
+  return std::countr_zero(mask) / 2;
 }
 
 class ChannelMedian {
  public:
-  ChannelMedian(const Histogram* columns, int width, int r) : columns_(columns), width_(width), r_(r) {}
+  // `columns` holds the histograms of the rectangle's columns from `first` on, those of one channel 3 apart.
+  ChannelMedian(const Histogram* columns, int first, int width, int r)
+      : columns_(columns), first_(first), width_(width), r_(r) {}
 
-  // A new row: the window at x = 0.
-  void start() {
+  // A new row: the window at x.
+  void start(int x) {
     std::fill(std::begin(h_.coarse), std::end(h_.coarse), 0);
     std::fill(std::begin(h_.at), std::end(h_.at), kStale);
-    for (int x = 0; x <= std::min(r_, width_ - 1); ++x) add16(h_.coarse, coarse_of(x), nullptr);
-    x_ = 0;
+    for (int i = std::max(0, x - r_); i <= std::min(x + r_, width_ - 1); ++i)
+      add16(h_.coarse, coarse_of(i), nullptr);
+    x_ = x;
   }
   // Moves the window to x + 1.
   void step() {
@@ -153,17 +161,16 @@ class ChannelMedian {
   }
   // The value of rank q (from 0) in the window.
   int rank(int q) {
-    int seen = 0;
-    const int b = first_above(h_.coarse, q, seen);
-    int before = 0;
-    return 16 * b + first_above(bring_up_to_date(b), q - seen, before);
+    const int b = first_above(h_.coarse, q);
+    const int seen = b > 0 ? h_.coarse[b - 1] : 0;
+    return 16 * b + first_above(bring_up_to_date(b), q - seen);
   }
 
  private:
   static constexpr int kStale = -(1 << 30);
 
-  const std::uint16_t* coarse_of(int x) const { return columns_[3 * x].bin + 256; }
-  const std::uint16_t* fine_of(int x, int b) const { return columns_[3 * x].bin + 16 * b; }
+  const std::uint16_t* coarse_of(int x) const { return columns_[3 * (x - first_)].bin + 256; }
+  const std::uint16_t* fine_of(int x, int b) const { return columns_[3 * (x - first_)].bin + 16 * b; }
 
   const std::uint16_t* bring_up_to_date(int b) {
     std::uint16_t* fine = h_.fine[b];
@@ -182,54 +189,85 @@ class ChannelMedian {
   }
 
   const Histogram* columns_;
-  int width_, r_, x_ = 0;
+  int first_, width_, r_, x_ = 0;
   WindowHistogram h_;
 };
 
-void count_row(Histogram* columns, const Byte* row, int width, int delta) {
+// Lanes from t on all ones: what a value t adds to (subtracts from) running totals of 16 bins.
+struct FromLane {
+  alignas(16) std::uint16_t lane[16][16];
+  constexpr FromLane() : lane() {
+    for (int t = 0; t < 16; ++t)
+      for (int k = t; k < 16; ++k) lane[t][k] = 0xFFFF;
+  }
+};
+constexpr FromLane kFromLane;
+
+inline void count16(std::uint16_t* totals, int t, bool add) {
+  for (int half = 0; half < 2; ++half) {
+    auto* p = reinterpret_cast<__m128i*>(totals + 8 * half);
+    const __m128i ones = _mm_load_si128(reinterpret_cast<const __m128i*>(kFromLane.lane[t] + 8 * half));
+    _mm_storeu_si128(p,
+                     add ? _mm_sub_epi16(_mm_loadu_si128(p), ones) : _mm_add_epi16(_mm_loadu_si128(p), ones));
+  }
+}
+
+void count_row(Histogram* columns, const Byte* row, int width, bool add) {
   for (int x = 0; x < width; ++x) {
     for (int c = 0; c < 3; ++c) {
       const Byte v = row[3 * x + c];
       Histogram& h = columns[3 * x + c];
-      h.bin[v] = static_cast<std::uint16_t>(h.bin[v] + delta);
-      h.bin[256 + (v >> 4)] = static_cast<std::uint16_t>(h.bin[256 + (v >> 4)] + delta);
+      count16(h.bin + (v & 0xF0), v & 15, add);
+      count16(h.bin + 256, v >> 4, add);
     }
   }
 }
 
-bool median_histogram(const Byte* source, Byte* destination, int imageWidth, ivorel::PixelRect rect, int r,
-                      const ivorel::RowProgress& progress) {
+// The rectangle is worked in strips of columns, so that the column histograms a band slides down (three
+// channels of 544 bytes per column) stay in the core's own cache instead of streaming the whole row's
+// megabytes for every row; a strip also counts the r columns either side that its windows reach into.
+bool median_histogram(ivorel::ConstPixelRows source, ivorel::PixelRows destination, ivorel::PixelRect rect,
+                      int r, const ivorel::RowProgress& progress) {
   const int w = rect.width, h = rect.height;
-  const std::size_t stride = 3 * static_cast<std::size_t>(imageWidth);
-  const auto row = [&](const Byte* base, int y) {
-    return base + static_cast<std::size_t>(rect.top + y) * stride + 3 * static_cast<std::size_t>(rect.left);
-  };
+  const int strip = std::max(192, 2 * r);
+  const int span = std::min(w, strip + 2 * r);
+  const int strips = (w + strip - 1) / strip;
+  const auto row = [&](int y, int x) { return source.pixel(rect.left + x, rect.top + y); };
   const int bands = ivorel::band_count(h, 3 * static_cast<std::size_t>(w) * 64);
   std::vector<std::vector<Histogram>> columnSets;
   try {
-    for (int i = 0; i < bands; ++i) columnSets.emplace_back(3 * static_cast<std::size_t>(w));
+    for (int i = 0; i < bands; ++i) columnSets.emplace_back(3 * static_cast<std::size_t>(span));
   } catch (const std::bad_alloc&) {
     return false;
   }
   ivorel::run_row_bands(0, h, bands, [&](int band, int from, int to) {
     Histogram* columns = columnSets[band].data();
-    for (int j = std::max(0, from - r); j <= std::min(h - 1, from + r); ++j)
-      count_row(columns, row(source, j), w, 1);
-    ChannelMedian channels[3] = {{columns, w, r}, {columns + 1, w, r}, {columns + 2, w, r}};
-    for (int y = from; y < to; ++y) {
-      if (band == 0 && progress) progress(ivorel::band_progress_row(y, from, to, h));
-      if (y > from && y - r - 1 >= 0) count_row(columns, row(source, y - r - 1), w, -1);
-      if (y > from && y + r < h) count_row(columns, row(source, y + r), w, 1);
-      const int rows = std::min(h - 1, y + r) - std::max(0, y - r) + 1;
-      for (ChannelMedian& m : channels) m.start();
-      Byte* out = const_cast<Byte*>(row(destination, y));
-      for (int x = 0; x < w; ++x) {
-        if (x > 0)
-          for (ChannelMedian& m : channels) m.step();
-        const int k = rows * (std::min(w - 1, x + r) - std::max(0, x - r) + 1);
-        for (int c = 0; c < 3; ++c) {
-          out[3 * x + c] = static_cast<Byte>(
-              k % 2 ? channels[c].rank(k / 2) : (channels[c].rank(k / 2 - 1) + channels[c].rank(k / 2)) / 2);
+    for (int s = 0; s < strips; ++s) {
+      const int x0 = s * strip, x1 = std::min(w, x0 + strip);
+      const int c0 = std::max(0, x0 - r), c1 = std::min(w, x1 + r);
+      std::fill(columns, columns + 3 * (c1 - c0), Histogram{});
+      for (int j = std::max(0, from - r); j <= std::min(h - 1, from + r); ++j)
+        count_row(columns, row(j, c0), c1 - c0, true);
+      ChannelMedian channels[3] = {{columns, c0, w, r}, {columns + 1, c0, w, r}, {columns + 2, c0, w, r}};
+      for (int y = from; y < to; ++y) {
+        if (band == 0 && progress) {
+          const long long done = static_cast<long long>(s) * (to - from) + (y - from);
+          progress(static_cast<int>(done * h / (static_cast<long long>(strips) * (to - from))));
+        }
+        if (y > from && y - r - 1 >= 0) count_row(columns, row(y - r - 1, c0), c1 - c0, false);
+        if (y > from && y + r < h) count_row(columns, row(y + r, c0), c1 - c0, true);
+        const int rows = std::min(h - 1, y + r) - std::max(0, y - r) + 1;
+        for (ChannelMedian& m : channels) m.start(x0);
+        Byte* out = destination.pixel(rect.left, rect.top + y);
+        for (int x = x0; x < x1; ++x) {
+          if (x > x0)
+            for (ChannelMedian& m : channels) m.step();
+          const int k = rows * (std::min(w - 1, x + r) - std::max(0, x - r) + 1);
+          for (int c = 0; c < 3; ++c) {
+            out[3 * x + c] =
+                static_cast<Byte>(k % 2 ? channels[c].rank(k / 2)
+                                        : (channels[c].rank(k / 2 - 1) + channels[c].rank(k / 2)) / 2);
+          }
         }
       }
     }
@@ -260,14 +298,24 @@ bool clamp_region(int imageWidth, int imageHeight, PixelRect& rect) {
   return rect.width > 0 && rect.height > 0;
 }
 
-bool median_filter(const unsigned char* source, unsigned char* destination, int imageWidth, PixelRect rect,
-                   int size, const RowProgress& progress) {
+bool median_filter(ConstPixelRows source, PixelRows destination, PixelRect rect, int size,
+                   const RowProgress& progress) {
   if (rect.width <= 0 || rect.height <= 0) return true;
-  if (size <= 3) {
-    median3(source, destination, imageWidth, rect, progress);
-    return true;
+  if (size <= 3) return median3(source, destination, rect, progress);
+  if (source.top != destination.top) return median_histogram(source, destination, rect, size / 2, progress);
+  // The histograms read every source row long after its medians are written: in place they read a copy.
+  const std::size_t bytes = 3 * static_cast<std::size_t>(rect.width);
+  std::vector<unsigned char> copy;
+  try {
+    copy.resize(bytes * static_cast<std::size_t>(rect.height));
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  return median_histogram(source, destination, imageWidth, rect, size / 2, progress);
+  for (int y = 0; y < rect.height; ++y)
+    std::copy_n(source.pixel(rect.left, rect.top + y), bytes, copy.data() + y * bytes);
+  return median_histogram({copy.data(), static_cast<std::ptrdiff_t>(bytes)},
+                          {destination.pixel(rect.left, rect.top), destination.stride},
+                          {0, 0, rect.width, rect.height}, size / 2, progress);
 }
 
 }  // namespace ivorel
@@ -277,7 +325,29 @@ void TProcessImageEx::MedianFilter() {
   if (!ivorel::integer_parameters(procData_, window_, 1, &size)) return SetOutcome(Outcome::Declined);
   if (size < 3) size = 3;
   if (size % 2 == 0) ++size;
-  RunEffect([&] { doMedianFilter(0, 0, width_, height_, size); });
+  const std::size_t stride = rowBytes24_;
+  if (bitsPerPixel_ != 24 || !hImageData_ || !imageData_ || width_ == 0 || height_ == 0 ||
+      imageSize_ < stride * height_) {
+    return RunEffect([&] { doMedianFilter(0, 0, width_, height_, size); });
+  }
+  // The filter reads nothing but the source and writes every pixel, so a true-colour image is filtered in
+  // place on its stored rows, keeping copies of only what it still has to read. The working copies' round
+  // trip (three image-sized copies and two fresh buffers, whose page faults are the dearest part) would
+  // cost several times the 3 x 3 filter itself.
+  pcore::RestoringWaitCursor wait;
+  if (!ClaimWorkingCopy()) return SetOutcome(Outcome::Failed);
+  const ivorel::PixelRows rows{imageData_ + (height_ - 1) * stride, -static_cast<std::ptrdiff_t>(stride)};
+  const bool ran =
+      ivorel::median_filter({rows.top, rows.stride}, rows, {0, 0, width_, height_}, std::min(size, 255),
+                            [this](int row) { ProgressCursor(0, height_ - 1, row, "MedianFilter"); });
+  ReleaseWorkingCopy();
+  if (!ran) {
+    ReportNoMemory("No memory available for the median filter");
+    return SetOutcome(Outcome::Failed);
+  }
+  BuildNewDisplayObject();
+  MarkDirty();
+  SetOutcome(Outcome::Ran);
 }
 
 void TProcessImageEx::doMedianFilter(int left, int top, int width, int height, int size) {
@@ -285,7 +355,9 @@ void TProcessImageEx::doMedianFilter(int left, int top, int width, int height, i
   if (!ivorel::clamp_region(width_, height_, rect)) return;
   // The histograms' 16-bit counts hold windows up to 255 pixels square.
   size = std::min(size, 255);
-  if (!ivorel::median_filter(source_, destination_, width_, rect, size,
+  const unsigned char* source = source_;
+  if (!ivorel::median_filter(ivorel::effect_rows(source, width_), ivorel::effect_rows(destination_, width_),
+                             rect, size,
                              [this](int row) { ProgressCursor(0, height_ - 1, row, "MedianFilter"); })) {
     ReportNoMemory("No memory available for the median filter");
     SetOutcome(Outcome::Failed);

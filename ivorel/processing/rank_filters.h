@@ -15,11 +15,31 @@ namespace ivorel {
 // cut off. False when nothing is left.
 bool clamp_region(int imageWidth, int imageHeight, PixelRect& rect);
 
+// Rows of 3-byte pixels anywhere in memory: row y starts `stride` bytes after row y - 1, so that a stride
+// of minus the row length walks an image stored bottom row first from its top row.
+template <typename ByteT>
+struct Rows {
+  ByteT* top;
+  std::ptrdiff_t stride;
+  ByteT* pixel(int x, int y) const { return top + y * stride + 3 * static_cast<std::ptrdiff_t>(x); }
+};
+using ConstPixelRows = Rows<const unsigned char>;
+using PixelRows = Rows<unsigned char>;
+
+// Effect buffers as rows.
+inline ConstPixelRows effect_rows(const unsigned char* buffer, int imageWidth) {
+  return {buffer, 3 * static_cast<std::ptrdiff_t>(imageWidth)};
+}
+inline PixelRows effect_rows(unsigned char* buffer, int imageWidth) {
+  return {buffer, 3 * static_cast<std::ptrdiff_t>(imageWidth)};
+}
+
 // The per-channel median of the (2r + 1)-square window of every pixel of the rectangle, the window cut to
-// the rectangle; an even count of samples gives the truncated mean of the two middle ones. `size` is odd
-// and at least 3. False when memory is short.
-bool median_filter(const unsigned char* source, unsigned char* destination, int imageWidth, PixelRect rect,
-                   int size, const RowProgress& progress);
+// the rectangle; an even count of samples gives the truncated mean of the two middle ones. `size` is odd,
+// 3 ... 255. Writes every pixel of the rectangle and nothing else, so the destination need not start as a
+// copy, and may be the source itself. False when memory is short; nothing is written then.
+bool median_filter(ConstPixelRows source, PixelRows destination, PixelRect rect, int size,
+                   const RowProgress& progress);
 
 // Per-channel maximum (or minimum) of the (2 radius + 1)-square window of every pixel at least `radius`
 // inside the rectangle. False when memory is short.

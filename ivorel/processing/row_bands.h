@@ -23,6 +23,11 @@ inline int band_count(int rows, std::size_t rowBytes) {
   return rows < 16 ? 1 : bands_for_bytes(static_cast<std::size_t>(rows) * rowBytes);
 }
 
+// The first row of band i of `bands` even splits of rows [first, last), band `bands` giving `last`.
+inline int band_start(int first, int last, int bands, int i) {
+  return first + static_cast<int>(static_cast<long long>(last - first) * i / bands);
+}
+
 // Runs band(index, from, to) for `bands` even splits of rows [first, last); band 0 runs on the calling
 // thread (the only one that may touch the user interface), the others on threads of their own. When a
 // thread cannot be started its band runs on the calling thread afterwards.
@@ -30,7 +35,7 @@ template <typename Band>
 void run_row_bands(int first, int last, int bands, Band band) {
   const int rows = last - first;
   bands = std::clamp(bands, 1, std::max(rows, 1));
-  auto from = [&](int i) { return first + static_cast<int>(static_cast<long long>(rows) * i / bands); };
+  auto from = [&](int i) { return band_start(first, last, bands, i); };
   std::vector<std::thread> threads;
   std::vector<int> leftOver;
   for (int i = 1; i < bands; ++i) {

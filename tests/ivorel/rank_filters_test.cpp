@@ -1,11 +1,13 @@
 // The rank and morphology filters against plain loops written from their definitions: every filter with
 // its telling words, at every depth, on pictures from one pixel up to sizes the cores share.
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ivorel/processing/processing.h"
+#include "ivorel/processing/rank_filters.h"
 #include "rank_fill_support.h"
 
 using namespace testing_support;
@@ -247,6 +249,89 @@ TEST(RankFilters, OneBrightPixelGrowsIntoTheDiamondAndEqualisationFollows) {
   run_named(*equalised, "Erosion", block({{2, 1}}));
   run_with_block(*eroded, block({{1, 3}}), [](TProcessImageEx& p) { p.HistogramEq(); });
   EXPECT_EQ(picture_of(*equalised), picture_of(*eroded));
+}
+
+// Gradients with a grain of -8 ... 7 and flat patches: the coherent pictures on which the histogram median
+// keeps reusing its partial sums, which random noise seldom lets it do.
+Picture smooth_picture(int width, int height, unsigned seed) {
+  Picture p = random_picture(width, height, seed);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c) {
+        unsigned char& v = p.at(x, y)[c];
+        const int base = (x * (c + 1) + y * (3 - c)) % 256;
+        v = static_cast<unsigned char>((x / 7 + y / 5) % 4 == 0 ? 128
+                                                                : std::clamp(base + v % 16 - 8, 0, 255));
+      }
+  return p;
+}
+
+// The median loops on their own, on a rectangle of a larger picture: rows top first or bottom first, into
+// a second buffer or in place, and nothing outside the rectangle written.
+TEST(RankFilters, MedianOfARectangleInAnyRowOrderMatches) {
+  using ivorel::PixelRect;
+  struct Shape {
+    int width, height;
+    PixelRect rect;
+    int size;
+  };
+  const Shape shapes[] = {
+      {1, 1, {0, 0, 1, 1}, 3},        {3, 1, {0, 0, 3, 1}, 3},       {1, 3, {0, 0, 1, 3}, 3},
+      {2, 3, {0, 0, 2, 3}, 3},        {3, 2, {0, 0, 3, 2}, 5},       {2, 2, {0, 0, 2, 2}, 7},
+      {7, 6, {1, 2, 5, 3}, 3},        {9, 8, {2, 1, 5, 6}, 5},       {23, 17, {3, 2, 17, 13}, 3},
+      {23, 17, {0, 0, 23, 17}, 9},    {450, 30, {5, 3, 437, 24}, 9}, {450, 40, {0, 0, 450, 40}, 3},
+      {401, 25, {0, 0, 401, 25}, 15}, {260, 3, {0, 0, 260, 3}, 255},
+  };
+  enum class Layout { TopFirst, BottomFirst, InPlace };
+  for (const Shape& shape : shapes)
+    for (bool smooth : {false, true})
+      for (Layout layout : {Layout::TopFirst, Layout::BottomFirst, Layout::InPlace}) {
+        const unsigned seed = static_cast<unsigned>(shape.width * 7 + shape.size);
+        const Picture s = smooth ? smooth_picture(shape.width, shape.height, seed)
+                                 : random_picture(shape.width, shape.height, seed);
+        const PixelRect& r = shape.rect;
+        Picture inside{r.width, r.height, {}};
+        for (int y = 0; y < r.height; ++y)
+          inside.bytes.insert(inside.bytes.end(), s.at(r.left, r.top + y), s.at(r.left + r.width, r.top + y));
+        const Picture median = reference_median(inside, shape.size);
+        Picture want = s;
+        for (int y = 0; y < r.height; ++y)
+          std::copy_n(median.at(0, y), 3 * r.width, want.at(r.left, r.top + y));
+
+        Picture got = s, source = s;
+        const std::ptrdiff_t stride = 3 * static_cast<std::ptrdiff_t>(s.width);
+        const bool flip = layout == Layout::BottomFirst;
+        // Bottom first: the last row of the buffer is the picture's top one.
+        if (flip) got = flipped(got), source = flipped(source);
+        const auto rows = [&](Picture& p) {
+          return ivorel::PixelRows{p.at(0, flip ? s.height - 1 : 0), flip ? -stride : stride};
+        };
+        const ivorel::PixelRows out = rows(got), in = layout == Layout::InPlace ? out : rows(source);
+        ASSERT_TRUE(ivorel::median_filter({in.top, in.stride}, out, r, shape.size, nullptr));
+        EXPECT_EQ(flip ? flipped(got) : got, want)
+            << shape.width << "x" << shape.height << " size " << shape.size
+            << (smooth ? " smooth" : " random") << " layout " << static_cast<int>(layout);
+      }
+}
+
+TEST(RankFilters, RegionsAreClampedToTheImage) {
+  using ivorel::PixelRect;
+  struct Case {
+    PixelRect given, want;
+    bool left;
+  };
+  const Case cases[] = {
+      {{0, 0, 10, 8}, {0, 0, 10, 8}, true}, {{-3, -1, 20, 20}, {0, 0, 10, 8}, true},
+      {{11, 9, 4, 4}, {9, 7, 1, 1}, true},  {{10, 8, 4, 4}, {10, 8, 0, 0}, false},
+      {{4, 2, 10, 10}, {4, 2, 6, 6}, true}, {{2, 2, -5, 3}, {2, 2, 0, 3}, false},
+  };
+  for (const Case& c : cases) {
+    PixelRect r = c.given;
+    EXPECT_EQ(ivorel::clamp_region(10, 8, r), c.left) << c.given.left << "," << c.given.top;
+    EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height),
+              std::tie(c.want.left, c.want.top, c.want.width, c.want.height))
+        << c.given.left << "," << c.given.top << " " << c.given.width << "x" << c.given.height;
+  }
 }
 
 TEST(RankFilters, PromptPresetsAndCancel) {
