@@ -3,6 +3,7 @@ comparing pictures. A picture here is (width, height, bytes): rows top-down, thr
 
 Peers that are not installed are skipped, not failed; a check with no peer at all exits with 77 (skipped)."""
 
+import multiprocessing
 import os
 import shutil
 import subprocess
@@ -148,7 +149,6 @@ class Imgtools:
     def __init__(self, path, scratch):
         self.path = path
         self.scratch = scratch
-        self.count = 0
 
     def info(self, path, frames=False):
         return run([self.path, "info", *(["--frames"] if frames else []), path])
@@ -156,8 +156,7 @@ class Imgtools:
     def decode(self, path, frame=0):
         """Our reading of a file, written out as a BMP and read back with Pillow. Returns (status, picture or
         error text)."""
-        self.count += 1
-        out = self.scratch.file(f"ours{self.count}.bmp")
+        out = f"{path}.{frame}.ours.bmp"
         args = [self.path, "convert"] + (["--frame", str(frame)] if frame else []) + [path, out]
         status, _, err = run(args)
         if status != 0:
@@ -167,6 +166,26 @@ class Imgtools:
 
     def convert(self, source, out, *options):
         return run([self.path, "convert", *options, source, out])
+
+
+_work = None
+
+
+def _run_one(i):
+    function, items = _work
+    return function(items[i])
+
+
+def parallel_map(function, items, workers=4):
+    """function over items in worker processes (forked, so closures and lambdas do); results in order.
+    Processes, not threads: Pillow's libtiff path closes descriptors that another thread may be using."""
+    global _work
+    _work = (function, list(items))
+    try:
+        with multiprocessing.get_context("fork").Pool(workers) as pool:
+            return pool.map(_run_one, range(len(_work[1])), chunksize=1)
+    finally:
+        _work = None
 
 
 def main_guard(function):

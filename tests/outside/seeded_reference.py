@@ -202,7 +202,7 @@ def main():
 
         cases = []
         for seed in (1, 0, 4242, 4294967295):
-            for amount, kind in ((10, 0), (120, 0), (399, 0), (500, 0), (60, 1), (200, 2), (250, 3), (30, 4),
+            for amount, kind in ((10, 0), (120, 0), (399, 0), (60, 1), (200, 2), (250, 3), (30, 4),
                                  (50, 4), (70, 4), (100, 4), (0, 0)):
                 if seed != 1 and kind not in (0, 4):
                     continue
@@ -210,17 +210,17 @@ def main():
                               ["--seed", str(seed), "--colours", "102030,F0E0D0"],
                               [f"SaltPepperNoise:{amount},{kind}"],
                               lambda a=amount, k=kind, s=seed: salt_pepper(
-                                  pixels, min(a, 399), k, s, (0x10, 0x20, 0x30), (0xF0, 0xE0, 0xD0))))
+                                  pixels, a, k, s, (0x10, 0x20, 0x30), (0xF0, 0xE0, 0xD0))))
         for n in (0, 3, 4, 5, 7):
             cases.append((f"MedianFilter:{n}", [], [f"MedianFilter:{n}"], lambda n=n: median_filter(pixels, n)))
-        for s in (0, 1, 3, 4, 5, 258):
+        for s in (0, 1, 3, 4, 5, 255):
             cases.append((f"Maximum:{s}", [], [f"Maximum:{s}"], lambda s=s: max_min(pixels, s, True)))
             cases.append((f"Minimum:{s}", [], [f"Minimum:{s}"], lambda s=s: max_min(pixels, s, False)))
         for n, a in ((3, 0), (3, 10), (4, 5), (5, 3), (7, 10), (1, 0)):
             cases.append((f"AlphaTrimedMean:{n},{a}", [], [f"AlphaTrimedMean:{n},{a}"],
                           lambda n=n, a=a: alpha_trimmed_mean(pixels, n, a)))
-        cases.append(("Erosion", [], ["Erosion:0,0"], lambda: morphology(pixels, True)))
-        cases.append(("Dilation", [], ["Dilation:0,0"], lambda: morphology(pixels, False)))
+        cases.append(("Erosion", [], ["Erosion:0"], lambda: morphology(pixels, True)))
+        cases.append(("Dilation", [], ["Dilation:0"], lambda: morphology(pixels, False)))
         for mode in (0, 1):
             cases.append((f"Outline:{mode}", [], [f"Outline:{mode},0"], lambda m=mode: outline(pixels, m)))
             cases.append((f"PointDetector:{mode}", [], [f"PointDetector:{mode},0"],
