@@ -304,3 +304,68 @@ def pcx(width, height, bits, planes, values_top_down, palette16=None, palette256
     if palette256:
         tail = b"\x0c" + b"".join(bytes(c) for c in palette256) + bytes(768 - 3 * len(palette256))
     return bytes(header) + bytes(encoded) + tail
+
+
+# ---------------------------------------------------------------- GIF
+
+def gif_lzw(indices, min_size, clear_when_full):
+    """LZW codes of `indices`, packed least-significant bit first into sub-blocks. Without clear_when_full
+    the table stays full and the encoder goes on with 12-bit codes (a "deferred clear"), which the format
+    allows and some encoders do."""
+    clear = 1 << min_size
+    end = clear + 1
+    width = min_size + 1
+    table = {}
+    next_code = end + 1
+    bits = 0
+    nbits = 0
+    out = bytearray()
+
+    def emit(code):
+        nonlocal bits, nbits
+        bits |= code << nbits
+        nbits += width
+        while nbits >= 8:
+            out.append(bits & 255)
+            bits >>= 8
+            nbits -= 8
+
+    emit(clear)
+    prefix = indices[0]
+    for k in indices[1:]:
+        key = (prefix, k)
+        if key in table:
+            prefix = table[key]
+            continue
+        emit(prefix)
+        if next_code < 4096:
+            table[key] = next_code
+            next_code += 1
+            if next_code > (1 << width) and width < 12:
+                width += 1
+        elif clear_when_full:
+            emit(clear)
+            table = {}
+            next_code = end + 1
+            width = min_size + 1
+        prefix = k
+    emit(prefix)
+    emit(end)
+    if nbits:
+        out.append(bits & 255)
+    blocks = bytearray()
+    for i in range(0, len(out), 255):
+        chunk = out[i:i + 255]
+        blocks += bytes([len(chunk)]) + chunk
+    return bytes(blocks) + b"\0"
+
+
+def gif(width, height, palette, indices, clear_when_full=True, extensions=b""):
+    """A one-image GIF89a with a global table, `extensions` (raw bytes) before the image."""
+    size = max(1, (len(palette) - 1).bit_length())
+    table = b"".join(bytes(c) for c in palette) + bytes(3 * ((1 << size) - len(palette)))
+    head = b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80 | (size - 1), 0, 0) + table
+    min_size = max(2, size)
+    image = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + bytes([min_size])
+    image += gif_lzw(indices, min_size, clear_when_full)
+    return head + extensions + image + b"\x3b"

@@ -310,6 +310,26 @@ def pcx_cases(c, base, src):
 
 
 def gif_cases(c, base, src):
+    # The code table full: cleared, or kept full with 12-bit codes (a deferred clear); extensions of every
+    # kind before the image.
+    w, h = 151, 97
+    noise = random.Random(5)
+    for colours in (256, 5, 2):
+        pal = handmade.colour_palette(colours)
+        idx = [noise.randrange(colours) if (x * y) % 7 else (x // 9) % colours for y in range(h) for x in range(w)]
+        for full in (True, False):
+            c.raw(f"hand-lzw-{colours}-{'cleared' if full else 'deferred'}.gif",
+                  (handmade.gif(w, h, pal, idx, clear_when_full=full), handmade.lookup(idx, pal, w, h)), bits=8)
+    pal = handmade.colour_palette(16)
+    idx = [i % 16 for i in range(40 * 30)]
+    extensions = (b"\x21\xfe\x05hello\x00"  # comment
+                  b"\x21\x01\x0c" + bytes(12) + b"\x02hi\x00"  # plain text
+                  b"\x21\xff\x0bXMP DataXMP\x04<x/>\x00"  # application
+                  b"\x21\xf9\x05\x00\x00\x00\x00\x00\x00"  # a graphic control block of the wrong size
+                  b"\x21\x99\x02ab\x00")  # unknown label
+    c.raw("hand-extensions.gif", (handmade.gif(40, 30, pal, idx, extensions=extensions),
+                                  handmade.lookup(idx, pal, 40, 30)), bits=8)
+
     c.pillow("pil-P.gif", base.quantize(200), "P")
     c.pillow("pil-P-interlaced.gif", base.quantize(100), "P", interlace=1)
     c.pillow("pil-L.gif", base, "L")
