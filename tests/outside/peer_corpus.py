@@ -667,6 +667,46 @@ def write_check(scratch, tools, failures, base, only):
             failures.add(job[0], text)
 
 
+def avi_check(scratch, tools, failures, only):
+    """Videos made by ffmpeg: every stepth position of at most about a hundred, as ffmpeg shows them at a
+    constant rate. A capture that dropped frames leaves empty chunks, which show the frame before them."""
+    if not have("ffmpeg") or (only and only not in "video.avi"):
+        return
+    w, h = 32, 24
+    videos = [("mjpeg", 250, []), ("rawvideo", 120, ["-pix_fmt", "pal8"]), ("mpeg4", 101, ["-bf", "2"]),
+              ("ffv1", 60, [])]
+    drop = "select='not(between(n,10,19)+between(n,100,104))'"
+    for codec, count, extra in videos + [("mjpeg-dropped", 250, [])]:
+        name = f"video-{codec}.avi"
+        failures.checked += 1
+        path = scratch.file(name)
+        dropped = codec.endswith("-dropped")
+        must(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", f"testsrc=size={w}x{h}:rate=25",
+              "-frames:v", str(count), *(["-vf", drop, "-vsync", "passthrough"] if dropped else []),
+              "-c:v", codec.replace("-dropped", ""), *extra, path])
+        # A constant rate repeats the frame before each dropped one; it would also shift B-frames by one.
+        raw = must(["ffmpeg", "-loglevel", "error", "-i", path, "-vsync", "cfr" if dropped else "passthrough",
+                    "-f", "rawvideo", "-pix_fmt", "rgb24", "-"], timeout=60)
+        frame_bytes = 3 * w * h
+        length = len(raw) // frame_bytes
+        step = -(-length // 100) if length > 100 else 1
+        taken = len(range(0, length, step))
+        status, out, err = tools.info(path)
+        if status != 0 or f" {taken} frames" not in out.decode():
+            failures.add(name, f"{length} positions in steps of {step} are {taken} frames; info says: "
+                               f"{(out.decode() or err).strip()}")
+            continue
+        for k in sorted({0, 1, taken // 2, taken - 1}):
+            status, ours = tools.decode(path, k)
+            if status != 0:
+                failures.add(name, f"frame {k}: {ours}")
+                continue
+            theirs = (w, h, raw[k * step * frame_bytes:(k * step + 1) * frame_bytes])
+            diff = peers.compare(theirs, ours)
+            if diff:
+                failures.add(name, f"frame {k} (position {k * step}) differs from ffmpeg's: {diff}")
+
+
 def main():
     args = [a for a in sys.argv[1:]]
     keep = "--keep" in args
@@ -693,6 +733,7 @@ def main():
         read_check(corpus, tools, failures)
         truncation_check(corpus, tools, failures)
         write_check(scratch, tools, failures, base, only)
+        avi_check(scratch, tools, failures, only)
         return failures.finish("peer corpus")
     finally:
         scratch.close()

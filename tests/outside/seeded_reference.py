@@ -80,6 +80,47 @@ def salt_pepper(pixels, amount, kind, seed, first=(0, 0, 0), second=(255, 255, 2
     return out
 
 
+def spread(pixels, a, b, seed):
+    rng = CRand(seed)
+    if b == 0:
+        a = -a
+    d = [list(p) for p in pixels]
+    for y in range(H):
+        for x in range(W):
+            if a >= 0:
+                lx, hx = max(0, x - a), min(W - 1, x + a)
+                px = rng.draw() % (hx - lx + 1) + lx
+                ly, hy = max(0, y - b), min(H - 1, y + b)
+                py = rng.draw() % (hy - ly + 1) + ly
+            else:
+                r = -a
+                lx, hx = max(0, x - r), min(W - 1, x + r)
+                px = rng.draw() % (hx - lx + 1) + lx
+                e = r - abs(px - x)
+                ly, hy = max(0, y - e), min(H - 1, y + e)
+                py = rng.draw() % (hy - ly + 1) + ly
+            d[y * W + x], d[py * W + px] = d[py * W + px], d[y * W + x]
+    return d
+
+
+def melting(pixels, m, seed):
+    rng = CRand(seed)
+    s = [list(p) for p in pixels]
+
+    def key(p):
+        return (11 * p[2] + 16 * p[1] + 5 * p[0]) & ~31
+    for _ in range(abs(m) * W * H):
+        x = rng.draw() % W
+        y = rng.draw() % (H - 1)
+        while y + 1 < H:
+            p, q = s[y * W + x], s[(y + 1) * W + x]
+            if not (key(p) >= key(q) if m > 0 else key(p) <= key(q)):
+                break
+            s[y * W + x], s[(y + 1) * W + x] = q, p
+            y += 1
+    return s
+
+
 def at(pixels, x, y):
     return pixels[y * W + x]
 
@@ -211,6 +252,11 @@ def main():
                               [f"SaltPepperNoise:{amount},{kind}"],
                               lambda a=amount, k=kind, s=seed: salt_pepper(
                                   pixels, a, k, s, (0x10, 0x20, 0x30), (0xF0, 0xE0, 0xD0))))
+        for a, b in ((1, 5), (3, 0), (0, 2), (2, 2)):
+            cases.append((f"Spread:{a},{b}", ["--seed", "77"], [f"Spread:{a},{b}"],
+                          lambda a=a, b=b: spread(pixels, a, b, 77)))
+        for m in (1, 3, -2):
+            cases.append((f"Melting:{m}", ["--seed", "5"], [f"Melting:{m}"], lambda m=m: melting(pixels, m, 5)))
         for n in (0, 3, 4, 5, 7):
             cases.append((f"MedianFilter:{n}", [], [f"MedianFilter:{n}"], lambda n=n: median_filter(pixels, n)))
         for s in (0, 1, 3, 4, 5, 255):
