@@ -14,6 +14,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import handmade  # noqa: E402
 import peers  # noqa: E402
 from peers import MAGICK, have, must  # noqa: E402
 
@@ -52,15 +53,20 @@ def gif_info(path):
     return info, text
 
 
-def frame_rgba(path, frame):
-    """ImageMagick's reading of one frame's own pixels; transparent pixels as (0, 0, 0, 0)."""
-    size = must([MAGICK, f"{path}[{frame}]", "-format", "%w %h", "info:"]).split()
-    w, h = int(size[0]), int(size[1])
-    data = bytearray(must([MAGICK, f"{path}[{frame}]", "+repage", "-alpha", "on", "-depth", "8", "rgba:-"]))
+def frames_rgba(path):
+    """ImageMagick's reading of every frame's own pixels; transparent pixels as (0, 0, 0, 0)."""
+    sizes = [tuple(map(int, line.split())) for line in
+             must([MAGICK, path, "-format", "%w %h\n", "info:"]).decode().split("\n") if line.strip()]
+    data = bytearray(must([MAGICK, path, "+repage", "-alpha", "on", "-depth", "8", "rgba:-"]))
     for i in range(0, len(data), 4):
         if data[i + 3] == 0:
             data[i:i + 4] = b"\0\0\0\0"
-    return w, h, bytes(data)
+    frames = []
+    at = 0
+    for w, h in sizes:
+        frames.append((w, h, bytes(data[at:at + 4 * w * h])))
+        at += 4 * w * h
+    return frames
 
 
 def compare_files(name, ours, theirs, failures, skip_pixels=False):
@@ -72,13 +78,14 @@ def compare_files(name, ours, theirs, failures, skip_pixels=False):
     if len(oi["frames"]) != len(ti["frames"]):
         failures.add(name, f"{len(oi['frames'])} frames, gifsicle made {len(ti['frames'])}")
         return oi
+    pictures = None if skip_pixels else list(zip(frames_rgba(ours), frames_rgba(theirs)))
     for i, (a, b) in enumerate(zip(oi["frames"], ti["frames"])):
         for key in ("size", "at", "transparent", "disposal", "delay"):
             if a[key] != b[key]:
                 failures.add(name, f"frame {i} {key}: ours {a[key]}, gifsicle's {b[key]}")
         if skip_pixels:
             continue
-        pa, pb = frame_rgba(ours, i), frame_rgba(theirs, i)
+        pa, pb = pictures[i]
         if pa != pb:
             diff = sum(1 for k in range(0, min(len(pa[2]), len(pb[2])), 4) if pa[2][k:k + 4] != pb[2][k:k + 4])
             failures.add(name, f"frame {i} pixels differ from gifsicle's ({diff} pixels)")
@@ -178,26 +185,31 @@ def main():
         # One palette for every frame: the fixed palette, each pixel mapped to its nearest entry (summed
         # squared differences, the lowest index on a tie). gifsicle's --use-colormap is no reference here: it
         # maps (23, 230, 249) to (0, 219, 255) rather than to the nearer (36, 219, 255).
-        failures.checked += 1
-        ours = scratch.file("fixed-ours.gif")
-        status, _, err = peers.run([imgtools, "frames", mixed, "--palette", "fixed", "--nearest", ours])
-        if status != 0:
-            failures.add("fixed", f"imgtools frames failed: {err.strip()[:200]}")
-        else:
-            theirs = scratch.file("fixed-gifsicle.gif")
+        own = [((i * 53) % 256, (i * 101 + 17) % 256, (255 - i * 37) % 256) for i in range(20)]
+        pal_file = scratch.file("own.bmp")  # an image with a table of 20 colours
+        with open(pal_file, "wb") as f:
+            f.write(handmade.bmp_plain(4, 5, 8, own, [[(x + 4 * y) % 20 for x in range(4)] for y in range(5)])[0])
+        for name, option, palette in (("fixed", "fixed", fixed_palette()), ("file", "file=" + pal_file, own)):
+            failures.checked += 1
+            ours = scratch.file(f"{name}-ours.gif")
+            status, _, err = peers.run([imgtools, "frames", mixed, "--palette", option, "--nearest", ours])
+            if status != 0:
+                failures.add(name, f"imgtools frames failed: {err.strip()[:200]}")
+                continue
+            theirs = scratch.file(f"{name}-gifsicle.gif")
             must(["gifsicle", mixed, "-o", theirs])
-            compare_files("fixed", ours, theirs, failures, skip_pixels=True)
-            palette = fixed_palette()
+            compare_files(name, ours, theirs, failures, skip_pixels=True)
             for i in range(3):
                 w, h, source = peers.magick_decode(mixed, i)
                 expected = bytearray()
                 for k in range(0, len(source), 3):
                     c = source[k:k + 3]
-                    best = min(range(256), key=lambda e: (sum((a - b) ** 2 for a, b in zip(c, palette[e])), e))
+                    best = min(range(len(palette)),
+                               key=lambda e: (sum((a - b) ** 2 for a, b in zip(c, palette[e])), e))
                     expected += bytes(palette[best])
                 diff = peers.compare((w, h, bytes(expected)), peers.magick_decode(ours, i))
                 if diff:
-                    failures.add("fixed", f"frame {i}: {diff}")
+                    failures.add(name, f"frame {i}: {diff}")
         return failures.finish("frames against gifsicle")
     finally:
         scratch.close()
