@@ -41,7 +41,7 @@ class Failures:
         return 1 if self.items else 0
 
 
-def run(args, timeout=20, stdin=None):
+def run(args, timeout=60, stdin=None):
     """Runs a command; returns (exit status, stdout bytes, stderr text). A hang is a failure, status -9."""
     try:
         p = subprocess.run(args, capture_output=True, timeout=timeout, input=stdin)
