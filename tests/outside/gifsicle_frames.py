@@ -119,7 +119,16 @@ def main():
               "-interlace", "GIF", "-repage", "+2+6", ")", mixed])
         single = scratch.file("single.gif")
         must([MAGICK, os.path.join(samples, "wheel-8bit.bmp"), "-resize", "40x30", "-colors", "30", single])
+        # Two entries of one colour, one of them transparent: merging them would make both transparent.
+        twins = scratch.file("twins.gif")
+        pal = handmade.colour_palette(16)
+        pal[7] = pal[3]
+        with open(twins, "wb") as f:
+            f.write(handmade.gif(12, 8, pal, [(x + y) % 16 for y in range(8) for x in range(12)]))
         cases = [
+            ("twin-colours", [twins, twins, "--transparent", "7"], ["--loopcount=forever", "-t", "7", twins, twins]),
+            ("twin-colours-kept", [twins, twins, "--transparent", "1=3"],
+             ["--loopcount=forever", twins, "-t", "3", twins]),
             ("delays", [wheel, "--delay", "7", "--delay", "2=40"],
              ["-d7", wheel, "#0-1", "-d40", "#2", "-d7", "#3-"]),
             ("disposals", [wheel, "--dispose", "1", "--dispose", "3=previous", "--dispose", "5=none"],

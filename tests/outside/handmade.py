@@ -360,12 +360,15 @@ def gif_lzw(indices, min_size, clear_when_full):
     return bytes(blocks) + b"\0"
 
 
-def gif(width, height, palette, indices, clear_when_full=True, extensions=b""):
+def gif(width, height, palette, indices, clear_when_full=True, extensions=b"", interlaced=False):
     """A one-image GIF89a with a global table, `extensions` (raw bytes) before the image."""
+    if interlaced:
+        order = [y for start, step in ((0, 8), (4, 8), (2, 4), (1, 2)) for y in range(start, height, step)]
+        indices = [i for y in order for i in indices[y * width:(y + 1) * width]]
     size = max(1, (len(palette) - 1).bit_length())
     table = b"".join(bytes(c) for c in palette) + bytes(3 * ((1 << size) - len(palette)))
     head = b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80 | (size - 1), 0, 0) + table
     min_size = max(2, size)
-    image = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + bytes([min_size])
+    image = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0x40 if interlaced else 0) + bytes([min_size])
     image += gif_lzw(indices, min_size, clear_when_full)
     return head + extensions + image + b"\x3b"

@@ -320,6 +320,10 @@ def gif_cases(c, base, src):
             c.raw(f"hand-lzw-{colours}-{'cleared' if full else 'deferred'}.gif",
                   (handmade.gif(w, h, pal, idx, clear_when_full=full), handmade.lookup(idx, pal, w, h)), bits=8)
     pal = handmade.colour_palette(16)
+    for height in (1, 2, 3, 5, 9, 17):
+        idx = [(x + 3 * y) % 16 for y in range(height) for x in range(7)]
+        c.raw(f"hand-interlaced-h{height}.gif", (handmade.gif(7, height, pal, idx, interlaced=True),
+                                                 handmade.lookup(idx, pal, 7, height)), bits=8)
     idx = [i % 16 for i in range(40 * 30)]
     extensions = (b"\x21\xfe\x05hello\x00"  # comment
                   b"\x21\x01\x0c" + bytes(12) + b"\x02hi\x00"  # plain text
