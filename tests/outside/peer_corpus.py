@@ -140,6 +140,14 @@ def make_sources(scratch):
     return base, paths
 
 
+def magick_variant(i, text, ext):
+    """ImageMagick options ending in a format prefix ("-colors 16 BMP3:"): the options, the prefix and a file
+    name made of both."""
+    opts, fmt = text.rsplit(" ", 1) if " " in text else ("", text)
+    name = f"im{i}-{(opts + fmt).replace(' ', '').replace('-', '').replace('=', '').replace(':', '')}.{ext}"
+    return opts, fmt, name
+
+
 def bmp_cases(c, base, src):
     for mode in ("1", "L", "P", "RGB", "RGBA"):
         c.pillow(f"pil-{mode}.bmp", base, mode)
@@ -156,9 +164,7 @@ def bmp_cases(c, base, src):
                 "-define bmp:subtype=ARGB1555 -type truecoloralpha BMP:",
                 "-define bmp:subtype=XRGB8888 BMP:", "-define bmp:subtype=ARGB8888 -type truecoloralpha BMP:",
                 "-type grayscale BMP3:"]):
-            fmt = opts.split()[-1]
-            opts = " ".join(opts.split()[:-1])
-            name = f"im{i}-{opts.replace(' ', '').replace('-', '').replace('=', '').replace(':', '')}.bmp"
+            opts, fmt, name = magick_variant(i, opts, "bmp")
             # Narrow bit fields are widened by repeating their top bits (5-bit 8 gives 66); Pillow scales
             # (65), and ImageMagick shifts 4-bit fields (15 gives 240).
             tolerance = 17 if "4444" in opts else 1 if "subtype=RGB5" in opts or "1555" in opts else 0
@@ -457,10 +463,8 @@ def png_cases(c, base, src):
                 "-type grayscale -transparent black -define png:color-type=0 PNG:",
                 "-type grayscalealpha PNG:", "-depth 16 -type grayscalealpha PNG:",
                 "-interlace PNG -depth 16 PNG64:"]):
-            fmt = opts.split()[-1]
-            opts = " ".join(opts.split()[:-1])
+            opts, fmt, name = magick_variant(i, opts, "png")
             tol = 1 if "16" in opts or fmt in ("PNG48:", "PNG64:") else 0
-            name = f"im{i}-{(opts + fmt).replace(' ', '').replace('-', '').replace('=', '').replace(':', '')}.png"
             c.add(name, lambda p, o=opts, f=fmt: must([MAGICK, rgb, *o.split(), f + p]) and None,
                   peer="pillow", tolerance=tol)
     if have("pamtopng"):
