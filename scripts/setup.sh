@@ -16,7 +16,7 @@ packages=(
   qt6-image-formats-plugins qt6-qpa-plugins fonts-dejavu-core adwaita-icon-theme
   libsane-dev libsane1 sane-utils
   libqt6printsupport6 zlib1g-dev poppler-utils cups-client
-  gifsicle
+  gifsicle netpbm
 )
 
 missing=()

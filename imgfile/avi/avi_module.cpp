@@ -114,22 +114,52 @@ bool StreamReader::import_stream(int index) {
   }
   sink_->begin_stream(delay);
 
-  std::int64_t position = 0;
+  // A frame's position comes from its time stamp: a file whose capture dropped frames has empty chunks,
+  // which count as positions and show the frame before them, as the platform's frame getter shows it. The
+  // stamps count from the first frame's: with B-frames the decoder's delay shifts them all.
+  std::int64_t start = AV_NOPTS_VALUE;
+  const bool timed = rate.num > 0 && rate.den > 0;
+  std::unique_ptr<AVFrame, FrameFreer> held(av_frame_alloc());
+  if (!held) {
+    noMemory = true;
+    return false;
+  }
+  std::int64_t counted = 0;  // for frames without a time stamp
+  std::int64_t wanted = 0;   // the next position taken
   bool more = true;
-  // Frames come out of the decoder in display order; each one is the next position.
-  auto receive = [&] {
-    while (more && position < length && avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
-      if (position % step == 0) more = take_frame(frame.get());
-      ++position;
-      av_frame_unref(frame.get());
+  const auto arrive = [&](AVFrame* decoded) {
+    const std::int64_t stamp = decoded->best_effort_timestamp;
+    if (start == AV_NOPTS_VALUE && stamp != AV_NOPTS_VALUE) start = stamp - counted;
+    const std::int64_t position =
+        timed && stamp != AV_NOPTS_VALUE
+            ? av_rescale_q_rnd(stamp - start, stream->time_base, av_inv_q(rate), AV_ROUND_NEAR_INF)
+            : counted;
+    counted = std::max(counted, position) + 1;
+    for (; more && wanted < std::min(position, length) && held->buf[0]; wanted += step) {
+      more = take_frame(held.get());
+    }
+    if (wanted < position) wanted = (position + step - 1) / step * step;  // nothing to show before it
+    if (more && wanted == position && position < length) {
+      more = take_frame(decoded);
+      wanted += step;
+    }
+    av_frame_unref(held.get());
+    av_frame_move_ref(held.get(), decoded);
+  };
+  // Frames come out of the decoder in display order.
+  const auto receive = [&] {
+    while (more && wanted < length && avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
+      arrive(frame.get());
     }
   };
-  while (more && position < length && av_read_frame(input.get(), packet.get()) >= 0) {
+  while (more && wanted < length && av_read_frame(input.get(), packet.get()) >= 0) {
     // A packet the decoder refuses is a frame that cannot be had: skipped.
     if (packet->stream_index == index && avcodec_send_packet(decoder.get(), packet.get()) >= 0) receive();
     av_packet_unref(packet.get());
   }
   if (avcodec_send_packet(decoder.get(), nullptr) >= 0) receive();
+  // Dropped frames at the end show the last one.
+  for (; more && wanted < length && held->buf[0]; wanted += step) more = take_frame(held.get());
   return more;
 }
 

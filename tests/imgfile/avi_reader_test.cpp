@@ -77,6 +77,37 @@ TEST(AviReader, LongVideosGiveEveryStepthFrame) {
   c.DisposeOfImage();
 }
 
+TEST(AviReader, DroppedFramesShowTheFrameBeforeThem) {
+  // A capture that dropped frames 10-19 and 100-104 of 265 writes empty chunks there: the positions stay.
+  if (!ffmpeg_available()) GTEST_SKIP() << "ffmpeg absent";
+  ScratchDir dir;
+  const std::string path = make_video(dir, "dropped.avi", 250,
+                                      "-vf \"select='not(between(n,10,19)+between(n,100,104))'\" -vsync "
+                                      "passthrough -c:v rawvideo -pix_fmt bgr24");
+  ASSERT_EQ(run_command("ffmpeg -v error -y " + kSource + " -frames:v 265 -f rawvideo -pix_fmt rgb24 " +
+                        dir.file("all.rgb")),
+            0);
+  const std::vector<unsigned char> all = read_file(dir.file("all.rgb"));
+  const std::size_t frameBytes = kWidth * kHeight * 3;
+  ASSERT_EQ(all.size(), 265 * frameBytes);
+
+  Compand c;
+  ASSERT_EQ(c.InitExpander(path.c_str()), 1);
+  ASSERT_EQ(c.DoExpansion(), 1);
+  ImageStack* stack = c.GetImageStack();
+  ASSERT_EQ(stack->GetFrameNumber(), 89);  // positions 0, 3, ..., 264
+  for (int k = 0; k < 89; ++k) {
+    const int position = 3 * k;
+    const int shown = position >= 10 && position <= 19     ? 9
+                      : position >= 100 && position <= 104 ? 99
+                                                           : position;
+    RgbImage expected{
+        kWidth, kHeight, {all.begin() + shown * frameBytes, all.begin() + (shown + 1) * frameBytes}};
+    ASSERT_EQ(max_channel_difference(frame_rgb(*stack->GetFrameData(k)), expected), 0) << "frame " << k;
+  }
+  c.DisposeOfImage();
+}
+
 TEST(AviReader, CompressedAndPalettedStreamsDecodeAsFfmpegDoes) {
   if (!ffmpeg_available()) GTEST_SKIP() << "ffmpeg absent";
   ScratchDir dir;
