@@ -11,9 +11,8 @@
 //
 // The writer saves 1-bit images as min-is-black bilevel (or with a two-entry colour map when their colours
 // are not black and white), 4- and 8-bit images with a colour map, 24-bit images as RGB with horizontal
-// differencing (the predictor); always LZW, in
-// strips of about 8 KB. libtiff's complaints go to the codec: the text of the first error is the message of
-// the failure it causes; warnings are dropped.
+// differencing (the predictor); always LZW, in strips of about 8 KB. libtiff's complaints go to the codec:
+// the text of the first error is the message of the failure it causes; warnings are dropped.
 #pragma once
 
 #include <cstdarg>
