@@ -519,6 +519,10 @@ bool decode_segments(const ImageData& data, const Decoded& info, unsigned char* 
     // A segment before the last ends with an empty stored block, where the stream goes on in the next
     // chunk; an empty final block after it makes it a stream of its own for the decompressor. Exactly its
     // bytes must be consumed, so that it decodes as it does within the whole stream.
+    if (end <= begin) {
+      ok = false;
+      return;
+    }
     const unsigned char* in = bytes + begin;
     std::size_t inBytes = end - begin;
     if (!last) {
