@@ -135,8 +135,22 @@ int run_codec_bench(const char* program, int argc, char** argv, std::initializer
         const double read = best_ms(runs, [&] { return p.read(ours.c_str()); });
         print_row("write " + depth, p.name, ourWrite, write);
         print_row("read " + depth, p.name, ourRead, read);
-        if (write > 0 && file_bits(theirs) != bits) {
-          std::printf("  (%s wrote %d bits per pixel)\n", p.name, file_bits(theirs));
+        if (write <= 0) continue;
+        // Both read the peer's file too: how a file was written (strips, filters, segments) changes how
+        // fast it reads, so each writer's files are measured with both readers.
+        const int theirBits = file_bits(theirs);
+        if (theirBits == bits) {
+          const double ourReadTheirs = best_ms(runs, [&] { return our_read(theirs, bits); });
+          const double readTheirs = best_ms(runs, [&] { return p.read(theirs.c_str()); });
+          print_row("  their file", p.name, ourReadTheirs, readTheirs);
+        } else {
+          std::printf("  (%s wrote %d bits per pixel)\n", p.name, theirBits);
+        }
+        std::error_code unknown;
+        const auto ourSize = fs::file_size(ours, unknown), theirSize = fs::file_size(theirs, unknown);
+        if (!unknown) {
+          std::printf("  file sizes: ours %.1f MB, %s %.1f MB (ours / theirs %.3f)\n", ourSize / 1e6, p.name,
+                      theirSize / 1e6, static_cast<double>(ourSize) / static_cast<double>(theirSize));
         }
       }
     }

@@ -229,12 +229,13 @@ int PngCodec::Compress(unsigned short, ImgType) {
     return close_file() && ok ? 1 : 0;
   }
   const unsigned entries = bits == 24 ? 0 : palette_entries();
-  const std::vector<unsigned char> file =
-      codaxe::png::encode(sourcePixels_, width_, height_, bits, sourcePalette_, entries);
-  if (file.empty()) return fail(codaxe::MSG_MEMORY, CE_MEMORY);
   if (!open_write()) return 0;
-  const bool ok = write_bytes(file.data(), file.size());
-  return close_file() && ok ? 1 : 0;
+  const codaxe::png::EncodeResult result =
+      codaxe::png::encode(sourcePixels_, width_, height_, bits, sourcePalette_, entries,
+                          [this](const unsigned char* data, std::size_t n) { return write_bytes(data, n); });
+  // A failed write has been reported by the file access; running out of memory is ours to tell.
+  if (result == codaxe::png::EncodeResult::NoMemory) fail(codaxe::MSG_MEMORY, CE_MEMORY);
+  return close_file() && result == codaxe::png::EncodeResult::Done ? 1 : 0;
 }
 
 bool PngCodec::encode() {

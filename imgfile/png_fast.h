@@ -1,24 +1,35 @@
-// PNG's common cases without libpng: files are written with our own filter choice and libdeflate, and the
-// common files (8-bit grey, palette or RGB, not interlaced, without transparency) are read with libdeflate
-// in one pass. Both are about twice as fast as going through libpng and zlib; the reader is only a short
-// cut, and gives way to libpng on anything else, broken files included, so that what is read and what is
-// reported stay libpng's.
+// PNG's common cases without libpng: files are written with our own filter choice, and the common files
+// (8-bit grey, palette or RGB, not interlaced, without transparency) are read with libdeflate. The reader is
+// only a short cut, and gives way to libpng on anything else, broken files included, so that what is read
+// and what is reported stay libpng's.
+//
+// What we write is an ordinary PNG whose compressed data is cut into independent segments of whole rows:
+// each IDAT chunk holds one segment, which refers to nothing before it (its first row is filtered with None
+// or Sub, and the compressor's history starts afresh), and ends on a byte boundary. A private chunk, sgIX,
+// says how many rows a segment holds. Segments are compressed and decompressed side by side on several
+// threads; every other reader sees one zlib stream as usual, and an editor that changes the image drops the
+// chunk, which is marked unsafe to copy.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "imgfile/codaxe.h"
+#include "imgfile/scratch_buffer.h"
 
 namespace codaxe::png {
 
+// Takes each piece of the file in order; false stops the writing.
+using Sink = std::function<bool(const unsigned char*, std::size_t)>;
+
+enum class EncodeResult { Done, NoMemory, WriteFailed };
+
 // A whole PNG file for an image in the raw layout: 24-bit as RGB, 1-, 4- and 8-bit as palette images with
-// `entries` palette entries. Empty when memory runs out.
-std::vector<unsigned char> encode(const unsigned char* pixels, unsigned width, unsigned height, unsigned bits,
-                                  const RGBCOLOR* palette, unsigned entries);
+// `entries` palette entries.
+EncodeResult encode(const unsigned char* pixels, unsigned width, unsigned height, unsigned bits,
+                    const RGBCOLOR* palette, unsigned entries, const Sink& sink);
 
 // What the fast reader found in a file it can read.
 struct Decoded {
@@ -37,8 +48,12 @@ struct Source {
 
 // The compressed image data of a file, all of its chunks in one piece.
 struct ImageData {
-  std::unique_ptr<unsigned char[]> bytes;
+  ScratchBuffer bytes;
   std::size_t size = 0;
+  // Where each IDAT chunk's data ends in `bytes`, and the rows of a segment when the file says its chunks
+  // are independent segments (0 when it does not).
+  std::vector<std::size_t> chunkEnds;
+  std::uint32_t segmentRows = 0;
 };
 
 // Reads the chunks after the signature up to the end chunk, checking the critical ones' checksums; false

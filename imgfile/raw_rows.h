@@ -37,6 +37,16 @@ inline void swap_red_blue(const unsigned char* in, unsigned char* out, std::size
   }
 }
 
+// TIFF's horizontal differencing of byte samples, `samples` to a pixel: each byte of a row after the first
+// pixel becomes its difference from the same sample of the pixel to its left, and back.
+inline void subtract_left_neighbours(unsigned char* row, std::size_t bytes, unsigned samples) {
+  for (std::size_t i = bytes; i-- > samples;) row[i] = static_cast<unsigned char>(row[i] - row[i - samples]);
+}
+inline void add_left_neighbours(unsigned char* row, std::size_t bytes, unsigned samples) {
+  for (std::size_t i = samples; i < bytes; ++i)
+    row[i] = static_cast<unsigned char>(row[i] + row[i - samples]);
+}
+
 // What is left of a channel's light under two inks given as what they let through (255 - ink): their
 // product scaled back to 0..255, rounded.
 inline unsigned char light_left(unsigned through, unsigned blackThrough) {

@@ -284,8 +284,10 @@ bool TiffReader::lzw_strips_are_ours() const {
   TIFFGetFieldDefaulted(tif_, TIFFTAG_PREDICTOR, &predictor);
   TIFFGetFieldDefaulted(tif_, TIFFTAG_FILLORDER, &fillOrder);
   const std::size_t stored = (std::size_t{layout_.width} * layout_.bitsPerSample * layout_.samples + 7) / 8;
-  return compression == COMPRESSION_LZW && predictor == PREDICTOR_NONE && fillOrder == FILLORDER_MSB2LSB &&
-         !layout_.tiled && !layout_.separatePlanes &&
+  // Horizontal differencing of bytes is undone here; of wider samples, by libtiff.
+  const bool differences = predictor == PREDICTOR_HORIZONTAL && layout_.bitsPerSample == 8;
+  return compression == COMPRESSION_LZW && (predictor == PREDICTOR_NONE || differences) &&
+         fillOrder == FILLORDER_MSB2LSB && !layout_.tiled && !layout_.separatePlanes &&
          static_cast<std::uint64_t>(TIFFScanlineSize64(tif_)) == stored && stored == scanlineBytes_;
 }
 
@@ -302,9 +304,12 @@ bool TiffReader::read_lzw_strips(const std::function<void(std::uint32_t, unsigne
   if (::fstat(TIFFFileno(tif_), &st) != 0) return false;
   const auto fileBytes = static_cast<std::uint64_t>(st.st_size);
   const std::size_t stripBytes = std::size_t{rowsPerStrip} * scanlineBytes_;
+  std::uint16_t predictor = PREDICTOR_NONE;
+  TIFFGetFieldDefaulted(tif_, TIFFTAG_PREDICTOR, &predictor);
+  const unsigned samples = predictor == PREDICTOR_HORIZONTAL ? layout_.samples : 0;
   // Small strips go a batch at a time to the workers; a file of a few huge strips is read one by one.
   const unsigned workers = stripBytes <= (1u << 20) ? codaxe::strip_workers() : 1;
-  const std::uint32_t batch = workers * 16;
+  const auto batch = static_cast<std::uint32_t>(codaxe::strips_per_batch(stripBytes, workers));
   std::vector<std::vector<unsigned char>> raw(batch), decoded(workers);
   try {
     for (auto& buffer : decoded) buffer.resize(stripBytes + 8);
@@ -334,7 +339,11 @@ bool TiffReader::read_lzw_strips(const std::function<void(std::uint32_t, unsigne
         ok = false;
         return;
       }
-      for (std::uint32_t r = 0; r < rows; ++r) deliver(first + r, strip + r * scanlineBytes_);
+      for (std::uint32_t r = 0; r < rows; ++r) {
+        unsigned char* line = strip + r * scanlineBytes_;
+        if (samples) codaxe::add_left_neighbours(line, scanlineBytes_, samples);
+        deliver(first + r, line);
+      }
     });
     if (!ok) return false;
   }
@@ -497,6 +506,8 @@ bool TiffWriter::set_tags(std::uint32_t rowLength) {
             TIFFSetField(tif_, TIFFTAG_BITSPERSAMPLE, bits == 24 ? 8 : bits) &&
             TIFFSetField(tif_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
             TIFFSetField(tif_, TIFFTAG_COMPRESSION, COMPRESSION_LZW) &&
+            // Colour pixels as differences from their left neighbours, which LZW packs far tighter.
+            TIFFSetField(tif_, TIFFTAG_PREDICTOR, bits == 24 ? PREDICTOR_HORIZONTAL : PREDICTOR_NONE) &&
             TIFFSetField(tif_, TIFFTAG_PHOTOMETRIC, photometric) &&
             TIFFSetField(tif_, TIFFTAG_IMAGEDESCRIPTION, description_ ? description_ : kDefaultDescription) &&
             TIFFSetField(tif_, TIFFTAG_SAMPLESPERPIXEL, bits == 24 ? 3 : 1) &&
@@ -516,7 +527,8 @@ bool TiffWriter::write_rows(std::uint32_t rowLength) {
   const std::uint32_t rowsPerStrip = std::max<std::uint32_t>(1, 8192 / rowLength);
   const std::uint32_t strips = (height_ + rowsPerStrip - 1) / rowsPerStrip;
   const unsigned workers = codaxe::strip_workers();
-  const std::uint32_t batch = workers * 16;
+  const auto batch =
+      static_cast<std::uint32_t>(codaxe::strips_per_batch(std::size_t{rowsPerStrip} * rowLength, workers));
   std::vector<std::vector<unsigned char>> lines(workers), coded(batch);
   std::vector<codaxe::TiffLzwEncoder> encoders;
   try {
@@ -538,6 +550,7 @@ bool TiffWriter::write_rows(std::uint32_t rowLength) {
         unsigned char* line = strip + std::size_t{r} * rowLength;
         if (bitsPerPixel_ == 24) {
           codaxe::swap_red_blue(source, line, width_);
+          codaxe::subtract_left_neighbours(line, rowLength, 3);
         } else {
           std::memcpy(line, source, rowLength);
         }

@@ -10,9 +10,9 @@
 // above 8 bits are refused. An alpha sample of interleaved files becomes the codec's alpha plane.
 //
 // The writer saves 1-bit images as min-is-black bilevel (or with a two-entry colour map when their colours
-// are not black and white), 4- and 8-bit images with a colour map, 24-bit images as RGB; always LZW, in
-// strips of about 8 KB. libtiff's complaints go to the codec: the text of the first error is the message of
-// the failure it causes; warnings are dropped.
+// are not black and white), 4- and 8-bit images with a colour map, 24-bit images as RGB with horizontal
+// differencing (the predictor); always LZW, in strips of about 8 KB. libtiff's complaints go to the codec:
+// the text of the first error is the message of the failure it causes; warnings are dropped.
 #pragma once
 
 #include <cstdarg>

@@ -20,10 +20,25 @@ LzwResult tiff_lzw_decode(const unsigned char* data, std::size_t size, unsigned 
 void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out) {
   // At worst every byte takes a 12-bit code, with a clear code now and then.
   out.resize(count * 2 + 16);
-  out_ = out.data();
-  bits_ = 0;
-  bitCount_ = 0;
-  width_ = 9;
+  // The coder's state lives in locals, which stay in registers: the bytes written through `p` could alias
+  // members, which would then go to memory after every code.
+  unsigned char* p = out.data();
+  std::uint64_t bits = 0;
+  int bitCount = 0;
+  int width = 9;
+  const auto put_code = [&](int code) {
+    bits = bits << width | static_cast<std::uint64_t>(code);
+    bitCount += width;
+    if (bitCount >= 32) {
+      bitCount -= 32;
+      const auto word = static_cast<std::uint32_t>(bits >> bitCount);
+      p[0] = static_cast<unsigned char>(word >> 24);
+      p[1] = static_cast<unsigned char>(word >> 16);
+      p[2] = static_cast<unsigned char>(word >> 8);
+      p[3] = static_cast<unsigned char>(word);
+      p += 4;
+    }
+  };
   dictionary_.clear();
   int next = kFirst;
   put_code(kClear);
@@ -34,9 +49,9 @@ void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::v
       put_code(kClear);
       dictionary_.clear();
       next = kFirst;
-      width_ = 9;
-    } else if (next > (1 << width_) - 1) {
-      ++width_;
+      width = 9;
+    } else if (next > (1 << width) - 1) {
+      ++width;
     }
   };
   if (count > 0) {
@@ -56,9 +71,9 @@ void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::v
     defined();
   }
   put_code(kEnd);
-  std::size_t size = static_cast<std::size_t>(out_ - out.data());
-  for (int left = bitCount_; left > 0; left -= 8) {
-    out[size++] = static_cast<unsigned char>(left >= 8 ? bits_ >> (left - 8) : bits_ << (8 - left));
+  std::size_t size = static_cast<std::size_t>(p - out.data());
+  for (int left = bitCount; left > 0; left -= 8) {
+    out[size++] = static_cast<unsigned char>(left >= 8 ? bits >> (left - 8) : bits << (8 - left));
   }
   out.resize(size);
 }

@@ -19,31 +19,14 @@ inline bool tiff_lzw_old_style(const unsigned char* data, std::size_t size) {
 }
 
 // Encodes `count` bytes as one strip, replacing the contents of `out`. The table is cleared when it is full,
-// as libtiff clears it, so that every TIFF reader decodes the strip.
-class TiffLzwEncoder {
+// as libtiff clears it, so that every TIFF reader decodes the strip. One encoder to a thread: each holds its
+// own dictionary, and is aligned so that no two share a cache line.
+class alignas(64) TiffLzwEncoder {
  public:
   void encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out);
 
  private:
-  void put_code(int code) {
-    bits_ = bits_ << width_ | static_cast<std::uint64_t>(code);
-    bitCount_ += width_;
-    if (bitCount_ >= 32) {
-      bitCount_ -= 32;
-      const auto word = static_cast<std::uint32_t>(bits_ >> bitCount_);
-      out_[0] = static_cast<unsigned char>(word >> 24);
-      out_[1] = static_cast<unsigned char>(word >> 16);
-      out_[2] = static_cast<unsigned char>(word >> 8);
-      out_[3] = static_cast<unsigned char>(word);
-      out_ += 4;
-    }
-  }
-
   lzw::Dictionary dictionary_;
-  unsigned char* out_ = nullptr;
-  std::uint64_t bits_ = 0;
-  int bitCount_ = 0;
-  int width_ = 9;
 };
 
 }  // namespace codaxe

@@ -9,7 +9,7 @@ packages=(
   imagemagick graphicsmagick python3-pil python3-opencv
   libgif-dev giflib-tools
   libmagick++-6.q16-dev libgraphicsmagick++1-dev
-  libjpeg62-turbo-dev libtiff-dev libpng-dev libdeflate-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libjpeg62-turbo-dev libtiff-dev libpng-dev libdeflate-dev libisal-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libjpeg-turbo-progs libtiff-tools ffmpeg
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxext-dev
   xvfb xauth x11-utils xclip openbox dbus dbus-x11 xdg-utils desktop-file-utils shared-mime-info

@@ -1,6 +1,8 @@
 // PNG: exact round trips of every depth we write, and other programs' files read as they read them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "tests/support/codaxe_io.h"
@@ -170,4 +172,124 @@ TEST(PngCodec, BrokenFilesFailWithAMessage) {
   ours = load_image(cut);
   EXPECT_EQ(ours.error, CE_HEADER);
   EXPECT_EQ(boxes.texts, std::vector<std::string>{"Error reading image file header"});
+}
+
+namespace {
+
+std::uint32_t crc32_of(const unsigned char* p, std::size_t n, std::uint32_t crc = 0) {
+  crc = ~crc;
+  for (std::size_t i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+struct Chunk {
+  std::string type;
+  std::vector<unsigned char> data;
+};
+
+std::vector<Chunk> chunks_of(const std::vector<unsigned char>& file) {
+  std::vector<Chunk> chunks;
+  for (std::size_t at = 8; at + 12 <= file.size();) {
+    const std::size_t n = std::size_t{file[at]} << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+    chunks.push_back({std::string(file.begin() + at + 4, file.begin() + at + 8),
+                      std::vector<unsigned char>(file.begin() + at + 8, file.begin() + at + 8 + n)});
+    at += n + 12;
+  }
+  return chunks;
+}
+
+std::vector<unsigned char> file_of(const std::vector<Chunk>& chunks) {
+  std::vector<unsigned char> file = {137, 'P', 'N', 'G', 13, 10, 26, 10};
+  for (const Chunk& c : chunks) {
+    const std::size_t n = c.data.size();
+    const unsigned char length[4] = {static_cast<unsigned char>(n >> 24), static_cast<unsigned char>(n >> 16),
+                                     static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)};
+    file.insert(file.end(), length, length + 4);
+    file.insert(file.end(), c.type.begin(), c.type.end());
+    file.insert(file.end(), c.data.begin(), c.data.end());
+    std::uint32_t crc = crc32_of(reinterpret_cast<const unsigned char*>(c.type.data()), 4);
+    crc = crc32_of(c.data.data(), n, crc);
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<unsigned char>(crc >> shift));
+  }
+  return file;
+}
+
+}  // namespace
+
+// Images of more than a megabyte are written as independent segments that we decode side by side. Others
+// must read them as one ordinary stream, and a file whose chunks no longer match its segment note (an
+// editor that re-chunks the data but keeps the note) must still read correctly, the slow way.
+TEST(PngCodec, SegmentedFilesReadAlikeEverywhereAndSurviveRechunking) {
+  ScratchDir dir;
+  for (unsigned short bits : {8, 24}) {
+    SCOPED_TRACE(bits);
+    const unsigned short width = bits == 24 ? 700 : 1300, height = 900;
+    RawPicture pic = make_picture(width, height, bits, 5);
+    // Gradients with noise, so that every row filter is chosen somewhere.
+    const std::size_t stride = (std::size_t{width} * bits / 8 + 3) / 4 * 4;
+    unsigned state = 12345;
+    for (std::size_t y = 0; y < height; ++y) {
+      for (std::size_t i = 0; i < std::size_t{width} * bits / 8; ++i) {
+        state = state * 1103515245u + 12345u;
+        pic.pixels[y * stride + i] = static_cast<unsigned char>(i / 5 + y / 3 + (state >> 28));
+      }
+    }
+    std::string path = dir.file("segments.png");
+    ASSERT_EQ(save_image(CT_PNG, path, pic), 1);
+    const std::vector<unsigned char> file = read_file(path);
+    std::vector<Chunk> chunks = chunks_of(file);
+    const auto idats =
+        std::count_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.type == "IDAT"; });
+    EXPECT_GE(idats, 2);
+    ASSERT_TRUE(std::any_of(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.type == "sgIX"; }));
+
+    const RgbImage expected = raw_to_rgb(pic.pixels.data(), pic.palette.data(), width, height, bits);
+    LoadedImage ours = load_image(path);
+    ASSERT_EQ(ours.result, 1);
+    EXPECT_EQ(max_channel_difference(ours.rgb(), expected), 0);
+    RgbImage theirs;
+    if (imagemagick_available()) {
+      ASSERT_TRUE(imagemagick_decode(path, theirs));
+      EXPECT_EQ(max_channel_difference(theirs, expected), 0) << "ImageMagick";
+    }
+
+    // The same data in chunks of 1000 bytes, and in as many chunks as before with a boundary moved; the
+    // note kept.
+    std::vector<unsigned char> data;
+    std::vector<std::size_t> ends;
+    for (const Chunk& c : chunks) {
+      if (c.type != "IDAT") continue;
+      data.insert(data.end(), c.data.begin(), c.data.end());
+      ends.push_back(data.size());
+    }
+    std::vector<std::size_t> everyThousand;
+    for (std::size_t at = 1000; at < data.size(); at += 1000) everyThousand.push_back(at);
+    everyThousand.push_back(data.size());
+    std::vector<std::size_t> shifted = ends;
+    ++shifted[0];
+    // The last chunk too short to hold even the checksum.
+    std::vector<std::size_t> shortLast = ends;
+    shortLast[ends.size() - 2] = data.size() - 2;
+    for (const std::vector<std::size_t>& cuts : {everyThousand, shifted, shortLast}) {
+      std::vector<Chunk> rechunked;
+      for (const Chunk& c : chunks) {
+        if (c.type == "IDAT") continue;
+        if (c.type == "IEND") {
+          for (std::size_t i = 0, begin = 0; i < cuts.size(); begin = cuts[i++]) {
+            rechunked.push_back(
+                {"IDAT", std::vector<unsigned char>(data.begin() + begin, data.begin() + cuts[i])});
+          }
+        }
+        rechunked.push_back(c);
+      }
+      const std::string moved = dir.file("rechunked.png");
+      write_file(moved, file_of(rechunked));
+      ours = load_image(moved);
+      ASSERT_EQ(ours.result, 1);
+      EXPECT_EQ(max_channel_difference(ours.rgb(), expected), 0);
+    }
+  }
 }
