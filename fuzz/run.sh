@@ -50,7 +50,7 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
   -fno-sanitize-recover=undefined -Wall -Wextra -I.)
 library_sources=(platform/core/*.cpp imgfile/*.cpp imgfile/dib/*.cpp)
 # The outside format libraries are linked as installed, without instrumentation: they are fuzzed upstream.
-read -r -a format_libraries <<<"$(pkg-config --cflags --libs libjpeg libtiff-4 libpng libdeflate) -ldl"
+read -r -a format_libraries <<<"$(pkg-config --cflags --libs libjpeg libtiff-4 libpng libdeflate libisal zlib) -ldl"
 
 # Targets past the file readers name the further sources they are built from.
 extra_sources() {
