@@ -529,10 +529,13 @@ bool TiffWriter::write_rows(std::uint32_t rowLength) {
   const unsigned workers = codaxe::strip_workers();
   const auto batch =
       static_cast<std::uint32_t>(codaxe::strips_per_batch(std::size_t{rowsPerStrip} * rowLength, workers));
-  std::vector<std::vector<unsigned char>> lines(workers), coded(batch);
+  std::vector<std::vector<unsigned char>> lines(workers);
+  std::vector<codaxe::ScratchBuffer> coded;
+  std::vector<std::size_t> codedSize(batch);
   std::vector<codaxe::TiffLzwEncoder> encoders;
   try {
     for (auto& buffer : lines) buffer.resize(std::size_t{rowsPerStrip} * rowLength);
+    coded.resize(batch);
     encoders.resize(workers);
   } catch (const std::bad_alloc&) {
     fail(codaxe::MSG_MEMORY, CE_MEMORY);
@@ -555,10 +558,14 @@ bool TiffWriter::write_rows(std::uint32_t rowLength) {
           std::memcpy(line, source, rowLength);
         }
       }
-      encoders[worker].encode(strip, std::size_t{rows} * rowLength, coded[i]);
+      codedSize[i] = encoders[worker].encode(strip, std::size_t{rows} * rowLength, coded[i]);
     });
     for (std::uint32_t i = 0; i < count; ++i) {
-      if (TIFFWriteRawStrip(tif_, s0 + i, coded[i].data(), static_cast<tmsize_t>(coded[i].size())) < 0) {
+      if (codedSize[i] == 0) {
+        fail(codaxe::MSG_MEMORY, CE_MEMORY);
+        return false;
+      }
+      if (TIFFWriteRawStrip(tif_, s0 + i, coded[i].data(), static_cast<tmsize_t>(codedSize[i])) < 0) {
         fail_tiff(codaxe::MSG_WRITE_DATA, CE_WRITE);
         return false;
       }

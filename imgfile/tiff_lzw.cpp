@@ -17,9 +17,9 @@ LzwResult tiff_lzw_decode(const unsigned char* data, std::size_t size, unsigned 
   return lzw::decode(lzw::MsbCodeReader(data, size), 8, 1, out, count);
 }
 
-void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out) {
+std::size_t TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, ScratchBuffer& out) {
   // At worst every byte takes a 12-bit code, with a clear code now and then.
-  out.resize(count * 2 + 16);
+  if (!out.allocate(count * 2 + 16)) return 0;
   // The coder's state lives in locals, which stay in registers: the bytes written through `p` could alias
   // members, which would then go to memory after every code.
   unsigned char* p = out.data();
@@ -71,11 +71,10 @@ void TiffLzwEncoder::encode(const unsigned char* data, std::size_t count, std::v
     defined();
   }
   put_code(kEnd);
-  std::size_t size = static_cast<std::size_t>(p - out.data());
   for (int left = bitCount; left > 0; left -= 8) {
-    out[size++] = static_cast<unsigned char>(left >= 8 ? bits >> (left - 8) : bits << (8 - left));
+    *p++ = static_cast<unsigned char>(left >= 8 ? bits >> (left - 8) : bits << (8 - left));
   }
-  out.resize(size);
+  return static_cast<std::size_t>(p - out.data());
 }
 
 }  // namespace codaxe

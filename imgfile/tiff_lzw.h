@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
 
 #include "imgfile/lzw_tables.h"
+#include "imgfile/scratch_buffer.h"
 
 namespace codaxe {
 
@@ -18,12 +18,14 @@ inline bool tiff_lzw_old_style(const unsigned char* data, std::size_t size) {
   return size >= 2 && data[0] == 0 && (data[1] & 1);
 }
 
-// Encodes `count` bytes as one strip, replacing the contents of `out`. The table is cleared when it is full,
+// Encodes `count` bytes as one strip into the start of `out`, which grows as needed and is never cleared
+// (clearing twice the strip's size for every strip costs a tenth of the coding); returns the strip's length,
+// or 0 when memory runs out. The table is cleared when it is full,
 // as libtiff clears it, so that every TIFF reader decodes the strip. One encoder to a thread: each holds its
 // own dictionary, and is aligned so that no two share a cache line.
 class alignas(64) TiffLzwEncoder {
  public:
-  void encode(const unsigned char* data, std::size_t count, std::vector<unsigned char>& out);
+  std::size_t encode(const unsigned char* data, std::size_t count, ScratchBuffer& out);
 
  private:
   lzw::Dictionary dictionary_;
