@@ -34,21 +34,7 @@ double ours_ms(int runs, bench::Image24& image, void (*op)(TProcessImageEx&), co
   for (int v : w.integers) block.words[word++] = v;
   word = 11;
   for (float v : w.reals) block.SetFloat(word++, v);
-  double best = -1;
-  for (int i = 0; i < runs; ++i) {
-    image.reset();
-    image.object.procData = &block;
-    const auto start = std::chrono::steady_clock::now();
-    {
-      TProcessImageEx processor(&image.object);
-      op(processor);
-      if (processor.LastOutcome() != ivorel::Outcome::Ran) return -1;
-    }
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    image.object.procData = nullptr;
-    if (best < 0 || took.count() < best) best = took.count();
-  }
-  return best;
+  return bench::ours_ms(runs, image, op, block);
 }
 
 }  // namespace

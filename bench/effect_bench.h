@@ -52,11 +52,8 @@ class Image24 {
 };
 
 // Best of `runs` in milliseconds, words 1, 2, ... from `values`; -1 when the operation does not run.
-inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&),
-                      std::initializer_list<int> values) {
-  _IMAGE_PROC_DATA block;
-  int word = 1;
-  for (int v : values) block.words[word++] = v;
+// The best time of `runs` runs of `op` with the words of `block`; -1 when the operation did not run.
+inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&), _IMAGE_PROC_DATA block) {
   double best = -1;
   for (int i = 0; i < runs; ++i) {
     image.reset();
@@ -72,6 +69,14 @@ inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&),
     if (best < 0 || took.count() < best) best = took.count();
   }
   return best;
+}
+
+inline double ours_ms(int runs, Image24& image, void (*op)(TProcessImageEx&),
+                      std::initializer_list<int> values) {
+  _IMAGE_PROC_DATA block;
+  int word = 1;
+  for (int v : values) block.words[word++] = v;
+  return ours_ms(runs, image, op, block);
 }
 
 // The filter peer of a module, or null (reported) when it cannot be loaded.

@@ -17,18 +17,12 @@
 #include "rank_fill_support.h"
 
 using namespace testing_support;
+using namespace testing_support::word_cases;
 using ivorel::Outcome;
 
 namespace {
 
-using Words = std::vector<std::pair<int, int>>;
 using Int = long long;
-
-int word(const Words& words, int index) {
-  for (auto [i, v] : words)
-    if (i == index) return v;
-  return 0;
-}
 
 Picture reference_oil(const Picture& s, Int size) {
   const Int n = size + size % 2, r = n / 2;
@@ -276,11 +270,6 @@ Picture reference(const std::string& name, const Words& words, const Picture& s,
   return reference_blend(s, w1);
 }
 
-struct Case {
-  const char* name;
-  Words words;
-};
-
 const Case kCases[] = {
     {"OilPaint", {{1, 1}}},
     {"OilPaint", {{1, 3}}},
@@ -315,19 +304,6 @@ const Case kCases[] = {
     {"Blend", {{1, 1000}}},
     {"Blend", {{1, -3}}},
 };
-
-_IMAGE_PROC_DATA block(const Words& words) {
-  _IMAGE_PROC_DATA b;
-  for (auto [i, v] : words) b.words[i] = v;
-  return b;
-}
-
-std::string describe(const Case& c, int w, int h, int bits) {
-  std::string s = std::string(c.name) + " " + std::to_string(w) + "x" + std::to_string(h) + " at " +
-                  std::to_string(bits) + " bits, words";
-  for (auto [i, v] : c.words) s += " w" + std::to_string(i) + "=" + std::to_string(v);
-  return s;
-}
 
 class ArtisticEffects : public ::testing::Test {
  protected:

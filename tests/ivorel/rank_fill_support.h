@@ -4,6 +4,8 @@
 
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -57,4 +59,34 @@ inline ivorel::Outcome run_named(TestImage& image, const std::string& name, cons
   return run_with_block(image, block, [&](TProcessImageEx& p) { op->run(p); });
 }
 
+// Tables of cases that name an operation and its integer words by index (unlisted words are 0).
+namespace word_cases {
+
+using Words = std::vector<std::pair<int, int>>;
+
+inline int word(const Words& words, int index) {
+  for (auto [i, v] : words)
+    if (i == index) return v;
+  return 0;
+}
+
+struct Case {
+  const char* name;
+  Words words;
+};
+
+inline _IMAGE_PROC_DATA block(const Words& words) {
+  _IMAGE_PROC_DATA b;
+  for (auto [i, v] : words) b.words[i] = v;
+  return b;
+}
+
+inline std::string describe(const Case& c, int w, int h, int bits) {
+  std::string s = std::string(c.name) + " " + std::to_string(w) + "x" + std::to_string(h) + " at " +
+                  std::to_string(bits) + " bits, words";
+  for (auto [i, v] : c.words) s += " w" + std::to_string(i) + "=" + std::to_string(v);
+  return s;
+}
+
+}  // namespace word_cases
 }  // namespace testing_support

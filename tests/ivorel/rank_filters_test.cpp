@@ -11,17 +11,10 @@
 #include "rank_fill_support.h"
 
 using namespace testing_support;
+using namespace testing_support::word_cases;
 using ivorel::Outcome;
 
 namespace {
-
-using Words = std::vector<std::pair<int, int>>;
-
-int word(const Words& words, int index) {
-  for (auto [i, v] : words)
-    if (i == index) return v;
-  return 0;
-}
 
 // The median of each channel over the window cut to the picture; an even count averages the middle two.
 Picture reference_median(const Picture& s, int n) {
@@ -153,11 +146,6 @@ Picture reference(const std::string& name, const Words& words, const Picture& s)
   return reference_despeckle(s);
 }
 
-struct Case {
-  const char* name;
-  Words words;
-};
-
 const Case kCases[] = {
     {"MedianFilter", {{1, 0}}},
     {"MedianFilter", {{1, 3}}},
@@ -184,19 +172,6 @@ const Case kCases[] = {
     {"PointDetector", {{1, 1}}},
     {"Despeckle", {}},
 };
-
-_IMAGE_PROC_DATA block(const Words& words) {
-  _IMAGE_PROC_DATA b;
-  for (auto [i, v] : words) b.words[i] = v;
-  return b;
-}
-
-std::string describe(const Case& c, int w, int h, int bits) {
-  std::string s = std::string(c.name) + " " + std::to_string(w) + "x" + std::to_string(h) + " at " +
-                  std::to_string(bits) + " bits, words";
-  for (auto [i, v] : c.words) s += " w" + std::to_string(i) + "=" + std::to_string(v);
-  return s;
-}
 
 TEST(RankFilters, EveryFilterMatchesItsDefinitionAtEveryDepth) {
   for (const Case& c : kCases)
